@@ -1,0 +1,44 @@
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "platform/text_input.h"
+#include "platform/windows_path.h"
+
+namespace tarnwick {
+
+// Where the site configuration comes from, as given on the command line.
+struct SourceOptions {
+  std::optional<std::filesystem::path> root;    // --root DIR: a copy of the system drive
+  std::optional<std::filesystem::path> config;  // --config FILE
+  std::vector<std::pair<char, std::filesystem::path>> drives;  // --drive X=DIR, in order
+};
+
+// Takes the source option at args[index] with its value, advancing `index` past what it
+// used. Returns false, leaving `index`, where args[index] is not a source option; sets
+// `error` where it is one but its value is missing or malformed.
+bool takeSourceOption(std::span<const std::string_view> args, std::size_t& index,
+                      SourceOptions& options, std::string& error);
+
+// The configuration file to read and the drive mappings that resolve its paths.
+struct ConfigLocation {
+  std::filesystem::path file;  // empty where `error` is set
+  PathResolver paths;
+  std::string error;   // what is wrong, in one English line
+  bool usage = false;  // the error is in how the options were given
+};
+
+// Finds the configuration: under --root (applicationHost.config, then MetaBase.xml),
+// or --config, or on Windows at the server's standard place.
+ConfigLocation locateConfig(const SourceOptions& options, const TextInput& input);
+
+// The drive mappings alone, for reading files without a configuration.
+PathResolver pathResolver(const SourceOptions& options);
+
+}  // namespace tarnwick

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "catalogue/config_source.h"
+#include "catalogue/site_catalogue.h"
+#include "platform/config_store.h"
+#include "platform/text_input.h"
+
+namespace tarnwick {
+
+// The server's sites as read from the configuration the command line names.
+struct SiteSource {
+  std::vector<Site> sites;
+  PathResolver paths;        // resolves the sites' log folders
+  std::string locateError;   // where no configuration file could be found
+  bool usage = false;        // locateError is about how the options were given
+  ConfigOpenResult config;   // the configuration read: its file, and what went wrong
+
+  bool ok() const { return locateError.empty() && config.ok(); }
+  // What went wrong, in one English line naming the file.
+  std::string error() const;
+};
+
+// Locates and reads the configuration, then loads its sites.
+SiteSource readSites(const SourceOptions& options, const TextInput& input);
+
+}  // namespace tarnwick

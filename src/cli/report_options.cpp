@@ -1,0 +1,117 @@
+#include "cli/report_options.h"
+
+#include <charconv>
+
+namespace tarnwick {
+
+namespace {
+
+using Command = ReportOptions::Command;
+
+std::optional<int> positiveNumber(std::string_view text) {
+  int value = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (text.empty() || error != std::errc() || end != text.data() + text.size() || value < 1)
+    return std::nullopt;
+  return value;
+}
+
+std::optional<ReportOptions::Format> format(std::string_view text) {
+  if (text == "table") return ReportOptions::Format::Table;
+  if (text == "csv") return ReportOptions::Format::Csv;
+  if (text == "json") return ReportOptions::Format::Json;
+  return std::nullopt;
+}
+
+}  // namespace
+
+std::string_view reportUsage() {
+  return "usage: tarnwick-report [SOURCE] COMMAND [--format table|csv|json] [--date YYYY-MM-DD]\n"
+         "SOURCE:\n"
+         "  --root DIR        DIR is a copy or mount of the server's system drive (C:)\n"
+         "  --config FILE     an applicationHost.config or a MetaBase.xml\n"
+         "  --drive X=DIR     Windows drive X: is the local folder DIR (repeatable)\n"
+         "COMMAND:\n"
+         "  --list-sites               the server's sites\n"
+         "  --site NAME --all          every file in the site's log folder\n"
+         "  --site NAME --last N       today's daily log and the N-1 days before\n"
+         "  --site NAME --today        today's daily log\n"
+         "  --file PATH                one log file\n"
+         "NAME is a site's display name or its numeric id.\n";
+}
+
+ReportOptionsResult parseReportOptions(std::span<const std::string_view> args) {
+  ReportOptionsResult result;
+  ReportOptions& options = result.options;
+  int commands = 0;
+  bool siteGiven = false;
+  auto value = [&](std::size_t& i) -> std::optional<std::string_view> {
+    if (i + 1 >= args.size()) {
+      result.error = std::string(args[i]) + " needs a value";
+      return std::nullopt;
+    }
+    return args[++i];
+  };
+
+  for (std::size_t i = 0; i < args.size() && result.error.empty(); ++i) {
+    const std::string_view arg = args[i];
+    if (takeSourceOption(args, i, options.source, result.error)) {
+      --i;  // the loop's own step moves past the option's value
+      continue;
+    }
+    if (arg == "--help" || arg == "-h") {
+      options.help = true;
+    } else if (arg == "--list-sites") {
+      options.command = Command::ListSites, ++commands;
+    } else if (arg == "--all") {
+      options.command = Command::All, ++commands;
+    } else if (arg == "--today") {
+      options.command = Command::Today, ++commands;
+    } else if (arg == "--last") {
+      options.command = Command::Last, ++commands;
+      const auto text = value(i);
+      if (!text) break;
+      const auto days = positiveNumber(*text);
+      if (!days || *days > kMaxDays)
+        result.error = "--last takes a whole number from 1 to " + std::to_string(kMaxDays) +
+                       ", not \"" + std::string(*text) + "\"";
+      else
+        options.days = *days;
+    } else if (arg == "--file") {
+      options.command = Command::File, ++commands;
+      if (const auto text = value(i)) options.file = *text;
+    } else if (arg == "--site") {
+      siteGiven = true;
+      if (const auto text = value(i)) options.site = *text;
+    } else if (arg == "--format") {
+      const auto text = value(i);
+      if (!text) break;
+      if (const auto chosen = format(*text))
+        options.format = *chosen;
+      else
+        result.error = "--format takes table, csv or json, not \"" + std::string(*text) + "\"";
+    } else if (arg == "--date") {
+      const auto text = value(i);
+      if (!text) break;
+      options.date = parseIsoDate(*text);
+      if (!options.date) result.error = "--date takes a day as YYYY-MM-DD, not \"" + std::string(*text) + "\"";
+    } else {
+      result.error = "unknown option \"" + std::string(arg) + "\"";
+    }
+  }
+  if (!result.error.empty() || options.help) return result;
+
+  const bool needsSite = options.command == Command::All || options.command == Command::Last ||
+                         options.command == Command::Today;
+  if (commands == 0)
+    result.error = "no command given";
+  else if (commands > 1)
+    result.error = "give exactly one command";
+  else if (needsSite && !siteGiven)
+    result.error = "--all, --last and --today need --site NAME";
+  else if (!needsSite && siteGiven)
+    result.error = "--site goes with --all, --last or --today";
+  return result;
+}
+
+}  // namespace tarnwick

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace tarnwick {
+
+// The files directly inside one folder.
+struct FolderContents {
+  enum class Status { Ok, NotFound, Unreadable };
+
+  Status status = Status::Ok;
+  std::vector<std::string> names;  // bare file names, sorted by name ignoring case
+  std::string reason;              // what went wrong, where status is not Ok
+
+  bool ok() const { return status == Status::Ok; }
+};
+
+// Lists folders. Subfolders are not visited and not listed.
+class FolderListing {
+ public:
+  virtual ~FolderListing() = default;
+  // The files in `folder`, in the order a Windows server lists them: by name, ignoring case.
+  virtual FolderContents list(const std::filesystem::path& folder) const = 0;
+};
+
+class SystemFolderListing final : public FolderListing {
+ public:
+  FolderContents list(const std::filesystem::path& folder) const override;
+};
+
+// Puts names in the order a Windows file system lists them: by name, ignoring case.
+void sortLikeWindows(std::vector<std::string>& names);
+
+}  // namespace tarnwick

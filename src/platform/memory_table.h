@@ -1,0 +1,48 @@
+#pragma once
+
+#include <string>
+#include <unordered_set>
+#include <vector>
+
+#include "platform/results_table.h"
+
+namespace tarnwick {
+
+// A results table held in memory: the data behind the window's table, the report's
+// rows, and what tests look at.
+class MemoryTable : public ResultsTable {
+ public:
+  struct Column {
+    std::string key;
+    std::string header;
+    int widthTwips = 0;  // 0 until set
+  };
+  struct Row {
+    std::string key;
+    std::string text;
+    std::vector<std::string> cells;  // one per column after the first; empty until set
+  };
+
+  void setReportView() override { reportView_ = true; }
+  void addColumn(std::string_view key, std::string_view header) override;
+  void setColumnWidth(int position, int twips) override;
+  void clearRows() override;
+  RowHandle addRow(std::int64_t position, std::string_view key, std::string_view text) override;
+  void setCell(const RowHandle& row, std::string_view columnKey, std::uint64_t value) override;
+
+  bool reportView() const { return reportView_; }
+  const std::vector<Column>& columns() const { return columns_; }
+  const std::vector<Row>& rows() const { return rows_; }
+  // Index of the row keyed `key`, or -1.
+  int rowIndex(std::string_view key) const;
+  // Index of the column keyed `key`, or -1.
+  int columnIndex(std::string_view key) const;
+
+ private:
+  bool reportView_ = false;
+  std::vector<Column> columns_;
+  std::vector<Row> rows_;
+  std::unordered_set<std::string> rowKeys_;
+};
+
+}  // namespace tarnwick

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <string_view>
+
+namespace tarnwick {
+
+// A modal message with an OK button, or OK and Cancel.
+class MessageBox {
+ public:
+  enum class Buttons { Ok, OkCancel };
+  enum class Answer { Ok, Cancel };
+
+  virtual ~MessageBox() = default;
+  // Shows `text` under `title` and waits for the user's answer.
+  virtual Answer show(std::string_view text, Buttons buttons, std::string_view title) = 0;
+};
+
+// The title every message of the program carries.
+inline constexpr std::string_view kMessageTitle = "提示";
+
+}  // namespace tarnwick
