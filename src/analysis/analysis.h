@@ -22,7 +22,8 @@ struct FileAccess {
 struct Analysis {
   // `list2` supplies the selected site's log folder for bare file names.
   Analysis(ResultsTable& table, const SiteList& list2, const FileAccess& files)
-      : counter(files.input, files.paths), rows(table, list2, counter),
+      : counter(files.input, files.paths),
+        rows(table, list2, counter),
         scan(files.folders, files.paths, rows) {}
 
   LineCounter counter;

@@ -113,7 +113,7 @@ void LineScanner::scanPortable(std::string_view window, std::vector<std::size_t>
 // Candidates are positions where a token's first and last bytes both match, 32
 // positions at a time for all tokens at once; only those are compared in full.
 __attribute__((target("avx2"))) void LineScanner::scanVectorised(std::string_view window,
-                                                                  std::vector<std::size_t>& next) {
+                                                                 std::vector<std::size_t>& next) {
   const char* s = window.data();
   const std::size_t n = window.size();
   const std::size_t count = tokens_.size();
@@ -138,7 +138,8 @@ __attribute__((target("avx2"))) void LineScanner::scanVectorised(std::string_vie
     for (std::size_t t = 0; t < count; ++t) {
       const __m256i tail =
           _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + i + lastOffset[t]));
-      hit[t] = _mm256_and_si256(_mm256_cmpeq_epi8(block, first[t]), _mm256_cmpeq_epi8(tail, last[t]));
+      hit[t] =
+          _mm256_and_si256(_mm256_cmpeq_epi8(block, first[t]), _mm256_cmpeq_epi8(tail, last[t]));
       any = _mm256_or_si256(any, hit[t]);
     }
     if (_mm256_testz_si256(any, any)) continue;

@@ -31,13 +31,16 @@ std::string dayLabel(std::string_view mpath) {
   return lastCharacters(name, 6);
 }
 
-std::string rowKey(std::int64_t i) { return "ayfy" + std::to_string(i); }
+std::string rowKey(std::int64_t i) {
+  return "ayfy" + std::to_string(i);
+}
 
 void RowBuilder::fullTable(std::int64_t i, std::string_view mpath, int flag) {
   AnalysedFile file;
   file.label = dayLabel(mpath);
   const RowHandle row = table_.addRow(i, rowKey(i), file.label);
-  file.path = flag == kInLogFolder ? list2_.selectedText() + std::string(mpath) : std::string(mpath);
+  file.path =
+      flag == kInLogFolder ? list2_.selectedText() + std::string(mpath) : std::string(mpath);
   file.counts = counter_.countCrawlers(file.path);
   for (std::size_t c = 0; c < kCrawlers.size(); ++c)
     table_.setCell(row, kCrawlers[c].columnKey, file.counts[c]);

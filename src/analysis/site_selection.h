@@ -40,7 +40,11 @@ class SiteSelection {
  public:
   SiteSelection(Dialogs dialogs, ResultsTable& table, SiteList& list2, SiteList& list3,
                 Analysis& analysis, const PathResolver& paths)
-      : dialogs_(dialogs), table_(table), list2_(list2), list3_(list3), analysis_(analysis),
+      : dialogs_(dialogs),
+        table_(table),
+        list2_(list2),
+        list3_(list3),
+        analysis_(analysis),
         paths_(paths) {}
 
   // The site at 0-based `index` of the site list was selected while `mode` was set and

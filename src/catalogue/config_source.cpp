@@ -12,7 +12,9 @@ constexpr std::string_view kApplicationHost =
     "C:\\Windows\\System32\\inetsrv\\config\\applicationHost.config";
 constexpr std::string_view kMetabase = "C:\\WINDOWS\\system32\\inetsrv\\MetaBase.xml";
 
-bool isLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+bool isLetter(char c) {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
 
 }  // namespace
 
@@ -74,8 +76,9 @@ ConfigLocation locateConfig(const SourceOptions& options, const TextInput& input
     location.file = system / "config" / "applicationHost.config";
     if (!input.isFile(location.file)) location.file = system / "MetaBase.xml";
 #else
-    location.error = "no site configuration given: use --root DIR (a copy of the server's "
-                     "system drive) or --config FILE";
+    location.error =
+        "no site configuration given: use --root DIR (a copy of the server's "
+        "system drive) or --config FILE";
     location.usage = true;
 #endif
   }

@@ -4,7 +4,8 @@ namespace tarnwick {
 
 std::string SiteSource::error() const {
   if (!locateError.empty()) return locateError;
-  if (!config.ok()) return "cannot read site configuration " + config.file + ": " + config.description();
+  if (!config.ok())
+    return "cannot read site configuration " + config.file + ": " + config.description();
   return {};
 }
 

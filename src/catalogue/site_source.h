@@ -13,10 +13,10 @@ namespace tarnwick {
 // The server's sites as read from the configuration the command line names.
 struct SiteSource {
   std::vector<Site> sites;
-  PathResolver paths;        // resolves the sites' log folders
-  std::string locateError;   // where no configuration file could be found
-  bool usage = false;        // locateError is about how the options were given
-  ConfigOpenResult config;   // the configuration read: its file, and what went wrong
+  PathResolver paths;       // resolves the sites' log folders
+  std::string locateError;  // where no configuration file could be found
+  bool usage = false;       // locateError is about how the options were given
+  ConfigOpenResult config;  // the configuration read: its file, and what went wrong
 
   bool ok() const { return locateError.empty() && config.ok(); }
   // What went wrong, in one English line naming the file.

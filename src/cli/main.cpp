@@ -42,7 +42,8 @@ std::string localText(const PathResolver& paths, const std::string& path) {
 
 int listSites(const SiteSource& source, ReportOptions::Format format) {
   std::vector<ReportSite> sites;
-  for (const Site& site : source.sites) sites.push_back({site, localText(source.paths, site.logFolder)});
+  for (const Site& site : source.sites)
+    sites.push_back({site, localText(source.paths, site.logFolder)});
   printSites(std::cout, sites, format);
   return kDone;
 }
@@ -101,7 +102,8 @@ int run(const std::vector<std::string_view>& args) {
     return kUsage;
   }
   const ReportOptions& options = parsed.options;
-  if (options.command == Command::File) return analyse(options, pathResolver(options.source), nullptr);
+  if (options.command == Command::File)
+    return analyse(options, pathResolver(options.source), nullptr);
 
   const SystemTextInput input;
   const SiteSource source = readSites(options.source, input);
@@ -113,7 +115,8 @@ int run(const std::vector<std::string_view>& args) {
   if (options.command == Command::ListSites) return listSites(source, options.format);
 
   const Site* site = findSite(source.sites, options.site);
-  if (!site) return fail("no site named or numbered \"" + options.site + "\" in " + source.config.file);
+  if (!site)
+    return fail("no site named or numbered \"" + options.site + "\" in " + source.config.file);
   return analyse(options, source.paths, site);
 }
 

@@ -94,7 +94,8 @@ ReportOptionsResult parseReportOptions(std::span<const std::string_view> args) {
       const auto text = value(i);
       if (!text) break;
       options.date = parseIsoDate(*text);
-      if (!options.date) result.error = "--date takes a day as YYYY-MM-DD, not \"" + std::string(*text) + "\"";
+      if (!options.date)
+        result.error = "--date takes a day as YYYY-MM-DD, not \"" + std::string(*text) + "\"";
     } else {
       result.error = "unknown option \"" + std::string(arg) + "\"";
     }

@@ -26,13 +26,15 @@ void printTable(std::ostream& out, const std::vector<std::vector<std::string>>& 
                 const std::vector<bool>& rightAligned) {
   std::vector<std::size_t> widths(rightAligned.size(), 0);
   for (const auto& line : cells)
-    for (std::size_t c = 0; c < line.size(); ++c) widths[c] = std::max(widths[c], displayWidth(line[c]));
+    for (std::size_t c = 0; c < line.size(); ++c)
+      widths[c] = std::max(widths[c], displayWidth(line[c]));
   for (const auto& line : cells) {
     std::string text;
     for (std::size_t c = 0; c < line.size(); ++c) {
       const std::string padding(widths[c] - displayWidth(line[c]), ' ');
       if (c > 0) text += "  ";
-      text += rightAligned[c] ? padding + line[c] : (c + 1 < line.size() ? line[c] + padding : line[c]);
+      text +=
+          rightAligned[c] ? padding + line[c] : (c + 1 < line.size() ? line[c] + padding : line[c]);
     }
     out << text << '\n';
   }
@@ -51,11 +53,21 @@ std::string jsonString(const std::string& text) {
   std::string out = "\"";
   for (const char c : text) {
     switch (c) {
-      case '"': out += "\\\""; break;
-      case '\\': out += "\\\\"; break;
-      case '\n': out += "\\n"; break;
-      case '\r': out += "\\r"; break;
-      case '\t': out += "\\t"; break;
+      case '"':
+        out += "\\\"";
+        break;
+      case '\\':
+        out += "\\\\";
+        break;
+      case '\n':
+        out += "\\n";
+        break;
+      case '\r':
+        out += "\\r";
+        break;
+      case '\t':
+        out += "\\t";
+        break;
       default:
         if (static_cast<unsigned char>(c) < 0x20) {
           char escaped[8];
@@ -108,14 +120,15 @@ void printSites(std::ostream& out, const std::vector<ReportSite>& sites, Format 
   } else if (format == Format::Csv) {
     out << "site,id,log_folder,local_folder\n";
     for (const ReportSite& s : sites)
-      out << csvField(s.site.name) << ',' << csvField(s.site.id) << ',' << csvField(s.site.logFolder)
-          << ',' << csvField(s.localFolder) << '\n';
+      out << csvField(s.site.name) << ',' << csvField(s.site.id) << ','
+          << csvField(s.site.logFolder) << ',' << csvField(s.localFolder) << '\n';
   } else {
     out << "{\"sites\":[";
     for (std::size_t i = 0; i < sites.size(); ++i) {
       const ReportSite& s = sites[i];
       out << (i ? "," : "") << "{\"site\":" << jsonString(s.site.name)
-          << ",\"id\":" << jsonString(s.site.id) << ",\"log_folder\":" << jsonString(s.site.logFolder)
+          << ",\"id\":" << jsonString(s.site.id)
+          << ",\"log_folder\":" << jsonString(s.site.logFolder)
           << ",\"local_folder\":" << jsonString(s.localFolder) << '}';
     }
     out << "]}\n";

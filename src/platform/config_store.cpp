@@ -26,8 +26,8 @@ Format recognise(const pugi::xml_document& document) {
 void locate(std::string_view content, std::ptrdiff_t offset, int& line, int& column) {
   line = 1;
   column = 1;
-  const auto end = std::min<std::size_t>(static_cast<std::size_t>(std::max<std::ptrdiff_t>(offset, 0)),
-                                         content.size());
+  const auto end = std::min<std::size_t>(
+      static_cast<std::size_t>(std::max<std::ptrdiff_t>(offset, 0)), content.size());
   for (std::size_t i = 0; i < end; ++i) {
     if (content[i] == '\n') {
       ++line;
@@ -76,8 +76,8 @@ std::string ConfigOpenResult::description() const {
 
 ConfigOpenResult parseConfig(std::string_view content, std::string file) {
   auto document = std::make_shared<pugi::xml_document>();
-  const pugi::xml_parse_result parsed =
-      document->load_buffer(content.data(), content.size(), pugi::parse_default, pugi::encoding_auto);
+  const pugi::xml_parse_result parsed = document->load_buffer(
+      content.data(), content.size(), pugi::parse_default, pugi::encoding_auto);
   if (!parsed) {
     ConfigOpenResult result =
         failure(ConfigOpenResult::Status::NotWellFormed, std::move(file), parsed.description());
@@ -107,8 +107,9 @@ ConfigOpenResult openConfigFile(const std::filesystem::path& file, const TextInp
   const std::string name = file.string();
   auto handle = input.open(file);
   if (!handle) {
-    return input.isFile(file) ? failure(ConfigOpenResult::Status::FileUnreadable, name, "access denied")
-                              : failure(ConfigOpenResult::Status::FileNotFound, name, "");
+    return input.isFile(file)
+               ? failure(ConfigOpenResult::Status::FileUnreadable, name, "access denied")
+               : failure(ConfigOpenResult::Status::FileNotFound, name, "");
   }
   std::string content;
   std::vector<char> block(1 << 16);

@@ -28,17 +28,17 @@ class ConfigStore {
 struct ConfigOpenResult {
   enum class Status {
     Ok,
-    FileNotFound,     // no file at that path
-    FileUnreadable,   // it exists but cannot be read, or is too large for a configuration
-    NotWellFormed,    // XML parser error
+    FileNotFound,         // no file at that path
+    FileUnreadable,       // it exists but cannot be read, or is too large for a configuration
+    NotWellFormed,        // XML parser error
     NotIisConfiguration,  // well-formed, but neither an applicationHost.config nor a MetaBase.xml
-    NoServiceNode,    // no <sites> section, or no /LM/W3SVC node
+    NoServiceNode,        // no <sites> section, or no /LM/W3SVC node
   };
 
   Status status = Status::Ok;
-  std::string file;      // the file as it was named
-  std::string reason;    // the parser's or the system's words, where there are any
-  int line = 0;          // position of a parse error, 1-based; 0 where there is none
+  std::string file;    // the file as it was named
+  std::string reason;  // the parser's or the system's words, where there are any
+  int line = 0;        // position of a parse error, 1-based; 0 where there is none
   int column = 0;
   std::unique_ptr<ConfigStore> store;  // set where status is Ok
 

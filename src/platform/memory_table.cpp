@@ -24,7 +24,8 @@ void MemoryTable::clearRows() {
 RowHandle MemoryTable::addRow(std::int64_t position, std::string_view key, std::string_view text) {
   if (position < 1 || position > static_cast<std::int64_t>(rows_.size()) + 1)
     throw std::logic_error("row position " + std::to_string(position) + " out of range");
-  if (!rowKeys_.emplace(key).second) throw std::logic_error("duplicate row key " + std::string(key));
+  if (!rowKeys_.emplace(key).second)
+    throw std::logic_error("duplicate row key " + std::string(key));
   Row row{std::string(key), std::string(text), {}};
   row.cells.resize(columns_.empty() ? 0 : columns_.size() - 1);
   rows_.insert(rows_.begin() + (position - 1), std::move(row));

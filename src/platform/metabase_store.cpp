@@ -30,7 +30,8 @@ std::optional<std::string> childSegment(std::string_view path) {
 
 // A property as an attribute, or as a <Custom Name="..." Value="..."/> child element.
 std::optional<std::string> readProperty(pugi::xml_node node, std::string_view name) {
-  if (const auto attribute = attributeIgnoringCase(node, name)) return std::string(attribute.value());
+  if (const auto attribute = attributeIgnoringCase(node, name))
+    return std::string(attribute.value());
   for (pugi::xml_node custom : node.children()) {
     if (equalsIgnoringCase(custom.name(), "Custom") &&
         equalsIgnoringCase(attributeIgnoringCase(custom, "Name").value(), name))

@@ -22,7 +22,8 @@ FolderContents SystemFolderListing::list(const std::filesystem::path& folder) co
   fs::directory_iterator entry(folder, error), end;
   for (; !error && entry != end; entry.increment(error)) {
     std::error_code statusError;
-    if (entry->is_regular_file(statusError)) contents.names.push_back(entry->path().filename().string());
+    if (entry->is_regular_file(statusError))
+      contents.names.push_back(entry->path().filename().string());
   }
   if (error) {
     contents = {FolderContents::Status::Unreadable, {}, error.message()};

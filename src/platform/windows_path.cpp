@@ -11,11 +11,17 @@ namespace fs = std::filesystem;
 
 namespace {
 
-char upperLetter(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+char upperLetter(char c) {
+  return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
 
-bool isLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+bool isLetter(char c) {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
 
-bool isSeparator(char c) { return c == '\\' || c == '/'; }
+bool isSeparator(char c) {
+  return c == '\\' || c == '/';
+}
 
 // The components after the drive, with "." dropped and ".." applied (never above the root).
 std::vector<std::string_view> components(std::string_view rest) {
@@ -72,7 +78,8 @@ std::optional<fs::path> PathResolver::resolve(std::string_view text) const {
   const auto root = drive(text[0]);
   if (!root) return std::nullopt;
   fs::path local = *root;
-  for (const std::string_view part : components(text.substr(2))) local = findIgnoringCase(local, part);
+  for (const std::string_view part : components(text.substr(2)))
+    local = findIgnoringCase(local, part);
   return local;
 }
 

@@ -1,0 +1,121 @@
+#include "catalogue/site_catalogue.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "catalogue/site_source.h"
+#include "test_support.h"
+
+namespace tarnwick {
+namespace {
+
+// Children with whichever properties the test gives them.
+class FakeStore : public ConfigStore {
+ public:
+  std::vector<std::map<std::string, std::string>> children;
+  std::size_t childCount() const override { return children.size(); }
+  std::optional<std::string> property(std::size_t index, std::string_view name) const override {
+    const auto found = children[index].find(std::string(name));
+    if (found == children[index].end()) return std::nullopt;
+    return found->second;
+  }
+};
+
+TEST(catalogue_test, child_missing_any_property_adds_nothing_so_lists_stay_in_step) {
+  FakeStore store;
+  store.children = {
+      {{"ServerComment", "A"}, {"LogFileDirectory", "C:\\logs"}, {"Name", "1"}},
+      {{"ServerComment", "no folder"}, {"Name", "2"}},
+      {{"LogFileDirectory", "C:\\logs"}, {"Name", "3"}},
+      {{"ServerComment", "no id"}, {"LogFileDirectory", "C:\\logs"}},
+      {{"ServerComment", "B"}, {"LogFileDirectory", "C:\\logs\\"}, {"Name", "2"}},
+  };
+  const auto sites = loadCatalogue(store);
+  ASSERT_EQ(sites.size(), 2u);
+  EXPECT_EQ(sites[0].name, "A");
+  EXPECT_EQ(sites[0].logFolder, "C:\\logs\\W3SVC1\\");
+  EXPECT_EQ(sites[1].name, "B");
+  EXPECT_EQ(sites[1].logFolder, "C:\\logs\\\\W3SVC2\\") << "a trailing backslash is kept, doubled";
+}
+
+TEST(catalogue_test, no_children_no_sites) {
+  EXPECT_TRUE(loadCatalogue(FakeStore{}).empty());
+}
+
+struct SourceCase {
+  const char* name;
+  std::vector<std::string> args;  // {ROOT} stands for the test's folder
+  bool ok;
+  bool usage;
+  const char* fileEnd;  // the configuration found, or part of the error
+  friend std::ostream& operator<<(std::ostream& out, const SourceCase& c) { return out << c.name; }
+};
+
+class SourceOptionsTest : public ::testing::TestWithParam<SourceCase> {};
+
+TEST_P(SourceOptionsTest, finds_the_configuration) {
+  testing::TempDir dir;
+  dir.write("iis7/windows/SYSTEM32/InetSrv/Config/ApplicationHost.config",
+            testing::testData("applicationHost.config"));
+  dir.write("iis6/Windows/System32/inetsrv/metabase.XML", testing::testData("MetaBase.xml"));
+  dir.write("empty/readme.txt", "nothing here");
+
+  std::vector<std::string> texts;
+  for (std::string arg : GetParam().args) {
+    if (const auto at = arg.find("{ROOT}"); at != std::string::npos)
+      arg.replace(at, 6, dir.path().string());
+    texts.push_back(arg);
+  }
+  const std::vector<std::string_view> args(texts.begin(), texts.end());
+  SourceOptions options;
+  std::string error;
+  for (std::size_t i = 0; i < args.size();) ASSERT_TRUE(takeSourceOption(args, i, options, error));
+  ASSERT_EQ(error, "");
+
+  const SystemTextInput input;
+  const SiteSource source = readSites(options, input);
+  EXPECT_EQ(source.ok(), GetParam().ok) << source.error();
+  EXPECT_EQ(source.usage, GetParam().usage);
+  const std::string where = source.ok() ? source.config.file : source.error();
+  EXPECT_NE(where.find(GetParam().fileEnd), std::string::npos) << where;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Options, SourceOptionsTest,
+    ::testing::Values(
+        SourceCase{"iis7", {"--root", "{ROOT}/iis7"}, true, false, "ApplicationHost.config"},
+        SourceCase{"iis6", {"--root", "{ROOT}/iis6"}, true, false, "metabase.XML"},
+        SourceCase{"nothing", {"--root", "{ROOT}/empty"}, false, false, "no IIS configuration"},
+        SourceCase{"config",
+                   {"--config", "{ROOT}/iis6/Windows/System32/inetsrv/metabase.XML"},
+                   true,
+                   false,
+                   "metabase.XML"},
+        SourceCase{"missing", {"--config", "{ROOT}/none.config"}, false, false, "file not found"},
+        SourceCase{"both", {"--root", "{ROOT}", "--config", "{ROOT}/x"}, false, true, "together"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(catalogue_test, drive_option_overrides_root_for_its_drive) {
+  SourceOptions options;
+  options.root = "/srv/c";
+  options.drives = {{'c', "/mnt/c"}, {'D', "/mnt/d"}};
+  const PathResolver paths = pathResolver(options);
+  EXPECT_EQ(paths.drive('C'), std::filesystem::path("/mnt/c"));
+  EXPECT_EQ(paths.drive('d'), std::filesystem::path("/mnt/d"));
+  EXPECT_FALSE(paths.drive('E'));
+}
+
+TEST(catalogue_test, malformed_source_options) {
+  for (const std::vector<std::string_view>& args :
+       {std::vector<std::string_view>{"--drive", "D"}, {"--drive", "DD=/x"}, {"--root"}}) {
+    SourceOptions options;
+    std::string error;
+    std::size_t i = 0;
+    EXPECT_TRUE(takeSourceOption(args, i, options, error));
+    EXPECT_NE(error, "") << args[0];
+  }
+}
+
+}  // namespace
+}  // namespace tarnwick

@@ -1,0 +1,136 @@
+#include "analysis/line_scanner.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+namespace tarnwick {
+namespace {
+
+using Kernel = LineScanner::Kernel;
+
+// Splits into lines at CR, LF or CRLF and counts the lines holding each token.
+std::vector<std::uint64_t> referenceCounts(const std::string& text,
+                                           const std::vector<std::string>& tokens) {
+  std::vector<std::uint64_t> counts(tokens.size(), 0);
+  std::size_t start = 0;
+  while (start <= text.size()) {
+    std::size_t end = text.find_first_of("\r\n", start);
+    if (end == std::string::npos) end = text.size();
+    const std::string line = text.substr(start, end - start);
+    for (std::size_t t = 0; t < tokens.size(); ++t)
+      if (!tokens[t].empty() && line.find(tokens[t]) != std::string::npos) ++counts[t];
+    start = end + 1;
+  }
+  return counts;
+}
+
+// Feeds `text` in windows of `block` new bytes, each repeating the scanner's overlap.
+std::vector<std::uint64_t> scanInBlocks(const std::string& text,
+                                        const std::vector<std::string>& tokens, std::size_t block,
+                                        Kernel kernel) {
+  LineScanner scanner(tokens, kernel);
+  std::size_t kept = 0;
+  for (std::size_t pos = 0; pos < text.size(); pos += block) {
+    const std::size_t start = pos - kept;
+    const std::size_t size = kept + std::min(block, text.size() - pos);
+    scanner.scan(std::string_view(text).substr(start, size), kept);
+    kept = std::min(scanner.overlap(), size);
+  }
+  return scanner.counts();
+}
+
+const std::vector<std::string> kTokens{"Baiduspider", "Googlebot", "Yahoo!", "Sosospider"};
+
+struct LineCase {
+  const char* name;
+  std::string text;
+  std::vector<std::uint64_t> expected;  // Baiduspider, Googlebot, Yahoo!, Sosospider
+  friend std::ostream& operator<<(std::ostream& out, const LineCase& c) { return out << c.name; }
+};
+
+class LineRules : public ::testing::TestWithParam<std::tuple<LineCase, Kernel, std::size_t>> {};
+
+TEST_P(LineRules, counts_lines_holding_each_token) {
+  const auto& [c, kernel, block] = GetParam();
+  EXPECT_EQ(scanInBlocks(c.text, kTokens, block, kernel), c.expected) << c.name;
+}
+
+const LineCase kLineCases[] = {
+    {"empty", "", {0, 0, 0, 0}},
+    {"lower case does not count", "baiduspider googlebot yahoo! sosospider\r\n", {0, 0, 0, 0}},
+    {"twice in a line counts once", "Baiduspider Baiduspider\r\nBaiduspider\r\n", {2, 0, 0, 0}},
+    {"Yahoo without ! does not count", "Yahoo Slurp\r\nYahoo! Slurp\r\n", {0, 0, 1, 0}},
+    {"last line without terminator", "x\r\nGooglebot", {0, 1, 0, 0}},
+    {"CR only", "Googlebot\rGooglebot\rx", {0, 2, 0, 0}},
+    {"LF only", "Googlebot\nGooglebot\nGooglebot\n", {0, 3, 0, 0}},
+    {"mixed ends", "Googlebot\r\nGooglebot\nGooglebot\rGooglebot", {0, 4, 0, 0}},
+    {"all four in one line", "Baiduspider Googlebot Yahoo! Sosospider", {1, 1, 1, 1}},
+    {"token split by a line end", "Google\r\nbot\r\nYah\noo!", {0, 0, 0, 0}},
+    {"blank lines between", "\r\n\r\n\nSosospider\r\n\r\n", {0, 0, 0, 1}},
+    {"overlapping prefix", "GoogGooglebotbot\r\n", {0, 1, 0, 0}},
+};
+
+INSTANTIATE_TEST_SUITE_P(Cases, LineRules,
+                         ::testing::Combine(::testing::ValuesIn(kLineCases),
+                                            ::testing::Values(Kernel::Best, Kernel::Portable),
+                                            ::testing::Values(std::size_t{1}, std::size_t{3},
+                                                              std::size_t{7}, std::size_t{4096})));
+
+TEST(line_scanner_test, token_with_line_break_or_empty_never_counts) {
+  const std::string text = "a\r\nb\r\n\r\n";
+  EXPECT_EQ(scanInBlocks(text, {"", "a\r\nb", "\n"}, 4096, Kernel::Best),
+            (std::vector<std::uint64_t>{0, 0, 0}));
+}
+
+// Random logs built from pieces that stress the edges: tokens, near misses, every kind of
+// line end, and long lines; fed in windows of every awkward size through both kernels.
+TEST(line_scanner_test, matches_reference_on_random_text) {
+  const std::vector<std::string> pieces{"Baiduspider",
+                                        "Googlebot",
+                                        "Yahoo!",
+                                        "Sosospider",
+                                        "Baiduspide",
+                                        "oglebot",
+                                        "Yahoo",
+                                        "baiduspider",
+                                        "\r\n",
+                                        "\r",
+                                        "\n",
+                                        "\r\n",
+                                        " ",
+                                        "GET /index.html 200 ",
+                                        "G",
+                                        "Y",
+                                        "!",
+                                        "r",
+                                        std::string(70, 'x'),
+                                        "Mozilla/5.0+(compatible;+Googlebot/2.1)"};
+  std::mt19937 random(20080713);
+  for (int round = 0; round < 150; ++round) {
+    std::string text;
+    const int length = static_cast<int>(random() % 400);
+    for (int i = 0; i < length; ++i) text += pieces[random() % pieces.size()];
+    const auto expected = referenceCounts(text, kTokens);
+    for (const std::size_t block : {std::size_t{1}, std::size_t{5}, std::size_t{31},
+                                    std::size_t{64}, std::size_t{100}, std::size_t{1} << 20}) {
+      for (const Kernel kernel : {Kernel::Best, Kernel::Portable}) {
+        ASSERT_EQ(scanInBlocks(text, kTokens, block, kernel), expected)
+            << "round " << round << ", block " << block;
+      }
+    }
+  }
+}
+
+TEST(line_scanner_test, single_token_and_many_tokens_agree_with_reference) {
+  const std::string text = "ab\r\nabc\nxbcx\rbc bc\r\nc";
+  for (const auto& tokens :
+       std::vector<std::vector<std::string>>{{"bc"}, {"a", "b", "c", "x", "ab", "bc"}, {"c"}}) {
+    EXPECT_EQ(scanInBlocks(text, tokens, 2, Kernel::Best), referenceCounts(text, tokens));
+  }
+}
+
+}  // namespace
+}  // namespace tarnwick

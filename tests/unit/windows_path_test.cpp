@@ -1,0 +1,40 @@
+#include "platform/windows_path.h"
+
+#include <gtest/gtest.h>
+
+#include "test_support.h"
+
+namespace tarnwick {
+namespace {
+
+TEST(windows_path_test, resolves_through_drive_ignoring_case) {
+  testing::TempDir dir;
+  dir.write("drive-c/WINDOWS/system32/LogFiles/W3SVC1/ex080713.log", "x");
+  dir.write("drive-d/Logs/a.log", "x");
+  PathResolver paths;
+  paths.mapDrive('c', dir.path() / "drive-c");
+  paths.mapDrive('D', dir.path() / "drive-d");
+  const auto log = dir.path() / "drive-c/WINDOWS/system32/LogFiles/W3SVC1/ex080713.log";
+
+  struct Case {
+    const char* text;
+    std::optional<std::filesystem::path> expected;
+  };
+  const Case cases[] = {
+      {"C:\\Windows\\System32\\LogFiles\\W3SVC1\\ex080713.log", log},
+      {"c:/windows/SYSTEM32/logfiles/w3svc1/EX080713.LOG", log},
+      {"C:\\WINDOWS\\system32\\LogFiles\\\\W3SVC1\\ex080713.log", log},  // doubled backslash
+      {"C:\\WINDOWS\\.\\temp\\..\\system32\\LogFiles\\W3SVC1\\ex080713.log", log},
+      {"C:\\..\\..\\WINDOWS\\system32\\LogFiles\\W3SVC1\\ex080713.log", log},  // stays on the drive
+      {"d:\\LOGS\\A.LOG", dir.path() / "drive-d/Logs/a.log"},
+      {"C:\\WINDOWS\\nowhere\\x.log", dir.path() / "drive-c/WINDOWS/nowhere/x.log"},
+      {"E:\\logs\\x.log", std::nullopt},                                          // unmapped drive
+      {"\\\\server\\share\\x.log", std::nullopt},                                 // UNC
+      {"/var/log/ex080713.log", std::filesystem::path("/var/log/ex080713.log")},  // local
+      {"relative/x.log", std::filesystem::path("relative/x.log")},
+  };
+  for (const Case& c : cases) EXPECT_EQ(paths.resolve(c.text), c.expected) << c.text;
+}
+
+}  // namespace
+}  // namespace tarnwick
