@@ -21,6 +21,8 @@ struct SiteSource {
   bool ok() const { return locateError.empty() && config.ok(); }
   // What went wrong, in one English line naming the file.
   std::string error() const;
+  // What went wrong, in Chinese for the window's message: which file, and why.
+  std::string message() const;
 };
 
 // Locates and reads the configuration, then loads its sites.

@@ -33,6 +33,8 @@ class MemoryTable : public ResultsTable {
   bool reportView() const { return reportView_; }
   const std::vector<Column>& columns() const { return columns_; }
   const std::vector<Row>& rows() const { return rows_; }
+  // Whether a row is keyed `key`.
+  bool hasRow(std::string_view key) const { return rowKeys_.count(std::string(key)) > 0; }
   // Index of the row keyed `key`, or -1.
   int rowIndex(std::string_view key) const;
   // Index of the column keyed `key`, or -1.

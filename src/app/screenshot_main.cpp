@@ -1,0 +1,71 @@
+// tarnwick-screenshot: draws the window offscreen, as a user sees it after choosing
+// "最近" 7 天 and the first site, and saves it as a PNG for the README.
+
+#include <QApplication>
+#include <QPixmap>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "app/frm_main.h"
+#include "app/ui_font.h"
+#include "catalogue/site_source.h"
+#include "platform/clock.h"
+
+#include <QListWidget>
+#include <QRadioButton>
+
+namespace {
+
+// Answers every confirmation with OK.
+class AgreeingBox : public tarnwick::MessageBox {
+ public:
+  Answer show(std::string_view, Buttons, std::string_view) override { return Answer::Ok; }
+};
+
+class NoDialog : public tarnwick::FileDialog {
+ public:
+  void showOpen(std::string_view, std::string_view) override {}
+  std::string fileName() const override { return {}; }
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  using namespace tarnwick;
+  QApplication app(argc, argv);
+  applyUiFont(app);
+  std::vector<std::string> texts;
+  for (const QString& arg : app.arguments().mid(1)) texts.push_back(arg.toStdString());
+  if (texts.empty()) {
+    std::cerr << "usage: tarnwick-screenshot [SOURCE] OUTPUT.png\n";
+    return 2;
+  }
+  const std::string output = texts.back();
+  texts.pop_back();
+  const std::vector<std::string_view> args(texts.begin(), texts.end());
+  SourceOptions options;
+  std::string error;
+  for (std::size_t i = 0; i < args.size() && error.empty();)
+    if (!takeSourceOption(args, i, options, error)) error = "unknown option " + texts[i];
+  const SystemTextInput input;
+  const SiteSource source = readSites(options, input);
+  if (!error.empty() || !source.ok()) {
+    std::cerr << "tarnwick-screenshot: " << (error.empty() ? source.error() : error) << '\n';
+    return 1;
+  }
+
+  AgreeingBox box;
+  NoDialog cd;
+  const SystemClock clock;
+  const SystemFolderListing folders;
+  frmMain window({box, cd, clock, {input, folders, source.paths}}, *source.config.store);
+  window.findChild<QRadioButton*>("Option2")->setChecked(true);
+  window.findChild<QListWidget*>("List1")->setCurrentRow(0);
+  window.show();
+  if (!window.grab().save(QString::fromStdString(output))) {
+    std::cerr << "tarnwick-screenshot: cannot write " << output << '\n';
+    return 1;
+  }
+  return 0;
+}
