@@ -12,11 +12,14 @@
 
 #include "platform/clock.h"
 #include "platform/date.h"
+#include "sample_logs.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using tarnwick::Date;
+using tarnwick::w3cHeader;
+using tarnwick::w3cLines;
 
 constexpr int kDays = 30;
 
@@ -62,66 +65,6 @@ constexpr const char* kConfig = R"(<?xml version="1.0" encoding="UTF-8"?>
 </configuration>
 )";
 
-// User agents as IIS logs them (spaces written as '+'), with how often each appears.
-struct Agent {
-  const char* text;
-  int weight;
-};
-
-const std::vector<Agent> kAgents{
-    {"Mozilla/4.0+(compatible;+MSIE+7.0;+Windows+NT+5.1;+.NET+CLR+2.0.50727)", 30},
-    {"Mozilla/5.0+(Windows;+U;+Windows+NT+5.1;+zh-CN;+rv:1.9.0.1)+Gecko/2008070208+Firefox/3.0.1",
-     20},
-    {"Baiduspider+(+http://www.baidu.com/search/spider.htm)", 14},
-    {"Mozilla/5.0+(compatible;+Googlebot/2.1;++http://www.google.com/bot.html)", 10},
-    {"Googlebot-Image/1.0", 2},
-    {"Mozilla/5.0+(compatible;+Yahoo!+Slurp;+http://help.yahoo.com/help/us/ysearch/slurp)", 6},
-    {"Mozilla/5.0+(compatible;+Yahoo!+Slurp+China;+http://misc.yahoo.com.cn/help.html)", 2},
-    {"Sosospider+(+http://help.soso.com/webspider.htm)", 5},
-    // Lines that mention a crawler but must not count for it.
-    {"baiduspider+(lower+case)", 2},
-    {"Yahoo+Pipes+1.0", 2},
-    {"Mozilla/5.0+(compatible;+googlebot-like+checker)", 1},
-};
-
-const std::vector<const char*> kPages{
-    "/",           "/index.asp",       "/news/list.asp", "/news/show.asp",      "/robots.txt",
-    "/about.html", "/images/logo.gif", "/css/site.css",  "/products/index.html"};
-
-std::string logText(const Date& day, int siteId, std::mt19937& random) {
-  char buffer[512];
-  std::string text;
-  std::snprintf(
-      buffer, sizeof buffer,
-      "#Software: Microsoft Internet Information Services 7.5\r\n#Version: 1.0\r\n"
-      "#Date: %s 00:00:00\r\n"
-      "#Fields: date time s-sitename s-ip cs-method cs-uri-stem cs-uri-query s-port "
-      "cs-username c-ip cs(User-Agent) sc-status sc-substatus sc-win32-status time-taken\r\n",
-      tarnwick::isoDate(day).c_str());
-  text += buffer;
-  std::vector<int> weights;
-  for (const Agent& agent : kAgents) weights.push_back(agent.weight);
-  std::discrete_distribution<int> pickAgent(weights.begin(), weights.end());
-  const int lines = 800 + static_cast<int>(random() % 1200);
-  int seconds = 0;
-  for (int i = 0; i < lines && seconds < 86400; ++i) {
-    seconds += static_cast<int>(random() % (2 * 86400 / lines));
-    if (seconds >= 86400) break;
-    const Agent& agent = kAgents[static_cast<std::size_t>(pickAgent(random))];
-    const char* page = kPages[random() % kPages.size()];
-    const int status = page == std::string("/robots.txt") ? 404 : 200;
-    std::snprintf(
-        buffer, sizeof buffer,
-        "%s %02d:%02d:%02d W3SVC%d 192.168.1.10 GET %s - 80 - %d.%d.%d.%d %s %d 0 0 %d\r\n",
-        tarnwick::isoDate(day).c_str(), seconds / 3600, seconds / 60 % 60, seconds % 60, siteId,
-        page, 58 + static_cast<int>(random() % 160), static_cast<int>(random() % 256),
-        static_cast<int>(random() % 256), 1 + static_cast<int>(random() % 254), agent.text, status,
-        static_cast<int>(random() % 500));
-    text += buffer;
-  }
-  return text;
-}
-
 void writeFile(const fs::path& file, const std::string& text) {
   fs::create_directories(file.parent_path());
   std::ofstream out(file, std::ios::binary);
@@ -159,7 +102,7 @@ int main(int argc, char** argv) {
       for (int k = 0; k < kDays; ++k) {
         const Date day = tarnwick::daysBefore(today, k);
         writeFile(site.folder / (site.prefix + tarnwick::yymmdd(day) + ".log"),
-                  logText(day, site.id, random));
+                  w3cHeader(day) + w3cLines(day, site.id, 800 + static_cast<int>(random() % 1200), random));
       }
     }
     writeFile(stamp, tarnwick::isoDate(today) + "\n");

@@ -18,8 +18,9 @@ namespace tarnwick {
 // between two reads is still found; nothing else is kept between windows.
 class LineScanner {
  public:
-  // How the bytes are searched: the fastest the processor offers, or plain C++.
-  enum class Kernel { Best, Portable };
+  // How the bytes are searched: the fastest the processor offers, AVX2 at most, or
+  // plain C++. Each gives the same counts.
+  enum class Kernel { Best, Avx2, Portable };
 
   explicit LineScanner(std::vector<std::string> tokens, Kernel kernel = Kernel::Best);
 
@@ -32,7 +33,7 @@ class LineScanner {
   // Lines counted so far, one per token in the order given.
   const std::vector<std::uint64_t>& counts() const { return counts_; }
 
-  // Whether the AVX2 kernel is in use.
+  // Whether a vector kernel (AVX2 or AVX-512) is in use.
   bool vectorised() const { return vectorised_; }
 
  private:
@@ -51,6 +52,7 @@ class LineScanner {
   std::vector<std::uint64_t> counts_;
   std::size_t overlap_ = 0;
   bool vectorised_ = false;
+  bool avx512_ = false;
 };
 
 // Position of the first CR or LF in text[from, end), or text.size().

@@ -75,7 +75,7 @@ const LineCase kLineCases[] = {
 
 INSTANTIATE_TEST_SUITE_P(Cases, LineRules,
                          ::testing::Combine(::testing::ValuesIn(kLineCases),
-                                            ::testing::Values(Kernel::Best, Kernel::Portable),
+                                            ::testing::Values(Kernel::Best, Kernel::Avx2, Kernel::Portable),
                                             ::testing::Values(std::size_t{1}, std::size_t{3},
                                                               std::size_t{7}, std::size_t{4096})));
 
@@ -116,7 +116,7 @@ TEST(line_scanner_test, matches_reference_on_random_text) {
     const auto expected = referenceCounts(text, kTokens);
     for (const std::size_t block : {std::size_t{1}, std::size_t{5}, std::size_t{31},
                                     std::size_t{64}, std::size_t{100}, std::size_t{1} << 20}) {
-      for (const Kernel kernel : {Kernel::Best, Kernel::Portable}) {
+      for (const Kernel kernel : {Kernel::Best, Kernel::Avx2, Kernel::Portable}) {
         ASSERT_EQ(scanInBlocks(text, kTokens, block, kernel), expected)
             << "round " << round << ", block " << block;
       }

@@ -1,0 +1,66 @@
+#include "sample_logs.h"
+
+#include <cstdio>
+#include <vector>
+
+namespace tarnwick {
+
+namespace {
+
+struct Agent {
+  const char* text;
+  int weight;  // how often it appears
+};
+
+const std::vector<Agent> kAgents{
+    {"Mozilla/4.0+(compatible;+MSIE+7.0;+Windows+NT+5.1;+.NET+CLR+2.0.50727)", 30},
+    {"Mozilla/5.0+(Windows;+U;+Windows+NT+5.1;+zh-CN;+rv:1.9.0.1)+Gecko/2008070208+Firefox/3.0.1", 20},
+    {"Baiduspider+(+http://www.baidu.com/search/spider.htm)", 14},
+    {"Mozilla/5.0+(compatible;+Googlebot/2.1;++http://www.google.com/bot.html)", 10},
+    {"Googlebot-Image/1.0", 2},
+    {"Mozilla/5.0+(compatible;+Yahoo!+Slurp;+http://help.yahoo.com/help/us/ysearch/slurp)", 6},
+    {"Mozilla/5.0+(compatible;+Yahoo!+Slurp+China;+http://misc.yahoo.com.cn/help.html)", 2},
+    {"Sosospider+(+http://help.soso.com/webspider.htm)", 5},
+    // Lines that mention a crawler but must not count for it.
+    {"baiduspider+(lower+case)", 2},
+    {"Yahoo+Pipes+1.0", 2},
+    {"Mozilla/5.0+(compatible;+googlebot-like+checker)", 1},
+};
+
+const std::vector<const char*> kPages{"/",           "/index.asp",       "/news/list.asp",
+                                      "/news/show.asp", "/robots.txt",  "/about.html",
+                                      "/images/logo.gif", "/css/site.css", "/products/index.html"};
+
+}  // namespace
+
+std::string w3cHeader(const Date& day) {
+  return "#Software: Microsoft Internet Information Services 7.5\r\n#Version: 1.0\r\n#Date: " +
+         isoDate(day) +
+         " 00:00:00\r\n#Fields: date time s-sitename s-ip cs-method cs-uri-stem cs-uri-query "
+         "s-port cs-username c-ip cs(User-Agent) sc-status sc-substatus sc-win32-status "
+         "time-taken\r\n";
+}
+
+std::string w3cLines(const Date& day, int siteId, int lines, std::mt19937& random) {
+  std::vector<int> weights;
+  for (const Agent& agent : kAgents) weights.push_back(agent.weight);
+  std::discrete_distribution<int> pickAgent(weights.begin(), weights.end());
+  const std::string date = isoDate(day);
+  std::string text;
+  char line[512];
+  for (int i = 0; i < lines; ++i) {
+    const int second = static_cast<int>(static_cast<long long>(i) * 86400 / lines);
+    const Agent& agent = kAgents[static_cast<std::size_t>(pickAgent(random))];
+    const std::string page = kPages[random() % kPages.size()];
+    std::snprintf(line, sizeof line,
+                  "%s %02d:%02d:%02d W3SVC%d 192.168.1.10 GET %s - 80 - %d.%d.%d.%d %s %d 0 0 %d\r\n",
+                  date.c_str(), second / 3600, second / 60 % 60, second % 60, siteId, page.c_str(),
+                  58 + static_cast<int>(random() % 160), static_cast<int>(random() % 256),
+                  static_cast<int>(random() % 256), 1 + static_cast<int>(random() % 254), agent.text,
+                  page == "/robots.txt" ? 404 : 200, static_cast<int>(random() % 500));
+    text += line;
+  }
+  return text;
+}
+
+}  // namespace tarnwick
