@@ -49,7 +49,8 @@ double bestSeconds(const std::function<void()>& work) {
   for (int run = 0; run < kRuns; ++run) {
     const auto start = std::chrono::steady_clock::now();
     work();
-    best = std::min(best, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+    best = std::min(
+        best, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
   }
   return best;
 }
@@ -94,7 +95,8 @@ int main(int argc, char** argv) {
   report("tarnwick, four crawler counts", ours, wc, bytes);
   bool agree = true;
   for (std::size_t c = 0; c < kCrawlers.size(); ++c) {
-    const std::string grep = "LC_ALL=C grep -cF '" + std::string(kCrawlers[c].token) + "' " + quoted;
+    const std::string grep =
+        "LC_ALL=C grep -cF '" + std::string(kCrawlers[c].token) + "' " + quoted;
     std::string grepCount;
     const double seconds = bestSeconds([&] { grepCount = capture(grep); });
     report(("grep -cF " + std::string(kCrawlers[c].token)).c_str(), seconds, wc, bytes);
@@ -103,6 +105,7 @@ int main(int argc, char** argv) {
     std::printf("%34s %llu lines%s\n", "", static_cast<unsigned long long>(counts[c]),
                 same ? ", as grep counts" : (", grep counts " + grepCount).c_str());
   }
-  std::printf("\nTarget: four counts in at most 1.5 x wc -l: %s\n", ours <= 1.5 * wc ? "met" : "NOT met");
+  std::printf("\nTarget: four counts in at most 1.5 x wc -l: %s\n",
+              ours <= 1.5 * wc ? "met" : "NOT met");
   return agree ? 0 : 1;
 }

@@ -102,7 +102,8 @@ int main(int argc, char** argv) {
       for (int k = 0; k < kDays; ++k) {
         const Date day = tarnwick::daysBefore(today, k);
         writeFile(site.folder / (site.prefix + tarnwick::yymmdd(day) + ".log"),
-                  w3cHeader(day) + w3cLines(day, site.id, 800 + static_cast<int>(random() % 1200), random));
+                  w3cHeader(day) +
+                      w3cLines(day, site.id, 800 + static_cast<int>(random() % 1200), random));
       }
     }
     writeFile(stamp, tarnwick::isoDate(today) + "\n");

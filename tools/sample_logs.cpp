@@ -14,7 +14,8 @@ struct Agent {
 
 const std::vector<Agent> kAgents{
     {"Mozilla/4.0+(compatible;+MSIE+7.0;+Windows+NT+5.1;+.NET+CLR+2.0.50727)", 30},
-    {"Mozilla/5.0+(Windows;+U;+Windows+NT+5.1;+zh-CN;+rv:1.9.0.1)+Gecko/2008070208+Firefox/3.0.1", 20},
+    {"Mozilla/5.0+(Windows;+U;+Windows+NT+5.1;+zh-CN;+rv:1.9.0.1)+Gecko/2008070208+Firefox/3.0.1",
+     20},
     {"Baiduspider+(+http://www.baidu.com/search/spider.htm)", 14},
     {"Mozilla/5.0+(compatible;+Googlebot/2.1;++http://www.google.com/bot.html)", 10},
     {"Googlebot-Image/1.0", 2},
@@ -27,9 +28,9 @@ const std::vector<Agent> kAgents{
     {"Mozilla/5.0+(compatible;+googlebot-like+checker)", 1},
 };
 
-const std::vector<const char*> kPages{"/",           "/index.asp",       "/news/list.asp",
-                                      "/news/show.asp", "/robots.txt",  "/about.html",
-                                      "/images/logo.gif", "/css/site.css", "/products/index.html"};
+const std::vector<const char*> kPages{
+    "/",           "/index.asp",       "/news/list.asp", "/news/show.asp",      "/robots.txt",
+    "/about.html", "/images/logo.gif", "/css/site.css",  "/products/index.html"};
 
 }  // namespace
 
@@ -52,12 +53,13 @@ std::string w3cLines(const Date& day, int siteId, int lines, std::mt19937& rando
     const int second = static_cast<int>(static_cast<long long>(i) * 86400 / lines);
     const Agent& agent = kAgents[static_cast<std::size_t>(pickAgent(random))];
     const std::string page = kPages[random() % kPages.size()];
-    std::snprintf(line, sizeof line,
-                  "%s %02d:%02d:%02d W3SVC%d 192.168.1.10 GET %s - 80 - %d.%d.%d.%d %s %d 0 0 %d\r\n",
-                  date.c_str(), second / 3600, second / 60 % 60, second % 60, siteId, page.c_str(),
-                  58 + static_cast<int>(random() % 160), static_cast<int>(random() % 256),
-                  static_cast<int>(random() % 256), 1 + static_cast<int>(random() % 254), agent.text,
-                  page == "/robots.txt" ? 404 : 200, static_cast<int>(random() % 500));
+    std::snprintf(
+        line, sizeof line,
+        "%s %02d:%02d:%02d W3SVC%d 192.168.1.10 GET %s - 80 - %d.%d.%d.%d %s %d 0 0 %d\r\n",
+        date.c_str(), second / 3600, second / 60 % 60, second % 60, siteId, page.c_str(),
+        58 + static_cast<int>(random() % 160), static_cast<int>(random() % 256),
+        static_cast<int>(random() % 256), 1 + static_cast<int>(random() % 254), agent.text,
+        page == "/robots.txt" ? 404 : 200, static_cast<int>(random() % 500));
     text += line;
   }
   return text;

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "analysis/line_scanner.h"
+#include "analysis/read_ahead.h"
 
 namespace tarnwick {
 
@@ -19,17 +20,35 @@ std::optional<std::vector<std::uint64_t>> LineCounter::countLines(
 
   LineScanner scanner(std::move(tokens));
   const std::size_t overlap = scanner.overlap();
-  std::vector<char> buffer(overlap + blockSize_);
-  std::size_t kept = 0;  // bytes repeated from the end of the last window
-  for (;;) {
-    const std::ptrdiff_t got = file->read(buffer.data() + kept, blockSize_);
-    if (got < 0) return std::nullopt;
-    if (got == 0) break;
-    const std::size_t size = kept + static_cast<std::size_t>(got);
-    scanner.scan({buffer.data(), size}, kept);
-    const std::size_t keep = std::min(overlap, size);
-    std::memmove(buffer.data(), buffer.data() + size - keep, keep);
-    kept = keep;
+  std::vector<char> carry;  // the end of the last window, repeated at the start of the next
+  // Scans a block read into `data`, which has room for the carry just before it.
+  auto scanBlock = [&](char* data, std::size_t size) {
+    char* window = data - carry.size();
+    if (!carry.empty()) std::memcpy(window, carry.data(), carry.size());
+    const std::size_t length = carry.size() + size;
+    scanner.scan({window, length}, carry.size());
+    const std::size_t keep = std::min(overlap, length);
+    carry.assign(window + length - keep, window + length);
+  };
+
+  // The first block is read here; only a file larger than one block is read ahead on
+  // a second thread, so that many small files cost no thread each.
+  std::vector<char> first(overlap + blockSize_);
+  std::ptrdiff_t got = file->read(first.data() + overlap, blockSize_);
+  if (got < 0) return std::nullopt;
+  if (got > 0) scanBlock(first.data() + overlap, static_cast<std::size_t>(got));
+  if (static_cast<std::size_t>(got) == blockSize_) {
+    ReadAhead ahead(*file, blockSize_, overlap);
+    for (ReadAhead::Block block = ahead.next(); block.size != 0; block = ahead.next()) {
+      if (block.size < 0) return std::nullopt;
+      scanBlock(block.data, static_cast<std::size_t>(block.size));
+    }
+  } else {
+    while (got > 0) {
+      got = file->read(first.data() + overlap, blockSize_);
+      if (got < 0) return std::nullopt;
+      if (got > 0) scanBlock(first.data() + overlap, static_cast<std::size_t>(got));
+    }
   }
   return scanner.counts();
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -22,6 +23,9 @@ class LineScanner {
   // plain C++. Each gives the same counts.
   enum class Kernel { Best, Avx2, Portable };
 
+  // Most tokens the vector kernels take; more are searched in plain C++.
+  static constexpr std::size_t kMaxVectorTokens = 4;
+
   explicit LineScanner(std::vector<std::string> tokens, Kernel kernel = Kernel::Best);
 
   // Bytes each window repeats from the end of the one before.
@@ -34,28 +38,30 @@ class LineScanner {
   const std::vector<std::uint64_t>& counts() const { return counts_; }
 
   // Whether a vector kernel (AVX2 or AVX-512) is in use.
-  bool vectorised() const { return vectorised_; }
+  bool vectorised() const { return vector_ != Vector::None; }
 
  private:
-  struct Token {
-    std::string text;
-    bool active = false;         // can ever match
-    bool inCountedLine = false;  // the last line of the last window holds it and goes on
-  };
+  enum class Vector { None, Avx2, Avx512 };
 
-  void scanPortable(std::string_view window, std::vector<std::size_t>& next);
-  void scanVectorised(std::string_view window, std::vector<std::size_t>& next);
-  // Counts the match of token `t` at `pos`; returns where its next match may start.
-  std::size_t countMatch(std::size_t t, std::string_view window, std::size_t pos);
+  void scanPortable(std::string_view window, std::size_t from);
+  void scanVectorised(std::string_view window);
+  // Token `t` is at `at` in the text, after the line break at `lastBreak`.
+  void onMatch(std::size_t t, std::int64_t at, std::int64_t lastBreak) {
+    if (at <= lastMatch_[t]) return;  // found already, in the bytes a window repeats
+    counts_[t] += lastMatch_[t] < lastBreak;
+    lastMatch_[t] = at;
+  }
 
-  std::vector<Token> tokens_;
+  std::vector<std::string> tokens_;  // only tokens that can match; others stay empty
   std::vector<std::uint64_t> counts_;
+  std::vector<std::int64_t> lastMatch_;  // where each token was last found in the text
+  std::int64_t lastBreak_ = -1;          // where the last line break was; -1 for none yet
+  std::int64_t base_ = 0;                // where the current window starts in the text
+  std::int64_t end_ = 0;                 // how much of the text has been seen
+  std::array<bool, 256> interesting_{};  // line breaks and the first bytes of tokens
   std::size_t overlap_ = 0;
-  bool vectorised_ = false;
-  bool avx512_ = false;
+  std::size_t shortest_ = 0;  // the shortest token's length
+  Vector vector_ = Vector::None;
 };
-
-// Position of the first CR or LF in text[from, end), or text.size().
-std::size_t findLineEnd(std::string_view text, std::size_t from);
 
 }  // namespace tarnwick

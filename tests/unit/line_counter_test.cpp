@@ -1,5 +1,7 @@
 #include "analysis/line_counter.h"
 
+#include "analysis/read_ahead.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -123,6 +125,26 @@ TEST(line_counter_test, long_line_is_read_in_bounded_blocks) {
   const PathResolver paths;
   const LineCounter counter(input, paths, 4096);
   EXPECT_EQ(counter.searchtxt("long.log", "Googlebot"), 2u);
+}
+
+TEST(read_ahead_test, blocks_arrive_in_order_and_stopping_early_does_not_hang) {
+  FakeInput input;
+  std::string content;
+  for (int i = 0; i < 5000; ++i) content += static_cast<char>('a' + i % 26);
+  input.files["f"] = {content, -1};
+  {
+    const auto file = input.open("f");
+    ReadAhead ahead(*file, 97, 5);
+    std::string got;
+    for (ReadAhead::Block block = ahead.next(); block.size > 0; block = ahead.next())
+      got.append(block.data, static_cast<std::size_t>(block.size));
+    EXPECT_EQ(got, content);
+  }
+  for (int taken = 0; taken < 4; ++taken) {
+    const auto file = input.open("f");
+    ReadAhead ahead(*file, 10, 0);
+    for (int i = 0; i < taken; ++i) EXPECT_EQ(ahead.next().size, 10);
+  }  // each destroyed with the reader still busy or waiting
 }
 
 TEST(line_counter_test, real_file_through_the_system) {
