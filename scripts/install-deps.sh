@@ -7,7 +7,7 @@ packages=(
   g++ make cmake ninja-build pkg-config
   qt6-base-dev libgl-dev
   libpugixml-dev
-  libgtest-dev libgmock-dev
+  libgtest-dev
   fonts-wqy-microhei
 )
 

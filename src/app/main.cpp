@@ -31,19 +31,15 @@ int main(int argc, char** argv) {
   std::vector<std::string> texts;
   for (const QString& arg : app.arguments().mid(1)) texts.push_back(arg.toStdString());
   const std::vector<std::string_view> args(texts.begin(), texts.end());
-  SourceOptions options;
-  for (std::size_t i = 0; i < args.size();) {
-    std::string error;
-    if (args[i] == "--help" || args[i] == "-h") {
-      std::cout << kUsage;
-      return 0;
-    }
-    if (!takeSourceOption(args, i, options, error))
-      error = "unknown option \"" + std::string(args[i]) + "\"";
-    if (!error.empty()) {
-      std::cerr << "tarnwick: " << error << '\n' << kUsage;
-      return 2;
-    }
+  if (!args.empty() && (args[0] == "--help" || args[0] == "-h")) {
+    std::cout << kUsage;
+    return 0;
+  }
+  std::string error;
+  const SourceOptions options = parseSourceOptions(args, error);
+  if (!error.empty()) {
+    std::cerr << "tarnwick: " << error << '\n' << kUsage;
+    return 2;
   }
 
   const SystemTextInput input;

@@ -2,7 +2,9 @@
 // "最近" 7 天 and the first site, and saves it as a PNG for the README.
 
 #include <QApplication>
+#include <QListWidget>
 #include <QPixmap>
+#include <QRadioButton>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -11,9 +13,6 @@
 #include "app/ui_font.h"
 #include "catalogue/site_source.h"
 #include "platform/clock.h"
-
-#include <QListWidget>
-#include <QRadioButton>
 
 namespace {
 
@@ -44,10 +43,8 @@ int main(int argc, char** argv) {
   const std::string output = texts.back();
   texts.pop_back();
   const std::vector<std::string_view> args(texts.begin(), texts.end());
-  SourceOptions options;
   std::string error;
-  for (std::size_t i = 0; i < args.size() && error.empty();)
-    if (!takeSourceOption(args, i, options, error)) error = "unknown option " + texts[i];
+  const SourceOptions options = parseSourceOptions(args, error);
   const SystemTextInput input;
   const SiteSource source = readSites(options, input);
   if (!error.empty() || !source.ok()) {

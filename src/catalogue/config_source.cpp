@@ -41,6 +41,14 @@ bool takeSourceOption(std::span<const std::string_view> args, std::size_t& index
   return true;
 }
 
+SourceOptions parseSourceOptions(std::span<const std::string_view> args, std::string& error) {
+  SourceOptions options;
+  for (std::size_t i = 0; i < args.size() && error.empty();)
+    if (!takeSourceOption(args, i, options, error))
+      error = "unknown option \"" + std::string(args[i]) + "\"";
+  return options;
+}
+
 PathResolver pathResolver(const SourceOptions& options) {
   PathResolver paths;
   if (options.root) paths.mapDrive('C', *options.root);

@@ -26,6 +26,9 @@ struct SourceOptions {
 bool takeSourceOption(std::span<const std::string_view> args, std::size_t& index,
                       SourceOptions& options, std::string& error);
 
+// Arguments that are all source options; `error` names the first problem, if any.
+SourceOptions parseSourceOptions(std::span<const std::string_view> args, std::string& error);
+
 // The configuration file to read and the drive mappings that resolve its paths.
 struct ConfigLocation {
   std::filesystem::path file;  // empty where `error` is set

@@ -106,6 +106,35 @@ TEST(catalogue_test, drive_option_overrides_root_for_its_drive) {
   EXPECT_FALSE(paths.drive('E'));
 }
 
+TEST(catalogue_test, window_message_names_the_file_and_the_reason) {
+  testing::TempDir dir;
+  const auto broken = dir.write("broken.config", testing::testData("malformed.config"));
+  const SystemTextInput input;
+  struct Case {
+    std::filesystem::path file;
+    std::vector<std::string> parts;
+  };
+  const Case cases[] = {
+      {broken, {"站点配置文件格式错误", broken.string(), "第 6 行第 "}},
+      {dir.path() / "none.config", {"站点配置文件不存在", "none.config"}},
+      {dir.write("other.xml", testing::testData("not-iis.xml")), {"不是 IIS 的站点配置文件"}},
+      {dir.write("pools.config", testing::testData("applicationHost-no-sites-section.config")),
+       {"找不到网站节点", "<sites>"}},
+  };
+  for (const Case& c : cases) {
+    SourceOptions options;
+    options.config = c.file;
+    const std::string message = readSites(options, input).message();
+    for (const std::string& part : c.parts)
+      EXPECT_NE(message.find(part), std::string::npos) << message;
+  }
+  std::string error;
+  const std::vector<std::string_view> args{"--root", "/srv/c", "--verbose"};
+  const SourceOptions options = parseSourceOptions(args, error);
+  EXPECT_EQ(error, "unknown option \"--verbose\"");
+  EXPECT_EQ(options.root, std::filesystem::path("/srv/c"));
+}
+
 TEST(catalogue_test, malformed_source_options) {
   for (const std::vector<std::string_view>& args :
        {std::vector<std::string_view>{"--drive", "D"}, {"--drive", "DD=/x"}, {"--root"}}) {
