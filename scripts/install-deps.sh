@@ -8,7 +8,7 @@ packages=(
   qt6-base-dev libgl-dev
   libpugixml-dev
   libgtest-dev
-  fonts-wqy-microhei
+  fonts-wqy-microhei qt6-translations-l10n
 )
 
 missing=()

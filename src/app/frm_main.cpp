@@ -54,14 +54,21 @@ frmMain::frmMain(const WindowServices& services, const ConfigStore& w3svc, QWidg
                                       *table_, List2, List3, *analysis_, services_.files.paths);
   Form_Load(w3svc);
 
-  connect(List1, &QListWidget::currentRowChanged, this, [this](int row) {
-    if (row >= 0) List1_Click();
-  });
+  // Queued, so that the list shows the new selection before the analysis starts.
+  connect(
+      List1, &QListWidget::currentRowChanged, this,
+      [this](int row) {
+        if (row >= 0) List1_Click();
+      },
+      Qt::QueuedConnection);
   // Clicking the site already selected runs it again, in whatever mode is set now.
   List1->viewport()->installEventFilter(this);
-  connect(List1, &QListWidget::clicked, this, [this](const QModelIndex& index) {
-    if (index.row() == rowBeforePress_) List1_Click();
-  });
+  connect(
+      List1, &QListWidget::clicked, this,
+      [this](const QModelIndex& index) {
+        if (index.row() == rowBeforePress_) List1_Click();
+      },
+      Qt::QueuedConnection);
 }
 
 frmMain::~frmMain() = default;
@@ -122,6 +129,7 @@ Mode frmMain::selectedMode() const {
 }
 
 void frmMain::List1_Click() {
+  List1->repaint();  // shows the selection before a confirmation or a long analysis
   selection_->List1_Click(List1->currentRow(), selectedMode(), Combo1->currentText().toStdString());
 }
 

@@ -9,7 +9,7 @@
 #include "app/frm_main.h"
 #include "app/qt_file_dialog.h"
 #include "app/qt_message_box.h"
-#include "app/ui_font.h"
+#include "app/ui_setup.h"
 #include "catalogue/site_source.h"
 #include "platform/clock.h"
 
@@ -26,7 +26,7 @@ constexpr const char* kUsage =
 int main(int argc, char** argv) {
   using namespace tarnwick;
   QApplication app(argc, argv);
-  applyUiFont(app);
+  applyChineseUi(app);
 
   std::vector<std::string> texts;
   for (const QString& arg : app.arguments().mid(1)) texts.push_back(arg.toStdString());

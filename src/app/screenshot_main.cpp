@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "app/frm_main.h"
-#include "app/ui_font.h"
+#include "app/ui_setup.h"
 #include "catalogue/site_source.h"
 #include "platform/clock.h"
 
@@ -33,7 +33,7 @@ class NoDialog : public tarnwick::FileDialog {
 int main(int argc, char** argv) {
   using namespace tarnwick;
   QApplication app(argc, argv);
-  applyUiFont(app);
+  applyChineseUi(app);
   std::vector<std::string> texts;
   for (const QString& arg : app.arguments().mid(1)) texts.push_back(arg.toStdString());
   if (texts.empty()) {
@@ -60,6 +60,7 @@ int main(int argc, char** argv) {
   window.findChild<QRadioButton*>("Option2")->setChecked(true);
   window.findChild<QListWidget*>("List1")->setCurrentRow(0);
   window.show();
+  QCoreApplication::processEvents();  // runs the analysis the selection queued
   if (!window.grab().save(QString::fromStdString(output))) {
     std::cerr << "tarnwick-screenshot: cannot write " << output << '\n';
     return 1;

@@ -189,6 +189,7 @@ class FrmMainTest : public QObject {
     w.find<QRadioButton>("Option2")->setChecked(true);
     w.find<QComboBox>("Combo1")->setCurrentText("3");
     w.find<QListWidget>("List1")->setCurrentRow(0);
+    QCoreApplication::processEvents();
     QCOMPARE(w.box.texts, std::vector<std::string>{"确认要查看最近3天的日志吗？"});
     const auto& model = w.window->results();
     QCOMPARE(model.rowCount(), 3);
@@ -204,12 +205,18 @@ class FrmMainTest : public QObject {
     auto* list1 = w.find<QListWidget>("List1");
     w.window->show();
     list1->setCurrentRow(0);
+    QCoreApplication::processEvents();
     QCOMPARE(w.window->results().rowCount(), 1);
     w.box.answer = MessageBox::Answer::Cancel;
     const QPoint first = list1->visualItemRect(list1->item(0)).center();
     QTest::mouseClick(list1->viewport(), Qt::LeftButton, {}, first);
+    QCoreApplication::processEvents();
     QCOMPARE(w.box.texts.size(), std::size_t{2});
     QCOMPARE(w.window->results().rowCount(), 1);
+    const QPoint second = list1->visualItemRect(list1->item(1)).center();
+    QTest::mouseClick(list1->viewport(), Qt::LeftButton, {}, second);
+    QCoreApplication::processEvents();
+    QCOMPARE(w.box.texts.size(), std::size_t{3});  // once for a click that changes the site
   }
 
   void open_dialog_filter_in_qt_form() {

@@ -1,12 +1,14 @@
-#include "app/ui_font.h"
+#include "app/ui_setup.h"
 
 #include <QApplication>
 #include <QFont>
 #include <QFontDatabase>
+#include <QLibraryInfo>
+#include <QTranslator>
 
 namespace tarnwick {
 
-void applyUiFont(QApplication& app) {
+void applyChineseUi(QApplication& app) {
   QFont font = app.font();
   const QStringList families = QFontDatabase::families();
   for (const char* family :
@@ -18,6 +20,12 @@ void applyUiFont(QApplication& app) {
   }
   font.setPixelSize(12);
   app.setFont(font);
+
+  // The open dialog's buttons and labels; without the translations they stay English.
+  auto* translator = new QTranslator(&app);
+  if (translator->load(QStringLiteral("qtbase_zh_CN"),
+                       QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+    app.installTranslator(translator);
 }
 
 }  // namespace tarnwick
