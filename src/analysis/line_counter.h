@@ -33,11 +33,6 @@ class LineCounter {
   std::optional<std::vector<std::uint64_t>> countLines(std::string_view path,
                                                        std::vector<std::string> tokens) const;
 
-  // The local file a path names, or nothing where it is on an unmapped drive.
-  std::optional<std::filesystem::path> localPath(std::string_view path) const {
-    return paths_.resolve(path);
-  }
-
   // Whether `path` names a readable regular file.
   bool exists(std::string_view path) const;
 

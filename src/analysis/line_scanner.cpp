@@ -209,7 +209,7 @@ void LineScanner::scanVectorised(std::string_view window) {
   Check checks[kMaxVectorTokens];
   for (std::size_t t = 0; t < tokenCount; ++t) {
     const std::string& token = tokens_[t];
-    // A token that cannot match looks for a byte pair it can never complete.
+    // A token that cannot match has length 0, which no comparison below accepts.
     fp.first[t] = token.empty() ? '\n' : token.front();
     fp.second[t] = token.empty() ? '\r' : token[fp.distance];
     char pattern[16] = {};

@@ -37,9 +37,6 @@ class LineScanner {
   // Lines counted so far, one per token in the order given.
   const std::vector<std::uint64_t>& counts() const { return counts_; }
 
-  // Whether a vector kernel (AVX2 or AVX-512) is in use.
-  bool vectorised() const { return vector_ != Vector::None; }
-
  private:
   enum class Vector { None, Avx2, Avx512 };
 

@@ -41,23 +41,14 @@ std::vector<std::string_view> components(std::string_view rest) {
   return parts;
 }
 
-}  // namespace
-
+// Whether `text` starts like a Windows drive path or a UNC path.
 bool isWindowsPath(std::string_view text) {
   if (text.size() >= 2 && isLetter(text[0]) && text[1] == ':') return true;
   return text.size() >= 2 && isSeparator(text[0]) && isSeparator(text[1]);
 }
 
-void PathResolver::mapDrive(char letter, fs::path folder) {
-  drives_[upperLetter(letter)] = std::move(folder);
-}
-
-std::optional<fs::path> PathResolver::drive(char letter) const {
-  const auto found = drives_.find(upperLetter(letter));
-  if (found == drives_.end()) return std::nullopt;
-  return found->second;
-}
-
+// `name` inside `folder`: the entry whose name equals it ignoring case, preferring
+// an exact match; `name` itself where there is none.
 fs::path findIgnoringCase(const fs::path& folder, std::string_view name) {
   std::error_code error;
   const fs::path exact = folder / fs::path(std::string(name));
@@ -69,6 +60,18 @@ fs::path findIgnoringCase(const fs::path& folder, std::string_view name) {
   return exact;
 }
 
+}  // namespace
+
+void PathResolver::mapDrive(char letter, fs::path folder) {
+  drives_[upperLetter(letter)] = std::move(folder);
+}
+
+std::optional<fs::path> PathResolver::drive(char letter) const {
+  const auto found = drives_.find(upperLetter(letter));
+  if (found == drives_.end()) return std::nullopt;
+  return found->second;
+}
+
 std::optional<fs::path> PathResolver::resolve(std::string_view text) const {
   if (!isWindowsPath(text)) return fs::path(std::string(text));
   if (!isLetter(text[0])) return std::nullopt;  // UNC: no share is ever mapped
@@ -78,8 +81,21 @@ std::optional<fs::path> PathResolver::resolve(std::string_view text) const {
   const auto root = drive(text[0]);
   if (!root) return std::nullopt;
   fs::path local = *root;
-  for (const std::string_view part : components(text.substr(2)))
-    local = findIgnoringCase(local, part);
+  std::string key(1, upperLetter(text[0]));
+  const auto parts = components(text.substr(2));
+  for (std::size_t i = 0; i < parts.size(); ++i) {
+    const bool folder = i + 1 < parts.size();
+    if (folder) {
+      key += '\\' + asciiUpper(parts[i]);
+      if (const auto known = folders_.find(key); known != folders_.end()) {
+        local = known->second;
+        continue;
+      }
+    }
+    local = findIgnoringCase(local, parts[i]);
+    std::error_code error;
+    if (folder && fs::is_directory(local, error)) folders_[key] = local;
+  }
   return local;
 }
 

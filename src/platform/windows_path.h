@@ -15,9 +15,6 @@ class PathResolver {
   // Windows drive `letter` (any case) is the local folder `folder`.
   void mapDrive(char letter, std::filesystem::path folder);
 
-  // Whether any drive is mapped.
-  bool hasMappings() const { return !drives_.empty(); }
-
   // The local folder of a mapped drive.
   std::optional<std::filesystem::path> drive(char letter) const;
 
@@ -29,13 +26,10 @@ class PathResolver {
 
  private:
   std::map<char, std::filesystem::path> drives_;
+  // Folders already found, by their Windows path in upper case: every file of a log
+  // folder goes through the same folders, and a system folder may hold thousands of
+  // entries to compare. Files are not kept: they come and go.
+  mutable std::map<std::string, std::filesystem::path> folders_;
 };
-
-// Whether `text` starts like a Windows drive path or a UNC path.
-bool isWindowsPath(std::string_view text);
-
-// `name` inside `folder`: the entry whose name equals it ignoring case, preferring
-// an exact match; `name` itself where there is none.
-std::filesystem::path findIgnoringCase(const std::filesystem::path& folder, std::string_view name);
 
 }  // namespace tarnwick

@@ -36,5 +36,17 @@ TEST(windows_path_test, resolves_through_drive_ignoring_case) {
   for (const Case& c : cases) EXPECT_EQ(paths.resolve(c.text), c.expected) << c.text;
 }
 
+TEST(windows_path_test, folders_created_later_are_still_found) {
+  testing::TempDir dir;
+  PathResolver paths;
+  paths.mapDrive('C', dir.path());
+  EXPECT_EQ(paths.resolve("C:\\Logs\\W3SVC1\\ex080713.log"),
+            dir.path() / "Logs/W3SVC1/ex080713.log");
+  dir.write("LOGS/w3svc1/EX080713.LOG", "x");
+  EXPECT_EQ(paths.resolve("C:\\Logs\\W3SVC1\\ex080713.log"),
+            dir.path() / "LOGS/w3svc1/EX080713.LOG");
+  EXPECT_EQ(paths.resolve("C:\\logs\\w3svc1\\"), dir.path() / "LOGS/w3svc1");
+}
+
 }  // namespace
 }  // namespace tarnwick
