@@ -89,8 +89,8 @@ int main(int argc, char** argv) {
   const double ours = bestSeconds([&] { counts = counter.countCrawlers(file.string()); });
   const double wc = bestSeconds([&] { capture("wc -l " + quoted); });
 
-  std::printf("%s: %.2f GiB, %s lines\n\n", file.string().c_str(), bytes / double(1 << 30),
-              capture("wc -l < " + quoted).c_str());
+  std::printf("%s: %.2f GiB, %llu lines\n\n", file.string().c_str(), bytes / double(1 << 30),
+              std::stoull(capture("wc -l < " + quoted)));
   report("wc -l", wc, wc, bytes);
   report("tarnwick, four crawler counts", ours, wc, bytes);
   bool agree = true;

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 #include <bit>
-#include <climits>
+#include <cstdint>
 #include <cstring>
 
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
