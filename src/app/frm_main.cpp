@@ -58,7 +58,7 @@ frmMain::frmMain(const WindowServices& services, const ConfigStore& w3svc, QWidg
   connect(
       List1, &QListWidget::currentRowChanged, this,
       [this](int row) {
-        if (row >= 0) List1_Click();
+        if (row >= 0) List1_Click(row);
       },
       Qt::QueuedConnection);
   // Clicking the site already selected runs it again, in whatever mode is set now.
@@ -66,7 +66,7 @@ frmMain::frmMain(const WindowServices& services, const ConfigStore& w3svc, QWidg
   connect(
       List1, &QListWidget::clicked, this,
       [this](const QModelIndex& index) {
-        if (index.row() == rowBeforePress_) List1_Click();
+        if (index.row() == rowBeforePress_) List1_Click(index.row());
       },
       Qt::QueuedConnection);
 }
@@ -128,9 +128,9 @@ Mode frmMain::selectedMode() const {
   return Mode::Today;
 }
 
-void frmMain::List1_Click() {
+void frmMain::List1_Click(int row) {
   List1->repaint();  // shows the selection before a confirmation or a long analysis
-  selection_->List1_Click(List1->currentRow(), selectedMode(), Combo1->currentText().toStdString());
+  selection_->List1_Click(row, selectedMode(), Combo1->currentText().toStdString());
 }
 
 bool frmMain::eventFilter(QObject* watched, QEvent* event) {

@@ -52,7 +52,8 @@ class frmMain : public QWidget {
   void buildOptionsFrame();
   void setDesignedTabOrder();
   void Form_Load(const ConfigStore& w3svc);
-  void List1_Click();
+  // Site `row` of List1 was selected (the selection as it was when the user made it).
+  void List1_Click(int row);
   Mode selectedMode() const;
 
   QGroupBox* Frame1 = nullptr;
