@@ -41,7 +41,6 @@ SiteSource readSites(const SourceOptions& options, const TextInput& input) {
     return source;
   }
   source.config = openConfigFile(location.file, input);
-  if (source.config.ok()) source.sites = loadCatalogue(*source.config.store);
   return source;
 }
 

@@ -1,18 +1,15 @@
 #pragma once
 
 #include <string>
-#include <vector>
 
 #include "catalogue/config_source.h"
-#include "catalogue/site_catalogue.h"
 #include "platform/config_store.h"
 #include "platform/text_input.h"
 
 namespace tarnwick {
 
-// The server's sites as read from the configuration the command line names.
+// The configuration the command line names, opened at its web service node.
 struct SiteSource {
-  std::vector<Site> sites;
   PathResolver paths;       // resolves the sites' log folders
   std::string locateError;  // where no configuration file could be found
   bool usage = false;       // locateError is about how the options were given
@@ -25,7 +22,7 @@ struct SiteSource {
   std::string message() const;
 };
 
-// Locates and reads the configuration, then loads its sites.
+// Locates and opens the configuration; its sites come from loadCatalogue(*config.store).
 SiteSource readSites(const SourceOptions& options, const TextInput& input);
 
 }  // namespace tarnwick

@@ -7,6 +7,7 @@
 #include "analysis/analysis.h"
 #include "analysis/daily_logs.h"
 #include "analysis/results_layout.h"
+#include "catalogue/site_catalogue.h"
 #include "catalogue/site_source.h"
 #include "cli/report_options.h"
 #include "cli/report_output.h"
@@ -40,9 +41,10 @@ std::string localText(const PathResolver& paths, const std::string& path) {
   return local ? local->string() : std::string();
 }
 
-int listSites(const SiteSource& source, ReportOptions::Format format) {
+int listSites(const SiteSource& source, const std::vector<Site>& catalogue,
+              ReportOptions::Format format) {
   std::vector<ReportSite> sites;
-  for (const Site& site : source.sites)
+  for (const Site& site : catalogue)
     sites.push_back({site, localText(source.paths, site.logFolder)});
   printSites(std::cout, sites, format);
   return kDone;
@@ -112,9 +114,10 @@ int run(const std::vector<std::string_view>& args) {
     return kUsage;
   }
   if (!source.ok()) return fail(source.error());
-  if (options.command == Command::ListSites) return listSites(source, options.format);
+  const std::vector<Site> catalogue = loadCatalogue(*source.config.store);
+  if (options.command == Command::ListSites) return listSites(source, catalogue, options.format);
 
-  const Site* site = findSite(source.sites, options.site);
+  const Site* site = findSite(catalogue, options.site);
   if (!site)
     return fail("no site named or numbered \"" + options.site + "\" in " + source.config.file);
   return analyse(options, source.paths, site);
