@@ -50,8 +50,9 @@ screenshot: demo-data
 	@QT_QPA_PLATFORM=offscreen $(BUILD)/src/tarnwick-screenshot --root $(DEMO_DIR) docs/window.png
 
 bench: build
+	@scripts/install-deps.sh bench
 	@cmake --build $(BUILD) --target tarnwick-bench -- --quiet
-	@$(BUILD)/bench/tarnwick-bench $(BUILD)/bench-data
+	@$(BUILD)/bench/tarnwick-bench $(BUILD)/bench-data docs/crawlers.txt
 
 format:
 	@clang-format -i $$(git ls-files '*.cpp' '*.h')

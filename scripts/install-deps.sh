@@ -1,6 +1,11 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building, testing and running Tarnwick need.
 # Quiet and quick when everything is already there.
+#   scripts/install-deps.sh            building and running on Linux
+#   scripts/install-deps.sh GROUP...   and the packages of each group:
+#     test     the Linux tests: a sanitizer runtime and clang for the fuzzers
+#     windows  the Windows build and its tests: mingw-w64, wine, Xvfb
+#     bench    the tools the benchmark compares with: ripgrep
 set -euo pipefail
 
 packages=(
@@ -10,6 +15,18 @@ packages=(
   libgtest-dev
   fonts-wqy-microhei qt6-translations-l10n
 )
+for group in "$@"; do
+  case "$group" in
+    # clang and its runtime: libFuzzer and ThreadSanitizer.
+    test) packages+=(clang libclang-rt-14-dev) ;;
+    # mingw-w64 with the posix thread model (std::thread); wine64 to run the result;
+    # Xvfb and xdotool for the window; dpkg-dev to fetch pugixml's Debian source.
+    windows) packages+=(g++-mingw-w64-x86-64-posix wine64 fonts-wine xvfb xauth xdotool
+                        dpkg-dev googletest) ;;
+    bench) packages+=(ripgrep) ;;
+    *) echo "install-deps: unknown group $group" >&2; exit 2 ;;
+  esac
+done
 
 missing=()
 for p in "${packages[@]}"; do

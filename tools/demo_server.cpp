@@ -1,6 +1,7 @@
 // tarnwick-demo-server DIR: writes a made-up IIS 7 server's system drive into DIR:
 // its applicationHost.config with three sites and, for the two that log, 30 daily W3C
-// logs ending today, as IIS writes them. Does nothing when DIR was written today.
+// logs ending today, as IIS writes them: named by the UTC date, or by the local date
+// for the site that rolls over by local time. Does nothing when DIR is up to date.
 
 #include <cstdio>
 #include <filesystem>
@@ -46,7 +47,7 @@ constexpr const char* kConfig = R"(<?xml version="1.0" encoding="UTF-8"?>
                 <bindings>
                     <binding protocol="http" bindingInformation="*:80:www.example.cn" />
                 </bindings>
-                <logFile directory="C:\WebLogs" />
+                <logFile directory="C:\WebLogs" localTimeRollover="true" />
             </site>
             <site name="Staging" id="3" serverAutoStart="false">
                 <application path="/">
@@ -80,11 +81,15 @@ int main(int argc, char** argv) {
     return 2;
   }
   const fs::path root = argv[1];
-  const Date today = tarnwick::SystemClock().today();
+  const tarnwick::SystemClock clock;
+  const Date utcToday = clock.today(tarnwick::LogClock::Utc);
+  const Date localToday = clock.today(tarnwick::LogClock::Local);
+  const std::string version =
+      "2 " + tarnwick::isoDate(utcToday) + " " + tarnwick::isoDate(localToday);
   const fs::path stamp = root / "demo-written-on";
   std::string written;
   std::getline(std::ifstream(stamp) >> std::ws, written);
-  if (written == tarnwick::isoDate(today)) return 0;
+  if (written == version) return 0;
 
   try {
     fs::remove_all(root);
@@ -94,19 +99,21 @@ int main(int argc, char** argv) {
       int id;
       fs::path folder;
       const char* prefix;
+      Date today;  // by the clock its logs are named by
     };
-    const LogSite sites[] = {{1, root / "inetpub/logs/LogFiles/W3SVC1", "ex"},
-                             {2, root / "WebLogs/W3SVC2", "u_ex"}};
-    std::mt19937 random(static_cast<unsigned>(today.year * 10000 + today.month * 100 + today.day));
+    const LogSite sites[] = {{1, root / "inetpub/logs/LogFiles/W3SVC1", "ex", utcToday},
+                             {2, root / "WebLogs/W3SVC2", "u_ex", localToday}};
+    std::mt19937 random(
+        static_cast<unsigned>(utcToday.year * 10000 + utcToday.month * 100 + utcToday.day));
     for (const LogSite& site : sites) {
       for (int k = 0; k < kDays; ++k) {
-        const Date day = tarnwick::daysBefore(today, k);
+        const Date day = tarnwick::daysBefore(site.today, k);
         writeFile(site.folder / (site.prefix + tarnwick::yymmdd(day) + ".log"),
                   w3cHeader(day) +
                       w3cLines(day, site.id, 800 + static_cast<int>(random() % 1200), random));
       }
     }
-    writeFile(stamp, tarnwick::isoDate(today) + "\n");
+    writeFile(stamp, version + "\n");
   } catch (const std::exception& error) {
     std::cerr << "tarnwick-demo-server: " << error.what() << '\n';
     return 1;

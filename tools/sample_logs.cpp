@@ -22,6 +22,19 @@ const std::vector<Agent> kAgents{
     {"Mozilla/5.0+(compatible;+Yahoo!+Slurp;+http://help.yahoo.com/help/us/ysearch/slurp)", 6},
     {"Mozilla/5.0+(compatible;+Yahoo!+Slurp+China;+http://misc.yahoo.com.cn/help.html)", 2},
     {"Sosospider+(+http://help.soso.com/webspider.htm)", 5},
+    // Crawlers of today, for a list of added crawlers to count.
+    {"Mozilla/5.0+(compatible;+bingbot/2.0;++http://www.bing.com/bingbot.htm)", 4},
+    {"Mozilla/5.0+(compatible;+YandexBot/3.0;++http://yandex.com/bots)", 2},
+    {"Mozilla/5.0+(Linux;+Android+5.0)+AppleWebKit/537.36+(KHTML,+like+Gecko)+Mobile+Safari/"
+     "537.36+(compatible;+Bytespider;+spider-feedback@bytedance.com)",
+     3},
+    {"Sogou+web+spider/4.0(+http://www.sogou.com/docs/help/webmasters.htm#07)", 2},
+    {"Mozilla/5.0+(compatible;+PetalBot;+Android+10;++https://webmaster.petalsearch.com/site/"
+     "petalbot)",
+     1},
+    {"Mozilla/5.0+AppleWebKit/537.36+(KHTML,+like+Gecko;+compatible;+GPTBot/1.1;++https://"
+     "openai.com/gptbot)",
+     1},
     // Lines that mention a crawler but must not count for it.
     {"baiduspider+(lower+case)", 2},
     {"Yahoo+Pipes+1.0", 2},

@@ -1,6 +1,8 @@
 #include "catalogue/config_source.h"
 
-#include <cstdlib>
+#include "platform/environment.h"
+#include "platform/text.h"
+#include "platform/utf8_path.h"
 
 namespace tarnwick {
 
@@ -11,10 +13,6 @@ namespace {
 constexpr std::string_view kApplicationHost =
     "C:\\Windows\\System32\\inetsrv\\config\\applicationHost.config";
 constexpr std::string_view kMetabase = "C:\\WINDOWS\\system32\\inetsrv\\MetaBase.xml";
-
-bool isLetter(char c) {
-  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-}
 
 }  // namespace
 
@@ -30,11 +28,11 @@ bool takeSourceOption(std::span<const std::string_view> args, std::size_t& index
   const std::string_view value = args[index + 1];
   index += 2;
   if (option == "--root") {
-    options.root = fs::path(std::string(value));
+    options.root = pathFromUtf8(value);
   } else if (option == "--config") {
-    options.config = fs::path(std::string(value));
-  } else if (value.size() >= 3 && isLetter(value[0]) && value[1] == '=') {
-    options.drives.emplace_back(value[0], fs::path(std::string(value.substr(2))));
+    options.config = pathFromUtf8(value);
+  } else if (value.size() >= 3 && isAsciiLetter(value[0]) && value[1] == '=') {
+    options.drives.emplace_back(value[0], pathFromUtf8(value.substr(2)));
   } else {
     error = "--drive takes X=DIR, not \"" + std::string(value) + "\"";
   }
@@ -53,6 +51,7 @@ PathResolver pathResolver(const SourceOptions& options) {
   PathResolver paths;
   if (options.root) paths.mapDrive('C', *options.root);
   for (const auto& [letter, folder] : options.drives) paths.mapDrive(letter, folder);
+  if (options.localServer()) paths.useLocalServer();
   return paths;
 }
 
@@ -74,21 +73,26 @@ ConfigLocation locateConfig(const SourceOptions& options, const TextInput& input
         return location;
       }
     }
-    location.error = "no IIS configuration under " + options.root->string() +
+    location.error = "no IIS configuration under " + utf8Of(*options.root) +
                      " (looked for Windows\\System32\\inetsrv\\config\\applicationHost.config "
                      "and WINDOWS\\system32\\inetsrv\\MetaBase.xml)";
+  } else if (const auto windows = windowsFolder()) {
+    const fs::path inetsrv = *windows / "System32" / "inetsrv";
+    for (const fs::path& candidate :
+         {inetsrv / "config" / "applicationHost.config", inetsrv / "MetaBase.xml"}) {
+      if (input.open(candidate).status != OpenedFile::Status::NotFound) {
+        location.file = candidate;  // where it cannot be read, opening it says why
+        return location;
+      }
+    }
+    location.error = "IIS is not installed on this computer: neither " +
+                     utf8Of(inetsrv / "config" / "applicationHost.config") + " nor " +
+                     utf8Of(inetsrv / "MetaBase.xml") + " exists";
   } else {
-#ifdef _WIN32
-    const char* windir = std::getenv("windir");
-    const fs::path system = fs::path(windir ? windir : "C:\\Windows") / "System32" / "inetsrv";
-    location.file = system / "config" / "applicationHost.config";
-    if (!input.isFile(location.file)) location.file = system / "MetaBase.xml";
-#else
     location.error =
         "no site configuration given: use --root DIR (a copy of the server's "
         "system drive) or --config FILE";
     location.usage = true;
-#endif
   }
   return location;
 }

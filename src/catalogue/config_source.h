@@ -18,6 +18,9 @@ struct SourceOptions {
   std::optional<std::filesystem::path> root;    // --root DIR: a copy of the system drive
   std::optional<std::filesystem::path> config;  // --config FILE
   std::vector<std::pair<char, std::filesystem::path>> drives;  // --drive X=DIR, in order
+
+  // Whether none is given: the program reads the server it runs on.
+  bool localServer() const { return !root && !config && drives.empty(); }
 };
 
 // Takes the source option at args[index] with its value, advancing `index` past what it

@@ -1,6 +1,16 @@
 #include "catalogue/site_catalogue.h"
 
+#include "platform/text.h"
+
 namespace tarnwick {
+
+namespace {
+
+bool isTrue(const std::optional<std::string>& value) {
+  return value && (equalsIgnoringCase(*value, "true") || *value == "1");
+}
+
+}  // namespace
 
 std::string logFolderOf(const std::string& logFileDirectory, const std::string& id) {
   return logFileDirectory + "\\W3SVC" + id + "\\";
@@ -13,7 +23,9 @@ std::vector<Site> loadCatalogue(const ConfigStore& store) {
     auto directory = store.property(k, "LogFileDirectory");
     auto id = store.property(k, "Name");
     if (!name || !directory || !id) continue;
-    sites.push_back({std::move(*name), *id, logFolderOf(*directory, *id)});
+    const LogClock clock =
+        isTrue(store.property(k, "LogFileLocalTimeRollover")) ? LogClock::Local : LogClock::Utc;
+    sites.push_back({std::move(*name), *id, logFolderOf(*directory, *id), clock});
   }
   return sites;
 }

@@ -3,15 +3,17 @@
 #include <string>
 #include <vector>
 
-#include "platform/config_store.h"
+#include "catalogue/config_store.h"
+#include "platform/clock.h"
 
 namespace tarnwick {
 
 // One web site of the server.
 struct Site {
-  std::string name;       // display name (ServerComment)
-  std::string id;         // numeric identifier (Name)
-  std::string logFolder;  // LogFileDirectory + "\W3SVC" + id + "\", as built
+  std::string name;                   // display name (ServerComment)
+  std::string id;                     // numeric identifier (Name)
+  std::string logFolder;              // LogFileDirectory + "\W3SVC" + id + "\", as built
+  LogClock logClock = LogClock::Utc;  // the clock its daily logs are named by
 };
 
 // The log folder of site `id` under the service's log root, always ending in a
@@ -19,7 +21,8 @@ struct Site {
 std::string logFolderOf(const std::string& logFileDirectory, const std::string& id);
 
 // Every web site of the store, in store order. A child that lacks any of the three
-// properties is not a site and adds nothing, so names and folders stay in step.
+// properties is not a site and adds nothing, so names and folders stay in step. A site
+// names its logs by UTC dates unless LogFileLocalTimeRollover is true for it.
 std::vector<Site> loadCatalogue(const ConfigStore& store);
 
 }  // namespace tarnwick

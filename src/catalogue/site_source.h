@@ -1,19 +1,23 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "catalogue/config_source.h"
-#include "platform/config_store.h"
+#include "catalogue/config_store.h"
+#include "catalogue/site_catalogue.h"
 #include "platform/text_input.h"
 
 namespace tarnwick {
 
-// The configuration the command line names, opened at its web service node.
+// The sites of the configuration the command line names.
 struct SiteSource {
   PathResolver paths;       // resolves the sites' log folders
   std::string locateError;  // where no configuration file could be found
   bool usage = false;       // locateError is about how the options were given
-  ConfigOpenResult config;  // the configuration read: its file, and what went wrong
+  ConfigOpenResult config;  // the configuration read: its file, and what went wrong; its
+                            // parsed document is released once the sites are read
+  std::vector<Site> sites;  // in configuration order
 
   bool ok() const { return locateError.empty() && config.ok(); }
   // What went wrong, in one English line naming the file.
@@ -22,7 +26,8 @@ struct SiteSource {
   std::string message() const;
 };
 
-// Locates and opens the configuration; its sites come from loadCatalogue(*config.store).
+// Locates and reads the configuration and its sites. Texts that are not valid UTF-8
+// have the bad bytes replaced, so that nothing invalid reaches the screen or a report.
 SiteSource readSites(const SourceOptions& options, const TextInput& input);
 
 }  // namespace tarnwick

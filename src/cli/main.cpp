@@ -1,18 +1,22 @@
 // tarnwick-report: the window's analysis without a window, for scripts and servers.
 
-#include <iostream>
+#include <condition_variable>
+#include <mutex>
 #include <string>
 #include <vector>
 
-#include "analysis/analysis.h"
-#include "analysis/daily_logs.h"
-#include "analysis/results_layout.h"
-#include "catalogue/site_catalogue.h"
+#include "analysis/crawler_list.h"
+#include "analysis/job.h"
+#include "analysis/plan.h"
+#include "analysis/row_text.h"
 #include "catalogue/site_source.h"
 #include "cli/report_options.h"
-#include "cli/report_output.h"
+#include "cli/site_choice.h"
+#include "cli/site_list_output.h"
 #include "platform/clock.h"
-#include "platform/memory_table.h"
+#include "platform/console.h"
+#include "platform/environment.h"
+#include "platform/utf8_path.h"
 
 namespace tarnwick {
 namespace {
@@ -24,114 +28,140 @@ constexpr int kUsage = 2;
 using Command = ReportOptions::Command;
 
 int fail(const std::string& message) {
-  std::cerr << "tarnwick-report: " << message << '\n';
+  writeError("tarnwick-report: " + message + '\n');
   return kFailed;
 }
 
-const Site* findSite(const std::vector<Site>& sites, const std::string& nameOrId) {
-  for (const Site& site : sites)
-    if (site.name == nameOrId) return &site;
-  for (const Site& site : sites)
-    if (site.id == nameOrId) return &site;
-  return nullptr;
+// Prints each row as it arrives and warns of files that could not be read.
+class PrintingSink final : public RowSink {
+ public:
+  explicit PrintingSink(RowFormatter& formatter) : formatter_(formatter) {}
+
+  void row(FileResult&& row) override {
+    if (row.status == FileResult::Status::Unreadable)
+      writeError("tarnwick-report: warning: cannot read " +
+                 (row.local ? utf8Of(*row.local) : row.name) + ": " + row.reason + '\n');
+    if (!writeOut(formatter_.row(row))) end(false);
+  }
+  void finished(const Progress&) override { end(true); }
+
+  // Waits for the last row or the first failed write; whether all was written.
+  bool wait() {
+    std::unique_lock lock(mutex_);
+    changed_.wait(lock, [&] { return ended_; });
+    return written_;
+  }
+
+ private:
+  void end(bool written) {
+    std::lock_guard lock(mutex_);
+    ended_ = true;
+    written_ = written;
+    changed_.notify_all();
+  }
+
+  RowFormatter& formatter_;
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  bool ended_ = false;
+  bool written_ = false;
+};
+
+int printRows(const ReportOptions& options, Plan plan, const CrawlerList& crawlers,
+              const TextInput& input) {
+  RowFormatter formatter(options.format, crawlers);
+  if (!writeOut(formatter.header())) return fail("cannot write the output");
+  PrintingSink sink(formatter);
+  AnalysisJob job(std::move(plan.files), tokensOf(crawlers), input, sink);
+  if (!sink.wait()) {
+    job.cancel();
+    return fail("cannot write the output");
+  }
+  if (!writeOut(formatter.footer()) || !flushOut()) return fail("cannot write the output");
+  return kDone;
 }
 
-std::string localText(const PathResolver& paths, const std::string& path) {
-  const auto local = paths.resolve(path);
-  return local ? local->string() : std::string();
-}
-
-int listSites(const SiteSource& source, const std::vector<Site>& catalogue,
-              ReportOptions::Format format) {
+int listSites(const SiteSource& source, ReportOptions::Format format) {
   std::vector<ReportSite> sites;
-  for (const Site& site : catalogue)
-    sites.push_back({site, localText(source.paths, site.logFolder)});
-  printSites(std::cout, sites, format);
+  for (const Site& site : source.sites) {
+    const auto local = source.paths.resolve(site.logFolder);
+    sites.push_back({site, local ? utf8Of(*local) : std::string()});
+  }
+  if (!writeOut(formatSites(sites, format)) || !flushOut()) return fail("cannot write the output");
   return kDone;
 }
 
-// Runs the command as the window would and prints its rows.
-int analyse(const ReportOptions& options, const PathResolver& paths, const Site* site) {
-  const SystemTextInput input;
+int analyseFile(const ReportOptions& options, const CrawlerList& crawlers, const TextInput& input) {
+  const OpenedFile opened = input.open(pathFromUtf8(options.file));
+  if (!opened.ok()) return fail("cannot read " + options.file + ": " + opened.reason);
+  Selection selection;
+  selection.mode = Mode::SingleFile;
+  selection.chosenFile = options.file;
   const SystemFolderListing folders;
-  MemoryTable table;
-  prepareResultsTable(table);
-  SiteList list2;
-  if (site) {
-    list2.append(site->logFolder);
-    list2.select(0);
-  }
-  Analysis analysis(table, list2, {input, folders, paths});
-  std::vector<ReportRow> rows;
-  analysis.rows.onRow([&](const AnalysedFile& file) {
-    rows.push_back({file.label, file.counts, localText(paths, file.path)});
-  });
+  return printRows(options, planAnalysis(selection, folders, {}), crawlers, input);
+}
 
-  const Date today = options.date ? *options.date : SystemClock().today();
-  switch (options.command) {
-    case Command::File:
-      analysis.rows.fullTable(1, options.file, kFullPath);
-      break;
-    case Command::Today:
-      addDailyRows(analysis.rows, site->logFolder, today, 1);
-      break;
-    case Command::Last:
-      addDailyRows(analysis.rows, site->logFolder, today, options.days);
-      break;
-    case Command::All: {
-      std::int64_t fileNo = 0;
-      const FolderContents contents = analysis.scan.run(site->logFolder, fileNo);
-      if (!contents.ok())
-        return fail("site \"" + site->name + "\": log folder " + site->logFolder +
-                    " cannot be read (" + contents.reason + ")");
-      break;
-    }
-    default:
-      break;
-  }
-  printRows(std::cout, rows, options.format);
-  return kDone;
+int analyseSite(const ReportOptions& options, const SiteSource& source, const Site& site,
+                const CrawlerList& crawlers, const TextInput& input) {
+  Selection selection;
+  selection.logFolder = site.logFolder;
+  selection.today = options.date ? *options.date : SystemClock().today(site.logClock);
+  selection.mode = options.command == Command::All    ? Mode::AllLogs
+                   : options.command == Command::Last ? Mode::LastDays
+                                                      : Mode::Today;
+  selection.days = options.command == Command::Last ? options.days : 1;
+  const SystemFolderListing folders;
+  Plan plan = planAnalysis(selection, folders, source.paths);
+  if (!plan.ok())
+    return fail("site \"" + site.name + "\": log folder " + site.logFolder + " cannot be read (" +
+                plan.reason + ")");
+  return printRows(options, std::move(plan), crawlers, input);
 }
 
 int run(const std::vector<std::string_view>& args) {
   const ReportOptionsResult parsed = parseReportOptions(args);
   if (parsed.options.help) {
-    std::cout << reportUsage();
-    return kDone;
+    return writeOut(reportUsage()) && flushOut() ? kDone : kFailed;
   }
   if (!parsed.error.empty()) {
-    std::cerr << "tarnwick-report: " << parsed.error << '\n' << reportUsage();
+    writeError("tarnwick-report: " + parsed.error + '\n' + std::string(reportUsage()));
     return kUsage;
   }
   const ReportOptions& options = parsed.options;
-  if (options.command == Command::File)
-    return analyse(options, pathResolver(options.source), nullptr);
-
   const SystemTextInput input;
+
+  const CrawlerListResult crawlers = chooseCrawlers(options.crawlers, input, environmentVariable);
+  if (!crawlers.error.empty())
+    return fail("cannot read the crawler list " +
+                (options.crawlers ? utf8Of(*options.crawlers) : std::string("")) + ": " +
+                crawlers.error);
+  for (const std::string& problem : crawlers.problems)
+    writeError("tarnwick-report: warning: crawler list, " + problem + " (left out)\n");
+
+  if (options.command == Command::File) return analyseFile(options, crawlers.crawlers, input);
+
   const SiteSource source = readSites(options.source, input);
   if (source.usage) {
-    std::cerr << "tarnwick-report: " << source.error() << '\n' << reportUsage();
+    writeError("tarnwick-report: " + source.error() + '\n' + std::string(reportUsage()));
     return kUsage;
   }
   if (!source.ok()) return fail(source.error());
-  const std::vector<Site> catalogue = loadCatalogue(*source.config.store);
-  if (options.command == Command::ListSites) return listSites(source, catalogue, options.format);
+  if (options.command == Command::ListSites) return listSites(source, options.format);
 
-  const Site* site = findSite(catalogue, options.site);
-  if (!site)
-    return fail("no site named or numbered \"" + options.site + "\" in " + source.config.file);
-  return analyse(options, source.paths, site);
+  const SiteChoice choice = chooseSite(source.sites, options.site, options.siteById);
+  if (!choice.site) return fail(choice.error + " in " + source.config.file);
+  return analyseSite(options, source, *choice.site, crawlers.crawlers, input);
 }
 
 }  // namespace
 }  // namespace tarnwick
 
 int main(int argc, char** argv) {
+  tarnwick::prepareConsole();
   const std::vector<std::string_view> args(argv + 1, argv + argc);
   try {
     return tarnwick::run(args);
   } catch (const std::exception& error) {
-    std::cerr << "tarnwick-report: " << error.what() << '\n';
-    return 1;
+    return tarnwick::fail(error.what());
   }
 }

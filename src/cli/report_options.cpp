@@ -1,20 +1,13 @@
 #include "cli/report_options.h"
 
-#include <charconv>
+#include "platform/text.h"
+#include "platform/utf8_path.h"
 
 namespace tarnwick {
 
 namespace {
 
 using Command = ReportOptions::Command;
-
-std::optional<int> positiveNumber(std::string_view text) {
-  int value = 0;
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (text.empty() || error != std::errc() || end != text.data() + text.size() || value < 1)
-    return std::nullopt;
-  return value;
-}
 
 std::optional<ReportOptions::Format> format(std::string_view text) {
   if (text == "table") return ReportOptions::Format::Table;
@@ -27,24 +20,27 @@ std::optional<ReportOptions::Format> format(std::string_view text) {
 
 std::string_view reportUsage() {
   return "usage: tarnwick-report [SOURCE] COMMAND [--format table|csv|json] [--date YYYY-MM-DD]\n"
-         "SOURCE:\n"
+         "                       [--crawlers FILE]\n"
+         "SOURCE (on Windows, none: this server's own configuration):\n"
          "  --root DIR        DIR is a copy or mount of the server's system drive (C:)\n"
          "  --config FILE     an applicationHost.config or a MetaBase.xml\n"
          "  --drive X=DIR     Windows drive X: is the local folder DIR (repeatable)\n"
          "COMMAND:\n"
          "  --list-sites               the server's sites\n"
          "  --site NAME --all          every file in the site's log folder\n"
-         "  --site NAME --last N       today's daily log and the N-1 days before\n"
+         "  --site NAME --last N       today's daily log and the N-1 days before (N <= 36525)\n"
          "  --site NAME --today        today's daily log\n"
+         "  --site-id ID ...           as --site, choosing the site by its id alone\n"
          "  --file PATH                one log file\n"
-         "NAME is a site's display name or its numeric id.\n";
+         "NAME is a site's display name or its numeric id.\n"
+         "--crawlers FILE adds crawlers: one a line, the token, then a tab and a header.\n";
 }
 
 ReportOptionsResult parseReportOptions(std::span<const std::string_view> args) {
   ReportOptionsResult result;
   ReportOptions& options = result.options;
   int commands = 0;
-  bool siteGiven = false;
+  int siteChoices = 0;
   auto value = [&](std::size_t& i) -> std::optional<std::string_view> {
     if (i + 1 >= args.size()) {
       result.error = std::string(args[i]) + " needs a value";
@@ -71,17 +67,18 @@ ReportOptionsResult parseReportOptions(std::span<const std::string_view> args) {
       options.command = Command::Last, ++commands;
       const auto text = value(i);
       if (!text) break;
-      const auto days = positiveNumber(*text);
-      if (!days || *days > kMaxDays)
+      const auto days = parsePositive(*text, kMaxDays);
+      if (!days)
         result.error = "--last takes a whole number from 1 to " + std::to_string(kMaxDays) +
                        ", not \"" + std::string(*text) + "\"";
       else
-        options.days = *days;
+        options.days = static_cast<int>(*days);
     } else if (arg == "--file") {
       options.command = Command::File, ++commands;
       if (const auto text = value(i)) options.file = *text;
-    } else if (arg == "--site") {
-      siteGiven = true;
+    } else if (arg == "--site" || arg == "--site-id") {
+      ++siteChoices;
+      options.siteById = arg == "--site-id";
       if (const auto text = value(i)) options.site = *text;
     } else if (arg == "--format") {
       const auto text = value(i);
@@ -96,6 +93,8 @@ ReportOptionsResult parseReportOptions(std::span<const std::string_view> args) {
       options.date = parseIsoDate(*text);
       if (!options.date)
         result.error = "--date takes a day as YYYY-MM-DD, not \"" + std::string(*text) + "\"";
+    } else if (arg == "--crawlers") {
+      if (const auto text = value(i)) options.crawlers = pathFromUtf8(*text);
     } else {
       result.error = "unknown option \"" + std::string(arg) + "\"";
     }
@@ -104,14 +103,18 @@ ReportOptionsResult parseReportOptions(std::span<const std::string_view> args) {
 
   const bool needsSite = options.command == Command::All || options.command == Command::Last ||
                          options.command == Command::Today;
-  if (commands == 0)
+  if (options.source.root && options.source.config)
+    result.error = "--root and --config cannot be used together";
+  else if (commands == 0)
     result.error = "no command given";
   else if (commands > 1)
     result.error = "give exactly one command";
-  else if (needsSite && !siteGiven)
-    result.error = "--all, --last and --today need --site NAME";
-  else if (!needsSite && siteGiven)
-    result.error = "--site goes with --all, --last or --today";
+  else if (siteChoices > 1)
+    result.error = "give one --site or --site-id";
+  else if (needsSite && siteChoices == 0)
+    result.error = "--all, --last and --today need --site NAME or --site-id ID";
+  else if (!needsSite && siteChoices > 0)
+    result.error = "--site and --site-id go with --all, --last or --today";
   return result;
 }
 

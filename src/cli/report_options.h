@@ -1,27 +1,35 @@
 #pragma once
 
+#include <filesystem>
 #include <optional>
 #include <span>
 #include <string>
 #include <string_view>
 
+#include "analysis/row_text.h"
 #include "catalogue/config_source.h"
 #include "platform/date.h"
 
 namespace tarnwick {
 
+// Largest N accepted by --last: a century of daily logs. Two-digit years repeat after
+// that, so more days would name some files twice.
+inline constexpr int kMaxDays = 36525;
+
 // What tarnwick-report was asked to do.
 struct ReportOptions {
   enum class Command { None, ListSites, All, Last, Today, File };
-  enum class Format { Table, Csv, Json };
+  using Format = RowFormat;
 
   SourceOptions source;
   Command command = Command::None;
-  std::string site;  // --site: display name or numeric id
-  int days = 0;      // --last N
-  std::string file;  // --file PATH
+  std::string site;       // --site: display name or numeric id
+  bool siteById = false;  // --site-id: `site` is a numeric id only
+  int days = 0;           // --last N
+  std::string file;       // --file PATH
   Format format = Format::Table;
-  std::optional<Date> date;  // --date: the day taken as today
+  std::optional<Date> date;                       // --date: the day taken as today
+  std::optional<std::filesystem::path> crawlers;  // --crawlers FILE
   bool help = false;
 };
 
@@ -35,8 +43,5 @@ ReportOptionsResult parseReportOptions(std::span<const std::string_view> args);
 
 // The usage text, ending in a newline.
 std::string_view reportUsage();
-
-// Largest N accepted by --last: about a century of daily logs.
-inline constexpr int kMaxDays = 36600;
 
 }  // namespace tarnwick

@@ -1,18 +1,24 @@
-#include <ctime>
-
 #include "platform/clock.h"
+
+#include <ctime>
 
 namespace tarnwick {
 
-Date SystemClock::today() const {
+Date SystemClock::today(LogClock clock) const {
   const std::time_t now = std::time(nullptr);
-  std::tm local{};
+  std::tm parts{};
 #ifdef _WIN32
-  localtime_s(&local, &now);
+  if (clock == LogClock::Utc)
+    gmtime_s(&parts, &now);
+  else
+    localtime_s(&parts, &now);
 #else
-  localtime_r(&now, &local);
+  if (clock == LogClock::Utc)
+    gmtime_r(&now, &parts);
+  else
+    localtime_r(&now, &parts);
 #endif
-  return {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday};
+  return {parts.tm_year + 1900, parts.tm_mon + 1, parts.tm_mday};
 }
 
 }  // namespace tarnwick

@@ -1,31 +1,52 @@
 #pragma once
 
+#include <chrono>
+
 #include "platform/date.h"
 
 namespace tarnwick {
+
+// Which clock names a site's daily logs: IIS rolls them over at midnight UTC unless the
+// site is set to roll over by local time.
+enum class LogClock { Utc, Local };
 
 // Where today's date comes from.
 class Clock {
  public:
   virtual ~Clock() = default;
-  // Today's local date.
-  virtual Date today() const = 0;
+  // Today's date by `clock`.
+  virtual Date today(LogClock clock) const = 0;
 };
 
-// The computer's local date.
+// The computer's clock and time zone.
 class SystemClock final : public Clock {
  public:
-  Date today() const override;
+  Date today(LogClock clock) const override;
 };
 
-// Always the same day: for tests and for a report run with --date.
+// Always the same day by either clock: for a report run with --date, and for tests.
 class FixedClock final : public Clock {
  public:
   explicit FixedClock(Date day) : day_(day) {}
-  Date today() const override { return day_; }
+  Date today(LogClock) const override { return day_; }
 
  private:
   Date day_;
+};
+
+// A fixed moment in a fixed time zone, `utcOffset` ahead of UTC: for tests.
+class FixedInstantClock final : public Clock {
+ public:
+  FixedInstantClock(std::chrono::sys_seconds utc, std::chrono::minutes utcOffset)
+      : utc_(utc), offset_(utcOffset) {}
+  Date today(LogClock clock) const override {
+    return dateOf(
+        std::chrono::floor<std::chrono::days>(clock == LogClock::Utc ? utc_ : utc_ + offset_));
+  }
+
+ private:
+  std::chrono::sys_seconds utc_;
+  std::chrono::minutes offset_;
 };
 
 }  // namespace tarnwick

@@ -21,11 +21,14 @@ bool parseField(std::string_view text, int& out) {
 
 }  // namespace
 
-Date daysBefore(const Date& date, int days) {
-  const std::chrono::year_month_day ymd{std::chrono::sys_days{toYmd(date)} -
-                                        std::chrono::days{days}};
+Date dateOf(std::chrono::sys_days day) {
+  const std::chrono::year_month_day ymd{day};
   return {static_cast<int>(ymd.year()), static_cast<int>(static_cast<unsigned>(ymd.month())),
           static_cast<int>(static_cast<unsigned>(ymd.day()))};
+}
+
+Date daysBefore(const Date& date, int days) {
+  return dateOf(std::chrono::sys_days{toYmd(date)} - std::chrono::days{days});
 }
 
 std::string yymmdd(const Date& date) {

@@ -1,12 +1,13 @@
 #pragma once
 
+#include <chrono>
 #include <optional>
 #include <string>
 #include <string_view>
 
 namespace tarnwick {
 
-// A calendar day in the local time zone.
+// A calendar day.
 struct Date {
   int year = 0;   // four digits, e.g. 2008
   int month = 0;  // 1 to 12
@@ -14,6 +15,9 @@ struct Date {
 
   friend bool operator==(const Date&, const Date&) = default;
 };
+
+// The calendar day of `day`.
+Date dateOf(std::chrono::sys_days day);
 
 // The day `days` days before `date` (negative values go forward).
 Date daysBefore(const Date& date, int days);

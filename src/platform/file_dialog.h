@@ -5,15 +5,17 @@
 
 namespace tarnwick {
 
-// A file-open dialog that remembers the name chosen last.
+// The platform's file dialogs. The open dialog remembers the name chosen last.
 class FileDialog {
  public:
   virtual ~FileDialog() = default;
-  // Shows the dialog. `filter` lists choices as "label|pattern|label|pattern";
+  // Shows the open dialog. `filter` lists choices as "label|pattern|label|pattern";
   // `initialFolder` is a local folder, or empty for the dialog's own choice.
   virtual void showOpen(std::string_view filter, std::string_view initialFolder) = 0;
-  // The full path of the chosen file; empty where none was chosen.
+  // The full path of the file chosen to open; empty where none was chosen.
   virtual std::string fileName() const = 0;
+  // Asks where to save a new file, offering `suggestedName`; empty where the user cancels.
+  virtual std::string askSaveName(std::string_view filter, std::string_view suggestedName) = 0;
 };
 
 }  // namespace tarnwick

@@ -11,7 +11,7 @@ struct FolderContents {
   enum class Status { Ok, NotFound, Unreadable };
 
   Status status = Status::Ok;
-  std::vector<std::string> names;  // bare file names, sorted by name ignoring case
+  std::vector<std::string> names;  // bare file names in UTF-8, sorted by name ignoring case
   std::string reason;              // what went wrong, where status is not Ok
 
   bool ok() const { return status == Status::Ok; }
@@ -23,11 +23,14 @@ class FolderListing {
   virtual ~FolderListing() = default;
   // The files in `folder`, in the order a Windows server lists them: by name, ignoring case.
   virtual FolderContents list(const std::filesystem::path& folder) const = 0;
+  // Whether `path` names a folder.
+  virtual bool isFolder(const std::filesystem::path& path) const = 0;
 };
 
 class SystemFolderListing final : public FolderListing {
  public:
   FolderContents list(const std::filesystem::path& folder) const override;
+  bool isFolder(const std::filesystem::path& path) const override;
 };
 
 // Puts names in the order a Windows file system lists them: by name, ignoring case.

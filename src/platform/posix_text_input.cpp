@@ -3,7 +3,7 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <system_error>
+#include <cstring>
 
 #include "platform/text_input.h"
 
@@ -13,44 +13,79 @@ namespace {
 
 class PosixFile final : public InputFile {
  public:
-  explicit PosixFile(int fd) : fd_(fd) {}
+  PosixFile(int fd, std::uint64_t size) : fd_(fd), size_(size) {}
   ~PosixFile() override { ::close(fd_); }
   PosixFile(const PosixFile&) = delete;
   PosixFile& operator=(const PosixFile&) = delete;
 
-  std::ptrdiff_t read(char* buffer, std::size_t size) override {
+  std::ptrdiff_t readAt(char* buffer, std::size_t size, std::uint64_t offset) override {
     for (;;) {
-      const ssize_t n = ::read(fd_, buffer, size);
+      const ssize_t n = ::pread(fd_, buffer, size, static_cast<off_t>(offset));
       if (n >= 0) return n;
       if (errno != EINTR) return -1;
     }
   }
+  std::uint64_t size() const override { return size_; }
 
  private:
   int fd_;
+  std::uint64_t size_;
 };
+
+// What a file that is not a regular one is, for the message.
+const char* kindOf(mode_t mode) {
+  if (S_ISDIR(mode)) return "a folder, not a file";
+  if (S_ISFIFO(mode)) return "a named pipe, not a file";
+  if (S_ISCHR(mode) || S_ISBLK(mode)) return "a device, not a file";
+  if (S_ISSOCK(mode)) return "a socket, not a file";
+  return "not a regular file";
+}
+
+OpenedFile failure(int error) {
+  OpenedFile result;
+  result.status = error == ENOENT || error == ENOTDIR ? OpenedFile::Status::NotFound
+                  : error == EACCES || error == EPERM ? OpenedFile::Status::Denied
+                                                      : OpenedFile::Status::Failed;
+  result.reason = error == ENOENT || error == ENOTDIR ? "no such file"
+                  : error == EACCES || error == EPERM ? "access denied"
+                                                      : std::strerror(error);
+  return result;
+}
+
+OpenedFile notAFile(mode_t mode) {
+  OpenedFile result;
+  result.status = OpenedFile::Status::NotAFile;
+  result.reason = kindOf(mode);
+  return result;
+}
 
 }  // namespace
 
-std::unique_ptr<InputFile> SystemTextInput::open(const std::filesystem::path& path) const {
-  // Non-blocking so that a named pipe cannot hang the program; only regular files are read.
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  if (fd < 0) return nullptr;
+OpenedFile SystemTextInput::open(const std::filesystem::path& path) const {
+  // The kind is checked before opening: opening a pipe or some devices blocks.
   struct stat info {};
+  if (::stat(path.c_str(), &info) != 0) return failure(errno);
+  if (!S_ISREG(info.st_mode)) return notAFile(info.st_mode);
+  // Non-blocking all the same, for a file swapped for a pipe in between.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+  if (fd < 0) return failure(errno);
   if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
     ::close(fd);
-    return nullptr;
+    return notAFile(info.st_mode);
   }
   ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
 #ifdef POSIX_FADV_SEQUENTIAL
   ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
 #endif
-  return std::make_unique<PosixFile>(fd);
+  OpenedFile result;
+  result.status = OpenedFile::Status::Ok;
+  result.file = std::make_unique<PosixFile>(fd, static_cast<std::uint64_t>(info.st_size));
+  return result;
 }
 
 bool SystemTextInput::isFile(const std::filesystem::path& path) const {
-  std::error_code error;
-  return std::filesystem::is_regular_file(path, error);
+  struct stat info {};
+  return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
 }
 
 }  // namespace tarnwick

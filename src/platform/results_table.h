@@ -11,6 +11,13 @@ struct RowHandle {
   std::string key;
 };
 
+// How a row's file fared, for its look.
+enum class RowState {
+  Counted,     // shown as usual
+  Missing,     // its zeros mean "no such file": shown greyed
+  Unreadable,  // its zeros mean "could not be read": shown greyed
+};
+
 // A report-style table: keyed columns, keyed rows with a text and one cell per further
 // column. A duplicate row key, a row position out of range or an unknown column key is
 // a programming error: the table throws std::logic_error naming it.
@@ -29,6 +36,11 @@ class ResultsTable {
   virtual RowHandle addRow(std::int64_t position, std::string_view key, std::string_view text) = 0;
   // Shows `value` in decimal in `row`, under the column keyed `columnKey`.
   virtual void setCell(const RowHandle& row, std::string_view columnKey, std::uint64_t value) = 0;
+  // Sets how `row` looks and the tip shown when the pointer rests on it.
+  virtual void describeRow(const RowHandle& row, RowState state, std::string_view tip) = 0;
+  // Rows added between these two calls may be shown all at once at the end.
+  virtual void beginUpdate() {}
+  virtual void endUpdate() {}
 };
 
 }  // namespace tarnwick

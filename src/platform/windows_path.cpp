@@ -3,7 +3,8 @@
 #include <system_error>
 #include <vector>
 
-#include "platform/text_compare.h"
+#include "platform/text.h"
+#include "platform/utf8_path.h"
 
 namespace tarnwick {
 
@@ -11,16 +12,32 @@ namespace fs = std::filesystem;
 
 namespace {
 
-char upperLetter(char c) {
-  return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
-bool isLetter(char c) {
-  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-}
-
 bool isSeparator(char c) {
   return c == '\\' || c == '/';
+}
+
+bool isDrivePath(std::string_view text) {
+  return text.size() >= 2 && isAsciiLetter(text[0]) && text[1] == ':';
+}
+
+bool isUncPath(std::string_view text) {
+  return text.size() >= 2 && isSeparator(text[0]) && isSeparator(text[1]);
+}
+
+// "%NAME%" with a name of letters, digits and the usual punctuation of variable names.
+bool holdsVariable(std::string_view text) {
+  for (std::size_t open = text.find('%'); open != std::string_view::npos;
+       open = text.find('%', open + 1)) {
+    const std::size_t close = text.find('%', open + 1);
+    if (close == std::string_view::npos) return false;
+    const std::string_view name = text.substr(open + 1, close - open - 1);
+    bool plausible = !name.empty();
+    for (const char c : name)
+      plausible = plausible && (isAsciiLetter(c) || (c >= '0' && c <= '9') || c == '_' ||
+                                c == '(' || c == ')' || c == '-' || c == '.');
+    if (plausible) return true;
+  }
+  return false;
 }
 
 // The components after the drive, with "." dropped and ".." applied (never above the root).
@@ -41,21 +58,15 @@ std::vector<std::string_view> components(std::string_view rest) {
   return parts;
 }
 
-// Whether `text` starts like a Windows drive path or a UNC path.
-bool isWindowsPath(std::string_view text) {
-  if (text.size() >= 2 && isLetter(text[0]) && text[1] == ':') return true;
-  return text.size() >= 2 && isSeparator(text[0]) && isSeparator(text[1]);
-}
-
 // `name` inside `folder`: the entry whose name equals it ignoring case, preferring
 // an exact match; `name` itself where there is none.
 fs::path findIgnoringCase(const fs::path& folder, std::string_view name) {
   std::error_code error;
-  const fs::path exact = folder / fs::path(std::string(name));
+  const fs::path exact = folder / pathFromUtf8(name);
   if (fs::exists(fs::symlink_status(exact, error))) return exact;
   fs::directory_iterator entry(folder, error), end;
   for (; !error && entry != end; entry.increment(error)) {
-    if (equalsIgnoringCase(entry->path().filename().string(), name)) return entry->path();
+    if (equalsIgnoringCase(utf8Of(entry->path().filename()), name)) return entry->path();
   }
   return exact;
 }
@@ -63,40 +74,47 @@ fs::path findIgnoringCase(const fs::path& folder, std::string_view name) {
 }  // namespace
 
 void PathResolver::mapDrive(char letter, fs::path folder) {
-  drives_[upperLetter(letter)] = std::move(folder);
+  drives_[asciiUpper(letter)] = std::move(folder);
 }
 
 std::optional<fs::path> PathResolver::drive(char letter) const {
-  const auto found = drives_.find(upperLetter(letter));
+  const auto found = drives_.find(asciiUpper(letter));
   if (found == drives_.end()) return std::nullopt;
   return found->second;
 }
 
+std::string PathResolver::whyUnresolved(std::string_view text) const {
+  if (holdsVariable(text)) return "holds a variable that is not set";
+  if (isUncPath(text)) return "a network path, not on a drive that is mapped";
+  if (!isDrivePath(text)) return "not a full Windows path";
+  return "on drive " + std::string(1, asciiUpper(text[0])) + ": which is not mapped";
+}
+
 std::optional<fs::path> PathResolver::resolve(std::string_view text) const {
-  if (!isWindowsPath(text)) return fs::path(std::string(text));
-  if (!isLetter(text[0])) return std::nullopt;  // UNC: no share is ever mapped
-#ifdef _WIN32
-  if (drives_.empty()) return fs::path(std::string(text));
-#endif
+  if (holdsVariable(text)) return std::nullopt;
+  const bool local = localServer_ && drives_.empty();
+  if (isUncPath(text)) return local ? std::optional(pathFromUtf8(text)) : std::nullopt;
+  if (!isDrivePath(text)) return std::nullopt;
+  if (local) return pathFromUtf8(text);
   const auto root = drive(text[0]);
   if (!root) return std::nullopt;
-  fs::path local = *root;
-  std::string key(1, upperLetter(text[0]));
+  fs::path found = *root;
+  std::string key(1, asciiUpper(text[0]));
   const auto parts = components(text.substr(2));
   for (std::size_t i = 0; i < parts.size(); ++i) {
     const bool folder = i + 1 < parts.size();
     if (folder) {
       key += '\\' + asciiUpper(parts[i]);
       if (const auto known = folders_.find(key); known != folders_.end()) {
-        local = known->second;
+        found = known->second;
         continue;
       }
     }
-    local = findIgnoringCase(local, parts[i]);
+    found = findIgnoringCase(found, parts[i]);
     std::error_code error;
-    if (folder && fs::is_directory(local, error)) folders_[key] = local;
+    if (folder && fs::is_directory(found, error)) folders_[key] = found;
   }
-  return local;
+  return found;
 }
 
 }  // namespace tarnwick

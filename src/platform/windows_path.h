@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <map>
 #include <optional>
+#include <string>
 #include <string_view>
 
 namespace tarnwick {
@@ -10,22 +11,32 @@ namespace tarnwick {
 // Turns the Windows paths of a server's configuration ("C:\inetpub\logs\") into local
 // paths, through a copy or mount of each of its drives. Only used where a file or
 // folder is opened; the texts shown and passed around stay as the server wrote them.
+// Not safe to share between threads: it remembers the folders it found.
 class PathResolver {
  public:
   // Windows drive `letter` (any case) is the local folder `folder`.
   void mapDrive(char letter, std::filesystem::path folder);
 
+  // Server paths are local paths as they stand: the program runs on the server itself.
+  // Only where no drive is mapped; Windows only.
+  void useLocalServer() { localServer_ = true; }
+
   // The local folder of a mapped drive.
   std::optional<std::filesystem::path> drive(char letter) const;
 
-  // The local path of `text`. A Windows path ("X:\..." or "X:/...") goes through its
-  // drive's mapping, backslashes as separators, each component matched ignoring case;
-  // "." and ".." are applied within the drive. A path on an unmapped drive, or a UNC
-  // path, resolves to nothing. Anything else is taken as a local path unchanged.
+  // The local path of server path `text`. A drive path ("X:\..." or "X:/...") goes through
+  // its drive's mapping, backslashes as separators, each component matched ignoring case;
+  // "." and ".." are applied within the drive. Nothing for a path on an unmapped drive,
+  // a UNC path (unless on the local server), a path with no drive, or one that still
+  // holds an unexpanded %VARIABLE%: such a path names nothing that can be read here.
   std::optional<std::filesystem::path> resolve(std::string_view text) const;
+
+  // Why resolve() gives nothing for `text`, in a few English words.
+  std::string whyUnresolved(std::string_view text) const;
 
  private:
   std::map<char, std::filesystem::path> drives_;
+  bool localServer_ = false;
   // Folders already found, by their Windows path in upper case: every file of a log
   // folder goes through the same folders, and a system folder may hold thousands of
   // entries to compare. Files are not kept: they come and go.

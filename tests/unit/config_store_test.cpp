@@ -1,4 +1,4 @@
-#include "platform/config_store.h"
+#include "catalogue/config_store.h"
 
 #include <gtest/gtest.h>
 
@@ -90,12 +90,108 @@ TEST(config_store_test, files_that_cannot_be_read) {
   testing::TempDir dir;
   const SystemTextInput input;
   EXPECT_EQ(openConfigFile(dir.path() / "missing.config", input).status, Status::FileNotFound);
-  EXPECT_EQ(openConfigFile(dir.path(), input).status, Status::FileNotFound) << "a folder";
+  const ConfigOpenResult folder = openConfigFile(dir.path(), input);
+  EXPECT_EQ(folder.status, Status::NotAFile);
+  EXPECT_EQ(folder.description(), "a folder, not a file");
+  const auto huge = dir.write("huge.config", "<configuration>");
+  std::filesystem::resize_file(huge, kMaxConfigBytes + 1);
+  EXPECT_EQ(openConfigFile(huge, input).status, Status::TooLarge);
+  EXPECT_NE(openConfigFile(huge, input).description().find("16 MiB"), std::string::npos);
   const auto empty = dir.write("empty.config", "");
   EXPECT_EQ(openConfigFile(empty, input).status, Status::NotWellFormed);
   const auto good = dir.write("any-name.txt", testing::testData("MetaBase.xml"));
   EXPECT_TRUE(openConfigFile(good, input).ok()) << "recognised by content, not by name";
 }
+
+struct ReferenceCase {
+  const char* reference;
+  bool allowed;
+};
+
+// The parser lets these through: "&#0;" would cut a name short, and the others are no
+// characters at all. They are parse errors, with their place.
+TEST(config_store_test, character_references_to_no_character_are_errors) {
+  const ReferenceCase cases[] = {
+      {"&#0;", false},       {"&#x0;", false},          {"&#xD800;", false}, {"&#57343;", false},
+      {"&#x110000;", false}, {"&#99999999999;", false}, {"&#x1;", false},    {"&#xFFFE;", false},
+      {"&#x9;", true},       {"&#x4E2D;", true},        {"&#65;", true},     {"&amp;", true},
+  };
+  for (const ReferenceCase& c : cases) {
+    const std::string config = std::string(
+                                   "<configuration><system.applicationHost><sites>\n"
+                                   "  <site name=\"A") +
+                               c.reference +
+                               "\" id=\"1\" />\n</sites></system.applicationHost>"
+                               "<!-- &#0; in a comment is text --></configuration>";
+    const ConfigOpenResult result = parseConfig(config, "x");
+    EXPECT_EQ(result.ok(), c.allowed) << c.reference << ": " << result.description();
+    if (!c.allowed) {
+      EXPECT_EQ(result.status, Status::NotWellFormed);
+      EXPECT_EQ(result.line, 2) << c.reference;
+      EXPECT_EQ(result.column, 16) << c.reference;
+    }
+  }
+}
+
+struct RolloverCase {
+  const char* name;
+  std::string config;
+  std::vector<LogClock> clocks;  // per site
+};
+
+class Rollover : public ::testing::TestWithParam<RolloverCase> {};
+
+// A site names its logs by the local date only where it or what it inherits says so.
+TEST_P(Rollover, is_read_per_site_with_inheritance) {
+  const ConfigOpenResult result = parseConfig(GetParam().config, "x");
+  ASSERT_TRUE(result.ok()) << result.description();
+  std::vector<LogClock> clocks;
+  for (const Site& site : loadCatalogue(*result.store)) clocks.push_back(site.logClock);
+  EXPECT_EQ(clocks, GetParam().clocks);
+}
+
+const std::string kHost = "<configuration><system.applicationHost><sites>";
+const std::string kHostEnd = "</sites></system.applicationHost></configuration>";
+const std::string kMeta = "<configuration><MBProperty>";
+const std::string kMetaEnd = "</MBProperty></configuration>";
+constexpr auto kUtc = LogClock::Utc;
+constexpr auto kLocal = LogClock::Local;
+
+INSTANTIATE_TEST_SUITE_P(
+    Formats, Rollover,
+    ::testing::Values(
+        RolloverCase{"iis7_default_is_utc", kHost + "<site name='A' id='1'/>" + kHostEnd, {kUtc}},
+        RolloverCase{"iis7_on_the_site",
+                     kHost +
+                         "<site name='A' id='1'><logFile localTimeRollover='true'/></site>"
+                         "<site name='B' id='2'/>" +
+                         kHostEnd,
+                     {kLocal, kUtc}},
+        RolloverCase{"iis7_inherited",
+                     kHost +
+                         "<site name='A' id='1'/>"
+                         "<site name='B' id='2'><logFile localTimeRollover='false'/></site>"
+                         "<siteDefaults><logFile localTimeRollover='true'/></siteDefaults>" +
+                         kHostEnd,
+                     {kLocal, kUtc}},
+        RolloverCase{"iis6_on_the_site",
+                     kMeta +
+                         "<IIsWebService Location='/LM/W3SVC' LogFileDirectory='C:\\L'/>"
+                         "<IIsWebServer Location='/LM/W3SVC/1' ServerComment='A' "
+                         "LogFileLocalTimeRollover='TRUE'/>"
+                         "<IIsWebServer Location='/LM/W3SVC/2' ServerComment='B'/>" +
+                         kMetaEnd,
+                     {kLocal, kUtc}},
+        RolloverCase{"iis6_inherited_from_the_service",
+                     kMeta +
+                         "<IIsWebService Location='/LM/W3SVC' LogFileDirectory='C:\\L' "
+                         "LogFileLocalTimeRollover='TRUE'/>"
+                         "<IIsWebServer Location='/LM/W3SVC/1' ServerComment='A'/>"
+                         "<IIsWebServer Location='/LM/W3SVC/2' ServerComment='B' "
+                         "LogFileLocalTimeRollover='FALSE'/>" +
+                         kMetaEnd,
+                     {kLocal, kUtc}}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace tarnwick

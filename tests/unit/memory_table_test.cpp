@@ -4,6 +4,7 @@
 
 #include <stdexcept>
 
+#include "analysis/crawler_list.h"
 #include "analysis/results_layout.h"
 
 namespace tarnwick {
@@ -52,6 +53,37 @@ TEST(memory_table_test, programming_errors_are_reported) {
   EXPECT_THROW(table.setCell(row, "MyDate", 1), std::logic_error) << "the date column has no cell";
   EXPECT_THROW(table.setColumnWidth(6, 800), std::logic_error);
   EXPECT_THROW(table.setCell({"ayfy9"}, "MyBaidu", 1), std::logic_error) << "unknown row";
+}
+
+TEST(memory_table_test, added_crawlers_get_columns_after_the_designed_four) {
+  MemoryTable table;
+  const CrawlerListResult list = parseCrawlerList("bingbot\t必应\n");
+  prepareResultsTable(table, list.crawlers);
+  ASSERT_EQ(table.columns().size(), 6u);
+  EXPECT_EQ(table.columns()[5].key, "Mybingbot");
+  EXPECT_EQ(table.columns()[5].header, "必应");
+  EXPECT_EQ(table.columns()[5].widthTwips, 800);
+  addResultRow(
+      table, list.crawlers,
+      {1, "080713", "C:\\x", std::nullopt, FileResult::Status::Counted, {}, {1, 2, 3, 4, 5}});
+  EXPECT_EQ(table.rows()[0].cells, (std::vector<std::string>{"1", "2", "3", "4", "5"}));
+  EXPECT_THROW(addResultRow(table, list.crawlers,
+                            {5, "080713", "", std::nullopt, FileResult::Status::Counted, {}, {}}),
+               std::logic_error)
+      << "position 5 after one row";
+}
+
+TEST(memory_table_test, rows_appended_in_a_batch_keep_their_keys) {
+  MemoryTable shown, batch;
+  prepareResultsTable(shown);
+  prepareResultsTable(batch);
+  shown.addRow(1, "ayfy1", "a");
+  batch.setCell(batch.addRow(1, "ayfy2", "b"), "MyBaidu", 9);
+  shown.appendRowsOf(batch);
+  EXPECT_TRUE(batch.rows().empty());
+  ASSERT_EQ(shown.rows().size(), 2u);
+  EXPECT_EQ(shown.rowIndex("ayfy2"), 1);
+  EXPECT_EQ(shown.rows()[1].cells[0], "9");
 }
 
 }  // namespace

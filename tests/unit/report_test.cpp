@@ -1,11 +1,17 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <sstream>
+#include <cstdlib>
 
+#include "analysis/row_text.h"
 #include "cli/report_options.h"
-#include "cli/report_output.h"
+#include "cli/site_choice.h"
 #include "test_support.h"
+
+#ifndef _WIN32
+#include <sys/stat.h>
+#include <sys/wait.h>
+#endif
 
 namespace tarnwick {
 namespace {
@@ -43,51 +49,148 @@ INSTANTIATE_TEST_SUITE_P(
             {"--site", "Default Web Site", "--today", "--date", "2008-07-13"}, "", Command::Today},
         OptionCase{{"--file", "/tmp/ex080713.log", "--format", "json"}, "", Command::File},
         OptionCase{{"--site", "1", "--all", "--drive", "D=/d"}, "", Command::All},
+        OptionCase{{"--site-id", "3", "--last", "36525", "--crawlers", "c.txt"}, "", Command::Last},
         OptionCase{{}, "no command", Command::None},
         OptionCase{{"--list-sites", "--file", "x"}, "exactly one", Command::None},
         OptionCase{{"--all"}, "need --site", Command::None},
-        OptionCase{{"--site", "1", "--list-sites"}, "--site goes with", Command::None},
+        OptionCase{{"--site", "1", "--list-sites"}, "go with", Command::None},
+        OptionCase{{"--site", "1", "--site-id", "1", "--today"}, "one --site", Command::None},
         OptionCase{{"--site", "1", "--last", "0"}, "--last takes", Command::None},
+        OptionCase{{"--site", "1", "--last", "36526"}, "1 to 36525", Command::None},
         OptionCase{{"--site", "1", "--last", "7x"}, "--last takes", Command::None},
         OptionCase{{"--site", "1", "--last"}, "needs a value", Command::None},
         OptionCase{{"--file", "x", "--date", "2008-02-30"}, "--date takes", Command::None},
         OptionCase{{"--file", "x", "--format", "xml"}, "--format takes", Command::None},
+        OptionCase{{"--file", "x", "--root", "/c", "--config", "y"}, "together", Command::None},
         OptionCase{{"--list-sites", "--verbose"}, "unknown option", Command::None}));
 
-TEST(report_test, csv_and_json_quote_what_needs_quoting) {
-  EXPECT_EQ(csvField("plain"), "plain");
-  EXPECT_EQ(csvField("a,b"), "\"a,b\"");
-  EXPECT_EQ(csvField("say \"hi\""), "\"say \"\"hi\"\"\"");
-  EXPECT_EQ(jsonString("C:\\logs\\\"x\"\n\x01"), "\"C:\\\\logs\\\\\\\"x\\\"\\n\\u0001\"");
+struct CellCase {
+  const char* text;
+  const char* csv;
+  const char* json;
+  const char* terminal;
+};
+
+// Text cells are valid UTF-8, never a formula, and never raw control characters.
+TEST(report_test, text_cells_are_quoted_neutralised_and_valid) {
+  const CellCase cases[] = {
+      {"plain", "plain", "\"plain\"", "plain"},
+      {"a,b", "\"a,b\"", "\"a,b\"", "a,b"},
+      {"say \"hi\"", "\"say \"\"hi\"\"\"", "\"say \\\"hi\\\"\"", "say \"hi\""},
+      {"=HYPERLINK(1)", "'=HYPERLINK(1)", "\"=HYPERLINK(1)\"", "=HYPERLINK(1)"},
+      {"+1", "'+1", "\"+1\"", "+1"},
+      {"-1", "'-1", "\"-1\"", "-1"},
+      {"@x", "'@x", "\"@x\"", "@x"},
+      {"\tx", "'\tx", "\"\\tx\"", "\\x09x"},
+      {"\rx", "\"'\rx\"", "\"\\rx\"", "\\x0Dx"},
+      {"C:\\logs\\\x01", "C:\\logs\\\x01", "\"C:\\\\logs\\\\\\u0001\"", "C:\\logs\\\\x01"},
+      {"\x1b[31m", "\x1b[31m", "\"\\u001b[31m\"", "\\x1B[31m"},
+      {"\xC2\x9B", "\xC2\x9B", "\"\xC2\x9B\"", "\\x9B"},
+      {"\xB0\xA1\xB0\xA1", "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD",
+       "\"\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\"",
+       "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD"},
+      {"百度", "百度", "\"百度\"", "百度"},
+  };
+  for (const CellCase& c : cases) {
+    EXPECT_EQ(csvField(c.text), c.csv) << c.text;
+    EXPECT_EQ(jsonString(c.text), c.json) << c.text;
+    EXPECT_EQ(terminalText(c.text), c.terminal) << c.text;
+  }
 }
 
 TEST(report_test, rows_in_each_format) {
-  const std::vector<ReportRow> rows{{"080713", {1, 22, 0, 3}, "/srv/c/ex080713.log"}};
-  std::ostringstream table, csv, json;
-  printRows(table, rows, ReportOptions::Format::Table);
-  printRows(csv, rows, ReportOptions::Format::Csv);
-  printRows(json, rows, ReportOptions::Format::Json);
-  EXPECT_EQ(table.str(),
-            "日期    百度蜘蛛  谷歌蜘蛛  雅虎蜘蛛  搜搜蜘蛛\n"
-            "080713         1        22         0         3\n");
-  EXPECT_EQ(
-      csv.str(),
-      "day,Baiduspider,Googlebot,Yahoo!,Sosospider,file\n080713,1,22,0,3,/srv/c/ex080713.log\n");
-  EXPECT_EQ(json.str(),
-            "{\"rows\":[{\"day\":\"080713\",\"Baiduspider\":1,\"Googlebot\":22,\"Yahoo!\":0,"
-            "\"Sosospider\":3,\"file\":\"/srv/c/ex080713.log\"}]}\n");
+  FileResult counted{1,
+                     "080713",
+                     "C:\\x",
+                     std::filesystem::path("/srv/c/ex080713.log"),
+                     FileResult::Status::Counted,
+                     {},
+                     {1, 22, 0, 3}};
+  FileResult missing{
+      2, "080712", "C:\\y", std::nullopt, FileResult::Status::Missing, "not mapped", {0, 0, 0, 0}};
+  const std::pair<RowFormat, std::string> cases[] = {
+      {RowFormat::Table,
+       "日期    百度蜘蛛  谷歌蜘蛛  雅虎蜘蛛  搜搜蜘蛛\n"
+       "080713         1        22         0         3\n"
+       "080712         0         0         0         0\n"},
+      {RowFormat::Csv,
+       "day,Baiduspider,Googlebot,Yahoo!,Sosospider,file,status\n"
+       "080713,1,22,0,3,/srv/c/ex080713.log,ok\n080712,0,0,0,0,,missing\n"},
+      {RowFormat::Json,
+       "{\"rows\":[{\"day\":\"080713\",\"Baiduspider\":1,\"Googlebot\":22,\"Yahoo!\":0,"
+       "\"Sosospider\":3,\"file\":\"/srv/c/ex080713.log\",\"status\":\"ok\"},"
+       "{\"day\":\"080712\",\"Baiduspider\":0,\"Googlebot\":0,\"Yahoo!\":0,\"Sosospider\":0,"
+       "\"file\":\"\",\"status\":\"missing\"}]}\n"},
+  };
+  for (const auto& [format, expected] : cases) {
+    RowFormatter formatter(format, designedCrawlers());
+    std::string out = formatter.header();
+    out += formatter.row(counted);
+    out += formatter.row(missing);
+    EXPECT_EQ(out + formatter.footer(), expected);
+  }
 }
 
-// Runs the report program; returns its exit status and what it printed on standard output.
-std::pair<int, std::string> runReport(const std::string& args) {
-  const std::string command = std::string(TARNWICK_REPORT) + " " + args + " 2>/dev/null";
-  FILE* pipe = ::popen(command.c_str(), "r");
-  std::string out;
-  char buffer[4096];
-  for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) out.append(buffer, n);
-  const int status = ::pclose(pipe);
-  return {WEXITSTATUS(status), out};
+TEST(report_test, a_value_that_is_one_sites_name_and_anothers_id_names_neither) {
+  const std::vector<Site> sites{{"7", "1", "C:\\a\\", {}}, {"Shop", "7", "C:\\b\\", {}}};
+  struct Case {
+    const char* value;
+    bool byId;
+    const char* site;   // the id chosen, or nothing
+    const char* error;  // part of the error
+  };
+  const Case cases[] = {
+      {"Shop", false, "7", ""},
+      {"1", false, "1", ""},
+      {"7", false, nullptr, "the name of site \"7\" (id 1) and the id of site \"Shop\" (id 7)"},
+      {"7", true, "7", ""},
+      {"9", false, nullptr, "no site named or numbered \"9\""},
+      {"Shop", true, nullptr, "no site with id \"Shop\""},
+  };
+  for (const Case& c : cases) {
+    const SiteChoice choice = chooseSite(sites, c.value, c.byId);
+    EXPECT_EQ(choice.site ? choice.site->id : "none", c.site ? c.site : "none") << c.value;
+    EXPECT_NE(choice.error.find(c.error), std::string::npos) << choice.error;
+  }
 }
+
+struct ReportRun {
+  int status;
+  std::string out;
+  std::string err;
+};
+
+std::string readFile(const std::filesystem::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// Runs the report program with `args` (a shell command line's worth). Its standard output
+// goes to the file `output` where given, or into the command `output` names after a "|".
+ReportRun runReport(const testing::TempDir& dir, const std::string& args, std::string output = "") {
+  const auto out = dir.path() / "stdout.txt";
+  const auto err = dir.path() / "stderr.txt";
+  const auto piped = dir.path() / "status.txt";
+  const std::string report = std::string(TARNWICK_REPORT) + " " + args;
+  std::string command =
+      report + " >" + (output.empty() ? out.string() : output) + " 2>" + err.string();
+  if (output.starts_with("|"))
+    command =
+        "{ " + report + " 2>" + err.string() + "; echo $? >" + piped.string() + "; } " + output;
+  int status = std::system(command.c_str());
+#ifndef _WIN32
+  status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+#endif
+  if (output.starts_with("|")) status = std::stoi(readFile(piped));
+  return {status, readFile(out), readFile(err)};
+}
+
+struct EndToEnd {
+  std::string args;
+  int status;
+  std::string out;  // part of standard output
+  std::string err;  // part of standard error
+};
 
 TEST(report_test, end_to_end_on_a_server_copy) {
   testing::TempDir dir;
@@ -96,34 +199,79 @@ TEST(report_test, end_to_end_on_a_server_copy) {
             testing::testData("applicationHost.config"));
   dir.write("c/inetpub/logs/LogFiles/W3SVC1/ex080713.log", testing::testData("ex080713.log"));
   dir.write("c/inetpub/logs/LogFiles/W3SVC1/u_ex080712.log", "Googlebot\r\n");
+  dir.write("c/inetpub/logs/LogFiles/W3SVC1/ex080711.log/x", "a folder, not a log");
+  dir.write("crawlers.txt", "bingbot\t必应\n# comment\n\tno token\n");
 
-  struct Case {
-    std::string args;
-    int status;
-    std::string output;  // part of standard output
-  };
-  const Case cases[] = {
+  const EndToEnd cases[] = {
       {"--root " + root + " --list-sites --format csv", 0,
        "Default Web Site,1,C:\\inetpub\\logs\\LogFiles\\W3SVC1\\," + root +
-           "/inetpub/logs/LogFiles/W3SVC1\n企业门户,2,D:\\Logs\\\\W3SVC2\\,\n"},
-      {"--root " + root + " --site 1 --last 3 --date 2008-07-13 --format csv", 0,
-       "080713,3,4,2,1,"},
-      {"--root " + root + " --site 'Default Web Site' --last 3 --date 2008-07-13 --format csv", 0,
-       "080712,0,1,0,0," + root + "/inetpub/logs/LogFiles/W3SVC1/u_ex080712.log\n080711,0,0,0,0,"},
+           "/inetpub/logs/LogFiles/W3SVC1\n企业门户,2,D:\\Logs\\\\W3SVC2\\,\n",
+       ""},
+      {"--root " + root + " --site 1 --last 3 --date 2008-07-13 --format csv", 0, "080713,3,4,2,1,",
+       "warning: cannot read"},
+      {"--root " + root + " --site 'Default Web Site' --last 4 --date 2008-07-13 --format csv", 0,
+       "080712,0,1,0,0," + root +
+           "/inetpub/logs/LogFiles/W3SVC1/u_ex080712.log,ok\n080711,0,0,0,0," + root +
+           "/inetpub/logs/LogFiles/W3SVC1/ex080711.log,unreadable\n080710,0,0,0,0," + root +
+           "/inetpub/logs/LogFiles/W3SVC1/ex080710.log,missing\n",
+       "a folder"},
+      {"--root " + root + " --site 2 --today --date 2008-07-13 --format csv", 0,
+       "080713,0,0,0,0,,missing\n", ""},
       {"--root " + root + " --site 1 --all --format json", 0,
-       "{\"rows\":[{\"day\":\"080713\",\"Baiduspider\":3"},
-      {"--root " + root + " --site 2 --all", 1, ""},
-      {"--root " + root + " --site Nowhere --today", 1, ""},
-      {"--config " + root + "/nothing.config --list-sites", 1, ""},
-      {"--root " + root + " --config x --list-sites", 2, ""},
-      {"--site 1 --last nine", 2, ""},
+       "{\"rows\":[{\"day\":\"080713\",\"Baiduspider\":3", ""},
+      {"--root " + root + " --site-id 1 --today --date 2008-07-13 --crawlers " +
+           (dir.path() / "crawlers.txt").string() + " --format csv",
+       0, "day,Baiduspider,Googlebot,Yahoo!,Sosospider,bingbot,file,status\n080713,3,4,2,1,0,",
+       "line 3: no token"},
+      {"--root " + root + " --site 2 --all", 1, "", "cannot be read"},
+      {"--root " + root + " --site Nowhere --today", 1, "", "no site named or numbered"},
+      {"--config " + root + "/nothing.config --list-sites", 1, "", "file not found"},
+      {"--config " + root + " --list-sites", 1, "", "a folder, not a file"},
+      {"--root " + root + " --config x --list-sites", 2, "", "together"},
+      {"--site 1 --last nine", 2, "", "usage:"},
+      {"--root " + root + " --site 1 --last 36526", 2, "", "1 to 36525"},
+      {"--file " + root + "/inetpub/logs/LogFiles/W3SVC1/ex080713.log --format csv", 0,
+       "080713,3,4,2,1,", ""},
+      {"--file " + root + "/mistyped.log", 1, "", "no such file"},
+      {"--file " + root + "/inetpub", 1, "", "a folder"},
+      {"--crawlers " + root + "/none.txt --file x", 1, "", "crawler list"},
   };
-  for (const Case& c : cases) {
-    const auto [status, out] = runReport(c.args);
-    EXPECT_EQ(status, c.status) << c.args;
-    EXPECT_NE(out.find(c.output), std::string::npos) << c.args << "\n" << out;
+  for (const EndToEnd& c : cases) {
+    const ReportRun run = runReport(dir, c.args);
+    EXPECT_EQ(run.status, c.status) << c.args << "\n" << run.err;
+    EXPECT_NE(run.out.find(c.out), std::string::npos) << c.args << "\n" << run.out;
+    EXPECT_NE(run.err.find(c.err), std::string::npos) << c.args << "\n" << run.err;
   }
 }
+
+#ifndef _WIN32
+// A pipe, a device or a full disk: nothing hangs, and a failed write is no success.
+TEST(report_test, hostile_files_and_outputs) {
+  testing::TempDir dir;
+  const auto fifo = dir.path() / "fifo.log";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  const auto log = dir.write("ex080713.log", testing::testData("ex080713.log"));
+  const std::string days = "--config " + testing::testDataPath("applicationHost.config") +
+                           " --site 1 --last 36525 --format csv";
+  struct Case {
+    std::string args, output, err;
+  };
+  const Case cases[] = {
+      {"--file " + fifo.string(), "", "a named pipe"},
+      {"--config " + fifo.string() + " --list-sites", "", "a named pipe"},
+      {"--file /dev/zero", "", "a device"},
+      {"--file " + log.string() + " --format csv", "/dev/full", "cannot write the output"},
+      {days, "/dev/full", "cannot write the output"},
+      // A pipe whose reader has gone: the report says so instead of dying of a signal.
+      {days, "| head -c 10 >/dev/null", "cannot write the output"},
+  };
+  for (const Case& c : cases) {
+    const ReportRun run = runReport(dir, c.args, c.output);
+    EXPECT_EQ(run.status, 1) << c.args << "\n" << run.err;
+    EXPECT_NE(run.err.find(c.err), std::string::npos) << c.args << "\n" << run.err;
+  }
+}
+#endif
 
 }  // namespace
 }  // namespace tarnwick

@@ -1,19 +1,24 @@
 #pragma once
 
-// Temporary folders and files, and fakes of the platform services, for tests.
+// Temporary folders and files, test data, and waiting, for GoogleTest tests.
 
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
+#include <algorithm>
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <map>
+#include <mutex>
+#include <random>
 #include <string>
+#include <thread>
 #include <vector>
 
-#include "platform/file_dialog.h"
-#include "platform/message_box.h"
+#include "support/fakes.h"
 
 namespace tarnwick::testing {
 
@@ -21,13 +26,11 @@ namespace tarnwick::testing {
 class TempDir {
  public:
   TempDir() {
-    static std::atomic<int> counter{0};
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
     std::string name = info ? info->name() : "test";
     for (char& c : name) c = (c == '/') ? '_' : c;  // parameterised names hold slashes
-    path_ =
-        std::filesystem::temp_directory_path() /
-        ("tarnwick-" + name + "-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
+    path_ = std::filesystem::temp_directory_path() /
+            ("tarnwick-" + name + "-" + std::to_string(std::random_device()()));
     std::filesystem::remove_all(path_);
     std::filesystem::create_directories(path_);
   }
@@ -42,7 +45,8 @@ class TempDir {
 
   // Writes `content` to `relative` below the folder, creating folders on the way.
   std::filesystem::path write(const std::string& relative, const std::string& content) const {
-    const auto file = path_ / relative;
+    const auto file =
+        path_ / std::filesystem::path(std::u8string(relative.begin(), relative.end()));
     std::filesystem::create_directories(file.parent_path());
     std::ofstream(file, std::ios::binary) << content;
     return file;
@@ -52,46 +56,35 @@ class TempDir {
   std::filesystem::path path_;
 };
 
+// The path of a file of tests/data.
+inline std::string testDataPath(const std::string& name) {
+  return (std::filesystem::path(TARNWICK_TEST_DATA) / name).string();
+}
+
 // Reads a file of tests/data.
 inline std::string testData(const std::string& name) {
   std::ifstream in(std::filesystem::path(TARNWICK_TEST_DATA) / name, std::ios::binary);
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-// Records every message and answers with the answer set.
-class FakeMessageBox : public MessageBox {
- public:
-  struct Shown {
-    std::string text;
-    Buttons buttons;
-    std::string title;
-  };
-  Answer answer = Answer::Ok;
-  std::vector<Shown> shown;
+// `line` `times` over.
+inline std::string repeatLine(const std::string& line, int times) {
+  std::string text;
+  text.reserve(line.size() * static_cast<std::size_t>(times));
+  for (int i = 0; i < times; ++i) text += line;
+  return text;
+}
 
-  Answer show(std::string_view text, Buttons buttons, std::string_view title) override {
-    shown.push_back({std::string(text), buttons, std::string(title)});
-    return buttons == Buttons::Ok ? Answer::Ok : answer;
+// Calls `poll` until `done` holds, for at most `limit`; whether it came to hold.
+template <class Done, class Poll>
+bool pollUntil(Done done, Poll poll, std::chrono::milliseconds limit = std::chrono::seconds(10)) {
+  const auto end = std::chrono::steady_clock::now() + limit;
+  while (!done()) {
+    if (std::chrono::steady_clock::now() > end) return false;
+    poll();
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
   }
-};
-
-// Returns the path set as the user's choice, keeping it across uses as a real dialog does.
-class FakeFileDialog : public FileDialog {
- public:
-  std::string choice;  // what the next showOpen() chooses; empty keeps the last name
-  std::string filter, initialFolder;
-  int opened = 0;
-
-  void showOpen(std::string_view f, std::string_view folder) override {
-    filter = f;
-    initialFolder = folder;
-    ++opened;
-    if (!choice.empty()) name_ = choice;
-  }
-  std::string fileName() const override { return name_; }
-
- private:
-  std::string name_;
-};
+  return true;
+}
 
 }  // namespace tarnwick::testing

@@ -28,12 +28,31 @@ TEST(windows_path_test, resolves_through_drive_ignoring_case) {
       {"C:\\..\\..\\WINDOWS\\system32\\LogFiles\\W3SVC1\\ex080713.log", log},  // stays on the drive
       {"d:\\LOGS\\A.LOG", dir.path() / "drive-d/Logs/a.log"},
       {"C:\\WINDOWS\\nowhere\\x.log", dir.path() / "drive-c/WINDOWS/nowhere/x.log"},
-      {"E:\\logs\\x.log", std::nullopt},                                          // unmapped drive
-      {"\\\\server\\share\\x.log", std::nullopt},                                 // UNC
-      {"/var/log/ex080713.log", std::filesystem::path("/var/log/ex080713.log")},  // local
-      {"relative/x.log", std::filesystem::path("relative/x.log")},
+      // Paths that name nothing here: never read as a local path by accident.
+      {"E:\\logs\\x.log", std::nullopt},  // unmapped drive
+      {"\\\\server\\share\\x.log", std::nullopt},
+      {"/var/log/ex080713.log", std::nullopt},
+      {"relative/x.log", std::nullopt},
+      {"logs\\W3SVC1\\", std::nullopt},
+      {"\\W3SVC7\\", std::nullopt},
+      {"%IIS_USER_HOME%\\Logs\\W3SVC1\\", std::nullopt},
+      {"C:\\%UNKNOWN%\\W3SVC1\\", std::nullopt},
   };
   for (const Case& c : cases) EXPECT_EQ(paths.resolve(c.text), c.expected) << c.text;
+}
+
+TEST(windows_path_test, says_why_a_path_names_nothing_here) {
+  PathResolver paths;
+  paths.mapDrive('C', "/srv/c");
+  const std::pair<const char*, const char*> cases[] = {
+      {"E:\\logs\\", "on drive E: which is not mapped"},
+      {"\\\\server\\share\\", "a network path"},
+      {"logs\\W3SVC1\\", "not a full Windows path"},
+      {"%IIS_USER_HOME%\\Logs\\", "holds a variable that is not set"},
+  };
+  for (const auto& [text, why] : cases)
+    EXPECT_NE(paths.whyUnresolved(text).find(why), std::string::npos) << text;
+  EXPECT_TRUE(paths.resolve("C:\\100%\\x.log")) << "a lone percent sign is no variable";
 }
 
 TEST(windows_path_test, folders_created_later_are_still_found) {

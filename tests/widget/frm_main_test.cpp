@@ -1,41 +1,33 @@
-// The window as the user meets it: controls, texts, geometry, tab order, initial
-// state, the results table's columns, and a site selection run through fakes.
+// The window as the user meets it: controls, texts, geometry, tab order, initial state,
+// the results table's columns, and site selections run through fakes while the window
+// stays responsive.
 
+#include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
 #include <QListWidget>
+#include <QMessageBox>
+#include <QProgressBar>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTreeView>
 #include <fstream>
 
-#include "app/frm_main.h"
-#include "app/qt_file_dialog.h"
+#include "analysis/crawler_list.h"
+#include "app/qt/frm_main.h"
+#include "app/qt/qt_file_dialog.h"
 #include "platform/clock.h"
+#include "support/fakes.h"
 
 using namespace tarnwick;
 
 namespace {
-
-class RecordingBox : public MessageBox {
- public:
-  Answer answer = Answer::Ok;
-  std::vector<std::string> texts;
-  Answer show(std::string_view text, Buttons, std::string_view title) override {
-    texts.emplace_back(text);
-    QTEST_ASSERT(title == "提示");
-    return answer;
-  }
-};
-
-class NoDialog : public FileDialog {
- public:
-  void showOpen(std::string_view, std::string_view) override {}
-  std::string fileName() const override { return {}; }
-};
 
 const char* const kTwoSites = R"(<?xml version="1.0"?>
 <configuration><system.applicationHost><sites>
@@ -47,6 +39,23 @@ const char* const kTwoSites = R"(<?xml version="1.0"?>
 const char* const kNoSites = R"(<?xml version="1.0"?>
 <configuration><system.applicationHost><sites /></system.applicationHost></configuration>)";
 
+std::vector<Site> sitesOf(const char* config) {
+  const ConfigOpenResult store = parseConfig(config, "test");
+  return loadCatalogue(*store.store);
+}
+
+// Processes events until `done` holds; whether it did within a few seconds.
+template <class Done>
+bool processUntil(Done done) {
+  QElapsedTimer waited;
+  waited.start();
+  while (!done()) {
+    if (waited.elapsed() > 10000) return false;
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+  }
+  return true;
+}
+
 }  // namespace
 
 class FrmMainTest : public QObject {
@@ -55,11 +64,13 @@ class FrmMainTest : public QObject {
  private:
   // A window on `config`, with the server's C: drive in a temporary folder.
   struct Window {
-    explicit Window(const char* config, const Date& today = {2008, 7, 13})
-        : clock(today), store(parseConfig(config, "test")) {
+    explicit Window(const char* config, const TextInput* reader = nullptr,
+                    CrawlerList list = designedCrawlers())
+        : clock({2008, 7, 13}), sites(sitesOf(config)), crawlers(std::move(list)) {
       paths.mapDrive('C', drive.path().toStdString());
-      window = std::make_unique<frmMain>(WindowServices{box, cd, clock, {input, folders, paths}},
-                                         *store.store);
+      window = std::make_unique<frmMain>(
+          WindowServices{box, cd, clock, reader ? *reader : input, folders, paths}, sites, crawlers,
+          JobSettings{2});
     }
     template <class W>
     W* find(const char* name) const {
@@ -67,19 +78,34 @@ class FrmMainTest : public QObject {
       QTEST_ASSERT(widget);
       return widget;
     }
+    std::string logPath(const std::string& name) const {
+      return drive.path().toStdString() + "/logs/W3SVC1/" + name;
+    }
     void writeLog(const std::string& name, const std::string& content) const {
       QDir(drive.path()).mkpath("logs/W3SVC1");
-      std::ofstream(drive.path().toStdString() + "/logs/W3SVC1/" + name) << content;
+      std::ofstream(logPath(name), std::ios::binary) << content;
+    }
+    QString cell(int row, int column) const {
+      const auto& model = window->results();
+      return model.data(model.index(row, column)).toString();
+    }
+    void select(int row, const char* option = "Option3") {
+      find<QRadioButton>(option)->setChecked(true);
+      find<QListWidget>("List1")->setCurrentRow(row);
+    }
+    bool finish() const {
+      return processUntil([&] { return !window->analysing() && window->results().rowCount(); });
     }
 
     QTemporaryDir drive;
-    RecordingBox box;
-    NoDialog cd;
+    testing::FakeMessageBox box;
+    testing::FakeFileDialog cd;
     FixedClock clock;
     SystemTextInput input;
     SystemFolderListing folders;
     PathResolver paths;
-    ConfigOpenResult store;
+    std::vector<Site> sites;
+    CrawlerList crawlers;
     std::unique_ptr<frmMain> window;
   };
 
@@ -88,6 +114,7 @@ class FrmMainTest : public QObject {
     Window w(kTwoSites);
     QCOMPARE(w.window->windowTitle(), QString::fromUtf8("Tarnwick V1.1 修正测试版"));
     QCOMPARE(w.window->size(), QSize(577, 419));
+    QCOMPARE(w.window->minimumSize(), QSize(577, 419));
   }
 
   void controls_texts_and_geometry_data() {
@@ -153,6 +180,24 @@ class FrmMainTest : public QObject {
     for (int i = 0; i < 9; ++i) QCOMPARE(combo->itemText(i), QString::number(i + 1));
     QCOMPARE(combo->currentText(), QString("7"));
     QCOMPARE(w.window->results().rowCount(), 0);
+    QVERIFY(w.find<QProgressBar>("ProgressBar1")->isHidden());
+    QVERIFY(w.find<QPushButton>("Command1")->isHidden());
+  }
+
+  // The list takes the focus and makes a row current as the window opens: that is no
+  // selection, and nothing may be asked or analysed before the user picks a site.
+  void opening_the_window_asks_nothing_and_analyses_nothing() {
+    Window w(kTwoSites);
+    w.window->show();
+    QApplication::setActiveWindow(w.window.get());
+    QVERIFY(QTest::qWaitForWindowExposed(w.window.get()));
+    w.find<QListWidget>("List1")->setFocus();
+    QTest::qWait(200);
+    QCOMPARE(w.find<QListWidget>("List1")->currentRow(), 0);  // as on a desktop
+    QVERIFY(w.box.shown.empty());
+    QCOMPARE(w.window->results().rowCount(), 0);
+    QVERIFY(w.find<QListWidget>("List1")->selectedItems().isEmpty());
+    QVERIFY(!w.window->analysing());
   }
 
   void sites_fill_the_three_lists_in_step() {
@@ -160,6 +205,7 @@ class FrmMainTest : public QObject {
     auto* list1 = w.find<QListWidget>("List1");
     QCOMPARE(list1->count(), 2);
     QCOMPARE(list1->item(1)->text(), QString::fromUtf8("企业门户"));
+    QCOMPARE(list1->item(1)->toolTip(), QString::fromUtf8("企业门户"));
     const std::vector<std::string> folders{"C:\\logs\\W3SVC1\\", "C:\\logs\\W3SVC2\\"};
     QVERIFY(w.window->list2().entries() == folders);
     QVERIFY(w.window->list3().entries() == folders);
@@ -183,40 +229,125 @@ class FrmMainTest : public QObject {
     }
   }
 
+  void added_crawlers_are_columns_after_the_four() {
+    Window w(kTwoSites, nullptr, parseCrawlerList("bingbot\t必应\nYandexBot\n").crawlers);
+    w.writeLog("ex080713.log", "bingbot\r\nbingbot YandexBot\r\n");
+    w.select(0);
+    QVERIFY(w.finish());
+    const auto& model = w.window->results();
+    QCOMPARE(model.columnCount(), 7);
+    QCOMPARE(model.headerData(5, Qt::Horizontal, Qt::DisplayRole).toString(),
+             QString::fromUtf8("必应"));
+    QCOMPARE(w.cell(0, 5), QString("2"));
+    QCOMPARE(w.cell(0, 6), QString("1"));
+    QCOMPARE(w.find<QTreeView>("ListView1")->columnWidth(6), 53);
+  }
+
   void selecting_a_site_runs_the_chosen_mode() {
     Window w(kTwoSites);
     w.writeLog("ex080713.log", "Googlebot\r\nBaiduspider Baiduspider\r\nYahoo!\r\n");
-    w.find<QRadioButton>("Option2")->setChecked(true);
     w.find<QComboBox>("Combo1")->setCurrentText("3");
-    w.find<QListWidget>("List1")->setCurrentRow(0);
-    QCoreApplication::processEvents();
-    QCOMPARE(w.box.texts, std::vector<std::string>{"确认要查看最近3天的日志吗？"});
-    const auto& model = w.window->results();
-    QCOMPARE(model.rowCount(), 3);
-    QCOMPARE(model.data(model.index(0, 0)).toString(), QString("080713"));
-    QCOMPARE(model.data(model.index(0, 1)).toString(), QString("1"));
-    QCOMPARE(model.data(model.index(0, 2)).toString(), QString("1"));
-    QCOMPARE(model.data(model.index(2, 0)).toString(), QString("080711"));
+    w.select(0, "Option2");
+    QVERIFY(w.finish());
+    QCOMPARE(w.box.shown.size(), std::size_t{1});
+    QCOMPARE(w.box.shown[0].text, std::string("确认要查看最近3天的日志吗？"));
+    QCOMPARE(w.window->results().rowCount(), 3);
+    QCOMPARE(w.cell(0, 0), QString("080713"));
+    QCOMPARE(w.cell(0, 1), QString("1"));
+    QCOMPARE(w.cell(0, 2), QString("1"));
+    QCOMPARE(w.cell(2, 0), QString("080711"));
     QCOMPARE(w.window->list3().selected(), 0);
+    // A day without a log keeps its zeros, greyed, and says why.
+    const auto& model = w.window->results();
+    QVERIFY(model.data(model.index(2, 1), Qt::ForegroundRole).isValid());
+    QVERIFY(!model.data(model.index(0, 1), Qt::ForegroundRole).isValid());
+    QVERIFY(model.data(model.index(2, 0), Qt::ToolTipRole).toString().contains("ex080711.log"));
+    const QString status = w.find<QLabel>("Label6")->text();
+    QVERIFY2(status.contains(QString::fromUtf8("「Default Web Site」最近 3 天")),
+             qPrintable(status));
+    QVERIFY(w.find<QProgressBar>("ProgressBar1")->isHidden());
   }
 
   void clicking_the_selected_site_again_runs_it_again_and_cancel_keeps_rows() {
     Window w(kTwoSites);
     auto* list1 = w.find<QListWidget>("List1");
     w.window->show();
-    list1->setCurrentRow(0);
-    QCoreApplication::processEvents();
+    w.select(0);
+    QVERIFY(w.finish());
     QCOMPARE(w.window->results().rowCount(), 1);
     w.box.answer = MessageBox::Answer::Cancel;
     const QPoint first = list1->visualItemRect(list1->item(0)).center();
     QTest::mouseClick(list1->viewport(), Qt::LeftButton, {}, first);
-    QCoreApplication::processEvents();
-    QCOMPARE(w.box.texts.size(), std::size_t{2});
+    QTest::qWait(50);
+    QCOMPARE(w.box.shown.size(), std::size_t{2});
     QCOMPARE(w.window->results().rowCount(), 1);
     const QPoint second = list1->visualItemRect(list1->item(1)).center();
     QTest::mouseClick(list1->viewport(), Qt::LeftButton, {}, second);
-    QCoreApplication::processEvents();
-    QCOMPARE(w.box.texts.size(), std::size_t{3});  // once for a click that changes the site
+    QTest::qWait(50);
+    QCOMPARE(w.box.shown.size(), std::size_t{3});  // once for a click that changes the site
+    w.box.answer = MessageBox::Answer::Ok;
+    QTest::keyClick(w.window.get(), Qt::Key_F5);
+    QTest::qWait(50);
+    QCOMPARE(w.box.shown.size(), std::size_t{4});  // F5 runs the selected site again
+  }
+
+  // While a read never returns, the window still paints and answers, and Esc gets
+  // control back, keeping the rows finished before.
+  void a_blocked_read_neither_freezes_the_window_nor_stops_the_cancel() {
+    testing::Gate gate;
+    testing::FakeInput reader;
+    Window w(kTwoSites, &reader);
+    reader.files[w.logPath("ex080713.log")] = {"Googlebot\r\n"};
+    reader.files[w.logPath("ex080712.log")] = {"Googlebot\r\n", -1, &gate};
+    QDir(w.drive.path()).mkpath("logs/W3SVC1");
+    w.window->show();
+    w.select(0, "Option2");
+    QVERIFY(processUntil([&] { return w.window->results().rowCount() == 1; }));
+    gate.awaitWaiting(1);
+    QVERIFY(w.window->analysing());
+    QVERIFY(w.find<QProgressBar>("ProgressBar1")->isVisible());
+    QVERIFY(w.find<QPushButton>("Command1")->isVisible());
+    QVERIFY(!w.window->grab().isNull());  // it paints
+    QTest::qWait(250);                    // the progress timer runs
+    QVERIFY(w.find<QLabel>("Label6")->text().startsWith(QString::fromUtf8("正在分析")));
+    QTest::keyClick(w.window.get(), Qt::Key_Escape);
+    QVERIFY(!w.window->analysing());
+    QCOMPARE(w.window->results().rowCount(), 1);
+    QVERIFY(w.find<QLabel>("Label6")->text().contains(QString::fromUtf8("已取消")));
+    QVERIFY(w.find<QProgressBar>("ProgressBar1")->isHidden());
+    gate.open();
+  }
+
+  void the_window_grows_and_the_table_with_it() {
+    Window w(kTwoSites);
+    w.window->show();
+    w.window->resize(877, 619);
+    QTest::qWait(20);
+    QCOMPARE(w.find<QTreeView>("ListView1")->size(), QSize(669, 497));
+    QCOMPARE(w.find<QListWidget>("List1")->height(), 372);
+    QCOMPARE(w.find<QLabel>("Label4")->pos(), QPoint(580, 592));
+    QCOMPARE(w.find<QRadioButton>("Option1")->pos(), QPoint(24, 20));
+  }
+
+  void selected_rows_copy_with_their_header() {
+    Window w(kTwoSites);
+    w.writeLog("ex080713.log", "Googlebot\r\n");
+    w.window->show();
+    w.select(0, "Option2");
+    QVERIFY(w.finish());
+    auto* view = w.find<QTreeView>("ListView1");
+    view->setFocus();
+    QTest::keyClick(view, Qt::Key_C, Qt::ControlModifier);
+    const QStringList all = QApplication::clipboard()->text().split('\n', Qt::SkipEmptyParts);
+    QCOMPARE(all.size(), 8);
+    QCOMPARE(all[0], QString::fromUtf8("日期\t百度蜘蛛\t谷歌蜘蛛\t雅虎蜘蛛\t搜搜蜘蛛"));
+    QCOMPARE(all[1], QString("080713\t0\t1\t0\t0"));
+    view->selectionModel()->select(w.window->results().index(2, 0),
+                                   QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    QTest::keyClick(view, Qt::Key_C, Qt::ControlModifier);
+    QCOMPARE(
+        QApplication::clipboard()->text(),
+        QString::fromUtf8("日期\t百度蜘蛛\t谷歌蜘蛛\t雅虎蜘蛛\t搜搜蜘蛛\n080711\t0\t0\t0\t0\n"));
   }
 
   void open_dialog_filter_in_qt_form() {

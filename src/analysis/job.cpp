@@ -1,0 +1,281 @@
+#include "analysis/job.h"
+
+#include <algorithm>
+#include <condition_variable>
+#include <deque>
+#include <map>
+#include <mutex>
+
+namespace tarnwick {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// A big file counted in parts by several threads; the last part to finish completes it.
+struct SharedFile {
+  std::size_t index = 0;
+  std::shared_ptr<InputFile> file;
+  FileResult result;  // counts summed under `mutex`
+  std::size_t partsLeft = 0;
+  std::mutex mutex;
+};
+
+struct PartWork {
+  std::shared_ptr<SharedFile> file;
+  FilePart part;
+};
+
+}  // namespace
+
+struct AnalysisJob::Shared {
+  Shared(std::vector<PlannedFile> plannedFiles, std::vector<std::string> tokenList,
+         const TextInput& textInput, RowSink& rowSink, JobSettings jobSettings)
+      : files(std::move(plannedFiles)),
+        tokens(std::move(tokenList)),
+        input(textInput),
+        settings(jobSettings),
+        start(Clock::now()),
+        filesLeft(files.size()),
+        sink(&rowSink) {}
+
+  // Set once, read by every thread.
+  const std::vector<PlannedFile> files;
+  const std::vector<std::string> tokens;
+  const TextInput& input;
+  const JobSettings settings;
+  const Clock::time_point start;
+
+  std::atomic<bool> stop{false};
+  std::atomic<std::size_t> nextFile{0};
+  std::atomic<std::size_t> filesDone{0};
+  std::atomic<std::size_t> rowsDelivered{0};
+  std::atomic<std::uint64_t> bytesRead{0};
+  std::atomic<Clock::rep> endedAfter{-1};  // elapsed ticks at the last row; -1 before
+
+  // Work: parts of big files wait here for a thread.
+  std::mutex workMutex;
+  std::condition_variable workChanged;
+  std::deque<PartWork> parts;
+  std::size_t filesLeft;  // files not yet complete
+  unsigned running = 0;   // threads not yet stopped
+  mutable std::condition_variable allStopped;
+
+  // Delivery: rows that finished early wait here for the ones before them.
+  std::mutex deliveryMutex;
+  std::map<std::size_t, FileResult> early;
+  std::size_t nextRow = 0;
+  RowSink* sink;  // null once cancelled
+  bool finishedSent = false;
+
+  Progress progress() const {
+    Progress p;
+    p.filesPlanned = files.size();
+    p.filesDone = filesDone.load();
+    p.rowsDelivered = rowsDelivered.load();
+    p.bytesRead = bytesRead.load();
+    const Clock::rep ended = endedAfter.load();
+    p.elapsed = ended >= 0 ? Clock::duration(ended) : Clock::now() - start;
+    return p;
+  }
+
+  void run();
+  bool nextWork(PartWork& work, std::size_t& file);
+  void countFile(PartCounter& counter, std::size_t index);
+  void countPart(PartCounter& counter, const PartWork& work);
+  void complete(std::size_t index, FileResult result);
+  void deliverReady();  // under deliveryMutex
+};
+
+unsigned AnalysisJob::defaultThreads() {
+  return std::max(1u, std::thread::hardware_concurrency());
+}
+
+AnalysisJob::AnalysisJob(std::vector<PlannedFile> files, std::vector<std::string> tokens,
+                         const TextInput& input, RowSink& sink, JobSettings settings) {
+  if (settings.threads == 0) settings.threads = defaultThreads();
+  settings.partSize = std::max<std::uint64_t>(settings.partSize, 1);
+  shared_ = std::make_shared<Shared>(std::move(files), std::move(tokens), input, sink, settings);
+  shared_->running = settings.threads;
+  for (unsigned t = 0; t < settings.threads; ++t)
+    threads_.emplace_back([shared = shared_] { shared->run(); });
+}
+
+AnalysisJob::~AnalysisJob() {
+  cancel();
+  std::unique_lock lock(shared_->workMutex);
+  const bool stopped = shared_->allStopped.wait_for(lock, std::chrono::milliseconds(250),
+                                                    [&] { return shared_->running == 0; });
+  lock.unlock();
+  for (std::thread& thread : threads_) stopped ? thread.join() : thread.detach();
+}
+
+void AnalysisJob::cancel() {
+  shared_->stop = true;
+  { std::lock_guard lock(shared_->workMutex); }
+  shared_->workChanged.notify_all();
+  std::lock_guard lock(shared_->deliveryMutex);
+  shared_->sink = nullptr;
+}
+
+bool AnalysisJob::finished() const {
+  return shared_->rowsDelivered.load() == shared_->files.size();
+}
+
+Progress AnalysisJob::progress() const {
+  return shared_->progress();
+}
+
+void AnalysisJob::wait() const {
+  std::unique_lock lock(shared_->workMutex);
+  shared_->allStopped.wait(lock, [&] { return shared_->running == 0; });
+}
+
+void AnalysisJob::Shared::run() {
+  PartCounter counter(tokens, settings.blockSize);
+  PartWork work;
+  std::size_t file = 0;
+  while (nextWork(work, file)) {
+    if (work.file)
+      countPart(counter, work);
+    else
+      countFile(counter, file);
+  }
+  {
+    std::lock_guard lock(deliveryMutex);
+    deliverReady();  // an empty plan is finished at once
+  }
+  std::lock_guard lock(workMutex);
+  if (--running == 0) allStopped.notify_all();
+}
+
+// Parts of a file already begun come first, so that rows keep flowing in order.
+bool AnalysisJob::Shared::nextWork(PartWork& work, std::size_t& file) {
+  std::unique_lock lock(workMutex);
+  for (;;) {
+    if (stop) return false;
+    if (!parts.empty()) {
+      work = std::move(parts.front());
+      parts.pop_front();
+      return true;
+    }
+    file = nextFile.fetch_add(1);
+    if (file < files.size()) {
+      work = {};
+      return true;
+    }
+    if (filesLeft == 0) return false;
+    // Another thread may yet cut a big file into parts.
+    workChanged.wait(lock);
+  }
+}
+
+void AnalysisJob::Shared::countFile(PartCounter& counter, std::size_t index) {
+  const PlannedFile& planned = files[index];
+  FileResult result{planned.position,
+                    planned.label,
+                    planned.name,
+                    planned.local,
+                    FileResult::Status::Counted,
+                    {},
+                    std::vector<std::uint64_t>(tokens.size(), 0)};
+  if (!planned.local) {
+    result.status = FileResult::Status::Missing;
+    result.reason = planned.unresolved;
+    return complete(index, std::move(result));
+  }
+  OpenedFile opened = input.open(*planned.local);
+  if (!opened.ok()) {
+    result.status = opened.status == OpenedFile::Status::NotFound ? FileResult::Status::Missing
+                                                                  : FileResult::Status::Unreadable;
+    result.reason = opened.reason;
+    return complete(index, std::move(result));
+  }
+  const std::uint64_t size = opened.file->size();
+  if (settings.threads > 1 && size > 2 * settings.partSize) {
+    auto shared = std::make_shared<SharedFile>();
+    shared->index = index;
+    shared->file = std::move(opened.file);
+    shared->result = std::move(result);
+    const std::uint64_t count =
+        std::min<std::uint64_t>(size / settings.partSize, 8ull * settings.threads);
+    const std::uint64_t step = size / count;
+    shared->partsLeft = static_cast<std::size_t>(count);
+    std::vector<PartWork> pieces;
+    for (std::uint64_t k = 0; k < count; ++k) {
+      FilePart part{k * step, std::nullopt};
+      if (k + 1 < count) part.end = (k + 1) * step;  // the last part reads on to the end
+      pieces.push_back({shared, part});
+    }
+    {
+      std::lock_guard lock(workMutex);
+      for (std::size_t k = 1; k < pieces.size(); ++k) parts.push_back(std::move(pieces[k]));
+    }
+    workChanged.notify_all();
+    return countPart(counter, pieces.front());
+  }
+  const PartCounter::Result counted = counter.count(*opened.file, {}, &stop, &bytesRead);
+  switch (counted.status) {
+    case PartCounter::Result::Status::Stopped:
+      return;  // cancelled: no row
+    case PartCounter::Result::Status::ReadFailed:
+      result.status = FileResult::Status::Unreadable;
+      result.reason = "read error";
+      break;
+    case PartCounter::Result::Status::Counted:
+      result.counts = counted.counts;
+      break;
+  }
+  complete(index, std::move(result));
+}
+
+void AnalysisJob::Shared::countPart(PartCounter& counter, const PartWork& work) {
+  const PartCounter::Result counted = counter.count(*work.file->file, work.part, &stop, &bytesRead);
+  if (counted.status == PartCounter::Result::Status::Stopped) return;
+  SharedFile& file = *work.file;
+  std::unique_lock lock(file.mutex);
+  if (counted.status == PartCounter::Result::Status::ReadFailed) {
+    file.result.status = FileResult::Status::Unreadable;
+    file.result.reason = "read error";
+  }
+  for (std::size_t t = 0; t < counted.counts.size(); ++t)
+    file.result.counts[t] += counted.counts[t];
+  if (--file.partsLeft > 0) return;
+  FileResult result = std::move(file.result);
+  if (result.status != FileResult::Status::Counted)
+    std::fill(result.counts.begin(), result.counts.end(), 0);
+  lock.unlock();
+  complete(file.index, std::move(result));
+}
+
+void AnalysisJob::Shared::complete(std::size_t index, FileResult result) {
+  filesDone.fetch_add(1);
+  {
+    std::lock_guard lock(deliveryMutex);
+    early.emplace(index, std::move(result));
+    deliverReady();
+  }
+  {
+    std::lock_guard lock(workMutex);
+    --filesLeft;
+  }
+  workChanged.notify_all();
+}
+
+void AnalysisJob::Shared::deliverReady() {
+  for (auto ready = early.find(nextRow); ready != early.end(); ready = early.find(nextRow)) {
+    if (sink) {
+      sink->row(std::move(ready->second));
+      rowsDelivered.fetch_add(1);
+    }
+    early.erase(ready);
+    ++nextRow;
+  }
+  if (nextRow == files.size() && !finishedSent) {
+    endedAfter.store((Clock::now() - start).count());
+    finishedSent = true;
+    if (sink) sink->finished(progress());
+  }
+}
+
+}  // namespace tarnwick

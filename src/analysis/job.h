@@ -1,0 +1,97 @@
+#pragma once
+
+#include <atomic>
+#include <chrono>
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "analysis/part_counter.h"
+#include "analysis/plan.h"
+#include "platform/text_input.h"
+
+namespace tarnwick {
+
+// One analysed file: one row of the results.
+struct FileResult {
+  enum class Status {
+    Counted,     // read to the end
+    Missing,     // no such file, or a path that names nothing here
+    Unreadable,  // there, but it could not be opened or read
+  };
+
+  std::int64_t position = 0;                   // the row's 1-based position
+  std::string label;                           // the day label
+  std::string name;                            // the file as the analysis names it
+  std::optional<std::filesystem::path> local;  // what was read, where there is a local path
+  Status status = Status::Counted;
+  std::string reason;                 // why it is missing or unreadable
+  std::vector<std::uint64_t> counts;  // one per token; all 0 unless Counted
+};
+
+// How far a job has come.
+struct Progress {
+  std::size_t filesPlanned = 0;
+  std::size_t filesDone = 0;      // files finished, in any order
+  std::size_t rowsDelivered = 0;  // rows handed to the sink, in plan order
+  std::uint64_t bytesRead = 0;
+  std::chrono::steady_clock::duration elapsed{};  // until now, or until the last row
+};
+
+// Receives a job's rows; owned by the job's caller.
+class RowSink {
+ public:
+  virtual ~RowSink() = default;
+  // One finished row, in plan order. Called on one of the job's threads, never two calls
+  // at once, and never once cancel() has returned.
+  virtual void row(FileResult&& row) = 0;
+  // After the last row of a job that was not cancelled (at once for an empty plan).
+  virtual void finished(const Progress& progress) = 0;
+};
+
+struct JobSettings {
+  unsigned threads = 0;  // counting threads; 0 for one per core
+  std::size_t blockSize = PartCounter::kDefaultBlockSize;
+  std::uint64_t partSize = 32u << 20;  // a file of over twice this is shared out in parts
+};
+
+// Counts the crawler lines of a plan's files on a few threads and hands each row to a
+// sink in plan order. Small files are counted whole, one per thread at a time; a big
+// one is cut at line breaks into parts that all threads count. The only place in the
+// program where counting threads live.
+class AnalysisJob {
+ public:
+  AnalysisJob(std::vector<PlannedFile> files, std::vector<std::string> tokens,
+              const TextInput& input, RowSink& sink, JobSettings settings = {});
+  // Cancels, and waits a moment for the threads; one stuck in a read that never returns
+  // is left to finish on its own.
+  ~AnalysisJob();
+  AnalysisJob(const AnalysisJob&) = delete;
+  AnalysisJob& operator=(const AnalysisJob&) = delete;
+
+  // Stops counting: threads give up within one block read, no row reaches the sink once
+  // this returns, and rows delivered before stay delivered. Returns at once, even while
+  // a thread waits in a read that does not return.
+  void cancel();
+  // Whether every row has been delivered.
+  bool finished() const;
+  // A snapshot of the counters: none of them ever goes back.
+  Progress progress() const;
+  // Waits until every counting thread has stopped.
+  void wait() const;
+
+  // Counting threads by default: one per core.
+  static unsigned defaultThreads();
+
+ private:
+  struct Shared;
+  std::shared_ptr<Shared> shared_;
+  std::vector<std::thread> threads_;
+};
+
+}  // namespace tarnwick

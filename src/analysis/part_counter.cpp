@@ -1,0 +1,104 @@
+#include "analysis/part_counter.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace tarnwick {
+
+namespace {
+
+// Index of the first line break in `data`, or `size` where there is none.
+std::size_t firstBreak(const char* data, std::size_t size) {
+  for (std::size_t i = 0; i < size; ++i)
+    if (data[i] == '\r' || data[i] == '\n') return i;
+  return size;
+}
+
+}  // namespace
+
+PartCounter::PartCounter(std::vector<std::string> tokens, std::size_t blockSize)
+    : prototype_(std::move(tokens)),
+      blockSize_(std::max<std::size_t>(blockSize, 1)),
+      buffer_(new char[prototype_.overlap() + blockSize_]) {}
+
+PartCounter::Result PartCounter::count(InputFile& file, const FilePart& part,
+                                       const std::atomic<bool>* stop,
+                                       std::atomic<std::uint64_t>* bytesRead) {
+  LineScanner scanner = prototype_;
+  const std::size_t overlap = scanner.overlap();
+  char* const block = buffer_.get() + overlap;
+  std::vector<char> carry;  // the end of the last window, repeated at the start of the next
+  carry.reserve(overlap);
+  bool started = part.begin == 0;  // whether the part's first line has been reached
+  Result result;
+  for (std::uint64_t offset = part.begin;;) {
+    if (stop && stop->load(std::memory_order_relaxed)) {
+      result.status = Result::Status::Stopped;
+      break;
+    }
+    const std::ptrdiff_t got = file.readAt(block, blockSize_, offset);
+    if (got < 0) {
+      result.status = Result::Status::ReadFailed;
+      break;
+    }
+    if (got == 0) break;
+    if (bytesRead) bytesRead->fetch_add(static_cast<std::uint64_t>(got), std::memory_order_relaxed);
+    char* data = block;
+    std::size_t size = static_cast<std::size_t>(got);
+    std::uint64_t at = offset;  // where `data` is in the file
+    offset += size;
+
+    if (!started) {
+      const std::size_t skip = firstBreak(data, size);
+      const bool beyondEnd = part.end && at + skip >= *part.end;
+      if (beyondEnd) break;  // the part before runs on through this part's bytes
+      if (skip == size) continue;
+      data += skip + 1;
+      size -= skip + 1;
+      at += skip + 1;
+      started = true;
+    }
+    bool last = false;
+    if (part.end && at + size > *part.end) {
+      const std::size_t from = static_cast<std::size_t>(std::max(*part.end, at) - at);
+      const std::size_t cut = from + firstBreak(data + from, size - from);
+      if (cut < size) {
+        size = cut + 1;
+        last = true;
+      }
+    }
+    // The carry goes just before the new bytes: the buffer keeps room for it there.
+    char* window = data - carry.size();
+    if (!carry.empty()) std::memcpy(window, carry.data(), carry.size());
+    const std::size_t length = carry.size() + size;
+    scanner.scan({window, length}, carry.size());
+    const std::size_t keep = std::min(overlap, length);
+    carry.assign(window + length - keep, window + length);
+    if (last) break;
+  }
+  if (result.status == Result::Status::Counted)
+    result.counts = scanner.counts();
+  else
+    result.counts.assign(scanner.counts().size(), 0);
+  return result;
+}
+
+std::optional<std::vector<std::uint64_t>> countFileLines(const TextInput& input,
+                                                         const std::filesystem::path& path,
+                                                         std::vector<std::string> tokens,
+                                                         std::size_t blockSize) {
+  OpenedFile opened = input.open(path);
+  if (!opened.ok()) return std::nullopt;
+  PartCounter counter(std::move(tokens), blockSize);
+  PartCounter::Result result = counter.count(*opened.file, {});
+  if (result.status != PartCounter::Result::Status::Counted) return std::nullopt;
+  return std::move(result.counts);
+}
+
+std::uint64_t searchtxt(const TextInput& input, const std::filesystem::path& path,
+                        std::string_view key) {
+  const auto counts = countFileLines(input, path, {std::string(key)});
+  return counts ? counts->front() : 0;
+}
+
+}  // namespace tarnwick

@@ -1,0 +1,62 @@
+#pragma once
+
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "analysis/line_scanner.h"
+#include "platform/text_input.h"
+
+namespace tarnwick {
+
+// A part of a file, cut so that every line falls in exactly one part: a part other than
+// the first starts just after the first line break at or after `begin`, and every part
+// but the last runs on to the first line break at or after `end`, that break included.
+// Only the first part begins at 0; each part's `end` is the next one's `begin`.
+struct FilePart {
+  std::uint64_t begin = 0;
+  std::optional<std::uint64_t> end;  // nothing: to the end of the file
+};
+
+// Counts, for each token, the lines of a file or of a part of it that hold the token.
+// Keeps one buffer for all the files it counts.
+class PartCounter {
+ public:
+  static constexpr std::size_t kDefaultBlockSize = 128 * 1024;
+
+  struct Result {
+    enum class Status { Counted, ReadFailed, Stopped };
+    Status status = Status::Counted;
+    std::vector<std::uint64_t> counts;  // one per token; all 0 unless Counted
+  };
+
+  PartCounter(std::vector<std::string> tokens, std::size_t blockSize = kDefaultBlockSize);
+
+  // Counts `part` of `file`. Gives up between two reads once `stop` is set. Adds the
+  // bytes it reads to `bytesRead`, where given.
+  Result count(InputFile& file, const FilePart& part, const std::atomic<bool>* stop = nullptr,
+               std::atomic<std::uint64_t>* bytesRead = nullptr);
+
+ private:
+  LineScanner prototype_;
+  std::size_t blockSize_;
+  std::unique_ptr<char[]> buffer_;  // the overlap, then one block; never zeroed
+};
+
+// Lines of the local file at `path` that hold each of `tokens`, read start to end on the
+// caller's thread; nothing where the file cannot be opened or read.
+std::optional<std::vector<std::uint64_t>> countFileLines(
+    const TextInput& input, const std::filesystem::path& path, std::vector<std::string> tokens,
+    std::size_t blockSize = PartCounter::kDefaultBlockSize);
+
+// Lines of the log at local `path` that hold `key`; 0 where it cannot be opened or read.
+std::uint64_t searchtxt(const TextInput& input, const std::filesystem::path& path,
+                        std::string_view key);
+
+}  // namespace tarnwick

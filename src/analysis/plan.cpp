@@ -1,0 +1,96 @@
+#include "analysis/plan.h"
+
+#include <unordered_map>
+
+#include "analysis/day_label.h"
+#include "platform/text.h"
+#include "platform/utf8_path.h"
+
+namespace tarnwick {
+
+namespace {
+
+// The site's log folder, resolved and listed once for the whole analysis.
+struct LogFolder {
+  std::optional<std::filesystem::path> local;
+  std::string unresolved;
+  FolderContents contents;
+
+  LogFolder(const std::string& folder, const FolderListing& folders, const PathResolver& paths)
+      : local(paths.resolve(folder)) {
+    if (!local) {
+      unresolved = paths.whyUnresolved(folder);
+      contents = {FolderContents::Status::NotFound, {}, unresolved};
+    } else {
+      contents = folders.list(*local);
+    }
+  }
+};
+
+// File `name` of the log folder, known to the server as `shown`.
+PlannedFile inFolder(const LogFolder& log, std::int64_t position, const std::string& name,
+                     std::string shown, std::string label) {
+  PlannedFile file{position, std::move(label), std::move(shown), std::nullopt, log.unresolved};
+  if (log.local) file.local = *log.local / pathFromUtf8(name);
+  return file;
+}
+
+void planFolder(const Selection& selection, const LogFolder& log, Plan& plan) {
+  if (!log.contents.ok()) {
+    plan.status = log.contents.status == FolderContents::Status::NotFound
+                      ? Plan::Status::FolderNotFound
+                      : Plan::Status::FolderUnreadable;
+    plan.reason = log.contents.reason;
+    return;
+  }
+  std::int64_t position = 0;
+  // A listed file is read by its own name, whatever characters it holds.
+  for (const std::string& name : log.contents.names)
+    plan.files.push_back(
+        inFolder(log, ++position, name, selection.logFolder + name, dayLabel(name)));
+}
+
+void planDays(const Selection& selection, const LogFolder& log, Plan& plan) {
+  // Names as the folder spells them, by their upper-case form: NTFS ignores case.
+  std::unordered_map<std::string, std::string> present;
+  for (const std::string& name : log.contents.names) present.emplace(asciiUpper(name), name);
+  for (int k = 0; k < selection.days; ++k) {
+    const std::string day = yymmdd(daysBefore(selection.today, k)) + ".log";
+    std::string name = "ex" + day;
+    if (!present.count(asciiUpper(name)) && present.count(asciiUpper("u_ex" + day)))
+      name = "u_ex" + day;
+    const auto spelled = present.find(asciiUpper(name));
+    const std::string shown = selection.logFolder + name;
+    plan.files.push_back(inFolder(log, k + 1, spelled == present.end() ? name : spelled->second,
+                                  shown, dayLabel(shown)));
+  }
+}
+
+}  // namespace
+
+Plan planAnalysis(const Selection& selection, const FolderListing& folders,
+                  const PathResolver& paths) {
+  Plan plan;
+  switch (selection.mode) {
+    case Mode::AllLogs:
+      planFolder(selection, LogFolder(selection.logFolder, folders, paths), plan);
+      break;
+    case Mode::LastDays:
+    case Mode::Today: {
+      Selection days = selection;
+      if (selection.mode == Mode::Today) days.days = 1;
+      planDays(days, LogFolder(selection.logFolder, folders, paths), plan);
+      break;
+    }
+    case Mode::SingleFile:
+      plan.files.push_back({1,
+                            dayLabel(selection.chosenFile),
+                            selection.chosenFile,
+                            pathFromUtf8(selection.chosenFile),
+                            {}});
+      break;
+  }
+  return plan;
+}
+
+}  // namespace tarnwick

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/date.h"
+#include "platform/folder_listing.h"
+#include "platform/windows_path.h"
+
+namespace tarnwick {
+
+// Which log files an analysis reads.
+enum class Mode {
+  AllLogs = 1,     // every file in the site's log folder
+  LastDays = 2,    // today's daily log and the n - 1 days before
+  Today = 3,       // today's daily log
+  SingleFile = 4,  // one file chosen by the user
+};
+
+// What the user asked for.
+struct Selection {
+  Mode mode = Mode::Today;
+  std::string logFolder;   // the site's log folder as the configuration builds it
+  Date today;              // the day the site's newest daily log is named after
+  int days = 1;            // LastDays: how many days, today included
+  std::string chosenFile;  // SingleFile: a local path, as the user gave it
+};
+
+// One file of an analysis: one row of the results.
+struct PlannedFile {
+  std::int64_t position = 0;  // the row's 1-based position
+  std::string label;          // the day label the row shows
+  std::string name;           // the file as the analysis names it: a server path, or the local
+                              // path the user chose
+  std::optional<std::filesystem::path> local;  // what is read; nothing where `name` names
+                                               // nothing readable here
+  std::string unresolved;                      // why there is no local path
+};
+
+// The files of an analysis, in row order.
+struct Plan {
+  enum class Status { Ok, FolderNotFound, FolderUnreadable };
+
+  Status status = Status::Ok;  // only AllLogs needs its folder listed
+  std::string reason;          // why the folder could not be listed
+  std::vector<PlannedFile> files;
+
+  bool ok() const { return status == Status::Ok; }
+};
+
+// The files `selection` reads, in row order: every file of the log folder by name, the
+// daily logs newest first ("ex" + YYMMDD + ".log", or the "u_ex" name IIS 7 and later
+// write where only that one exists), or the chosen file. The folder is listed once.
+Plan planAnalysis(const Selection& selection, const FolderListing& folders,
+                  const PathResolver& paths);
+
+}  // namespace tarnwick

@@ -1,0 +1,32 @@
+#include "analysis/row_mailbox.h"
+
+namespace tarnwick {
+
+void RowMailbox::post(const std::function<void(Batch&)>& add) {
+  bool wake = false;
+  {
+    std::lock_guard lock(mutex_);
+    add(waiting_);
+    wake = !woken_;
+    woken_ = true;
+  }
+  if (wake && wake_) wake_();
+}
+
+void RowMailbox::row(FileResult&& row) {
+  post([&](Batch& batch) { batch.rows.push_back(std::move(row)); });
+}
+
+void RowMailbox::finished(const Progress& progress) {
+  post([&](Batch& batch) { batch.finished = progress; });
+}
+
+RowMailbox::Batch RowMailbox::take() {
+  std::lock_guard lock(mutex_);
+  Batch batch = std::move(waiting_);
+  waiting_ = {};
+  woken_ = false;
+  return batch;
+}
+
+}  // namespace tarnwick

@@ -1,0 +1,196 @@
+#include "analysis/row_text.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "platform/text.h"
+#include "platform/utf8_path.h"
+
+namespace tarnwick {
+
+namespace {
+
+using Format = RowFormat;
+
+std::string padLeft(std::string_view text, std::size_t width) {
+  const std::size_t shown = displayWidth(text);
+  return std::string(width > shown ? width - shown : 0, ' ') + std::string(text);
+}
+
+std::string padRight(std::string_view text, std::size_t width) {
+  const std::size_t shown = displayWidth(text);
+  return std::string(text) + std::string(width > shown ? width - shown : 0, ' ');
+}
+
+// Rows are printed as they arrive, so the table's columns cannot follow its widest cell:
+// the day column fits a six-character label, a count column its header or eight digits.
+constexpr std::size_t kDayWidth = 6;
+constexpr std::size_t kCountWidth = 8;
+
+std::size_t countWidth(const Crawler& crawler) {
+  return std::max(kCountWidth, displayWidth(terminalText(crawler.header)));
+}
+
+std::string localPath(const FileResult& row) {
+  return row.local ? utf8Of(*row.local) : std::string();
+}
+
+}  // namespace
+
+std::string_view statusName(const FileResult& row) {
+  switch (row.status) {
+    case FileResult::Status::Counted:
+      return "ok";
+    case FileResult::Status::Missing:
+      return "missing";
+    case FileResult::Status::Unreadable:
+      return "unreadable";
+  }
+  return "ok";
+}
+
+std::size_t displayWidth(std::string_view text) {
+  std::size_t width = 0;
+  for (std::size_t i = 0; i < text.size();) {
+    const auto lead = static_cast<unsigned char>(text[i]);
+    const std::size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+    width += length >= 3 ? 2 : 1;  // three- and four-byte characters are nearly all CJK
+    i += length;
+  }
+  return width;
+}
+
+std::string notFormula(std::string text) {
+  if (!text.empty() && std::string_view("=+-@\t\r").find(text.front()) != std::string_view::npos)
+    text.insert(text.begin(), '\'');
+  return text;
+}
+
+// A tab-separated cell: no tab or line break inside, and never a formula.
+std::string tsvField(std::string_view text) {
+  std::string cell = notFormula(validUtf8(text));
+  for (char& c : cell)
+    if (c == '\t' || c == '\r' || c == '\n') c = ' ';
+  return cell;
+}
+
+std::string csvField(std::string_view text) {
+  const std::string cell = notFormula(validUtf8(text));
+  if (cell.find_first_of(",\"\r\n") == std::string::npos) return cell;
+  std::string quoted = "\"";
+  for (const char c : cell) quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
+  return quoted + '"';
+}
+
+std::string jsonString(std::string_view text) {
+  std::string out = "\"";
+  for (const char c : validUtf8(text)) {
+    switch (c) {
+      case '"':
+        out += "\\\"";
+        break;
+      case '\\':
+        out += "\\\\";
+        break;
+      case '\n':
+        out += "\\n";
+        break;
+      case '\r':
+        out += "\\r";
+        break;
+      case '\t':
+        out += "\\t";
+        break;
+      default:
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) {
+          char escaped[8];
+          std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned char>(c));
+          out += escaped;
+        } else {
+          out += c;
+        }
+    }
+  }
+  return out + '"';
+}
+
+std::string terminalText(std::string_view text) {
+  const std::string valid = validUtf8(text);
+  std::string out;
+  for (std::size_t i = 0; i < valid.size(); ++i) {
+    const auto c = static_cast<unsigned char>(valid[i]);
+    // C1 controls are U+0080 to U+009F, written C2 80 to C2 9F.
+    const bool c1 =
+        c == 0xC2 && i + 1 < valid.size() && static_cast<unsigned char>(valid[i + 1]) < 0xA0;
+    if (c < 0x20 || c == 0x7F || c1) {
+      const unsigned code = c1 ? static_cast<unsigned char>(valid[++i]) : c;
+      char escaped[8];
+      std::snprintf(escaped, sizeof escaped, "\\x%02X", code);
+      out += escaped;
+    } else {
+      out += static_cast<char>(c);
+    }
+  }
+  return out;
+}
+
+std::string RowFormatter::header() const {
+  std::string out;
+  switch (format_) {
+    case Format::Table:
+      out = padRight(kDateColumnHeader, kDayWidth);
+      for (const Crawler& crawler : crawlers_)
+        out += "  " + padLeft(terminalText(crawler.header), countWidth(crawler));
+      return out + '\n';
+    case Format::Csv:
+      out = "day";
+      for (const Crawler& crawler : crawlers_) out += ',' + csvField(crawler.token);
+      return out + ",file,status\n";
+    case Format::Json:
+      return "{\"rows\":[";
+    case Format::Tsv:
+      out = tsvField(kDateColumnHeader);
+      for (const Crawler& crawler : crawlers_) out += '\t' + tsvField(crawler.header);
+      return out + '\n';
+  }
+  return out;
+}
+
+std::string RowFormatter::row(const FileResult& row) {
+  std::string out;
+  switch (format_) {
+    case Format::Table:
+      out = padRight(terminalText(row.label), kDayWidth);
+      for (std::size_t c = 0; c < crawlers_.size(); ++c)
+        out += "  " + padLeft(std::to_string(row.counts.at(c)), countWidth(crawlers_[c]));
+      out += '\n';
+      break;
+    case Format::Csv:
+      out = csvField(row.label);
+      for (std::size_t c = 0; c < crawlers_.size(); ++c)
+        out += ',' + std::to_string(row.counts.at(c));
+      out += ',' + csvField(localPath(row)) + ',' + std::string(statusName(row)) + '\n';
+      break;
+    case Format::Json:
+      out = std::string(first_ ? "" : ",") + "{\"day\":" + jsonString(row.label);
+      for (std::size_t c = 0; c < crawlers_.size(); ++c)
+        out += ',' + jsonString(crawlers_[c].token) + ':' + std::to_string(row.counts.at(c));
+      out += ",\"file\":" + jsonString(localPath(row)) + ",\"status\":\"" +
+             std::string(statusName(row)) + "\"}";
+      break;
+    case Format::Tsv:
+      out = tsvField(row.label);
+      for (std::size_t c = 0; c < crawlers_.size(); ++c)
+        out += '\t' + std::to_string(row.counts.at(c));
+      out += '\n';
+      break;
+  }
+  first_ = false;
+  return out;
+}
+
+std::string RowFormatter::footer() const {
+  return format_ == Format::Json ? "]}\n" : "";
+}
+
+}  // namespace tarnwick

@@ -1,0 +1,30 @@
+#include "app/qt/qt_message_box.h"
+
+#include <QMessageBox>
+#include <QPushButton>
+
+namespace tarnwick {
+
+namespace {
+
+QString text(std::string_view utf8) {
+  return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+}
+
+}  // namespace
+
+MessageBox::Answer QtMessageBox::show(std::string_view message, Buttons buttons,
+                                      std::string_view title) {
+  QMessageBox box(QMessageBox::Information, text(title), text(message), QMessageBox::NoButton,
+                  parent_);
+  box.addButton(QString::fromUtf8("确定"), QMessageBox::AcceptRole);
+  if (buttons == Buttons::OkCancel) {
+    QPushButton* cancel = box.addButton(QString::fromUtf8("取消"), QMessageBox::RejectRole);
+    box.setEscapeButton(cancel);
+  }
+  box.exec();
+  return box.buttonRole(box.clickedButton()) == QMessageBox::AcceptRole ? Answer::Ok
+                                                                        : Answer::Cancel;
+}
+
+}  // namespace tarnwick

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "analysis/crawler_list.h"
+#include "catalogue/config_source.h"
+
+namespace tarnwick {
+
+// What the window was started with: tarnwick [SOURCE] [--crawlers FILE].
+struct WindowOptions {
+  SourceOptions source;
+  std::optional<std::filesystem::path> crawlers;  // --crawlers FILE
+  bool help = false;
+  std::string error;  // wrong usage; empty where the options are usable
+};
+
+WindowOptions parseWindowOptions(std::span<const std::string_view> args);
+
+// The window's usage text, ending in a newline.
+std::string_view windowUsage();
+
+// What the window tells the user about the crawler list, in Chinese: the file that could
+// not be read, or its lines left out; empty where all is well.
+std::string crawlerListMessage(const CrawlerListResult& list,
+                               const std::optional<std::filesystem::path>& given);
+
+}  // namespace tarnwick

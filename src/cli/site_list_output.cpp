@@ -1,0 +1,57 @@
+#include "cli/site_list_output.h"
+
+#include <algorithm>
+
+namespace tarnwick {
+
+namespace {
+
+std::string padLeft(std::string_view text, std::size_t width) {
+  const std::size_t shown = displayWidth(text);
+  return std::string(width > shown ? width - shown : 0, ' ') + std::string(text);
+}
+
+std::string padRight(std::string_view text, std::size_t width) {
+  const std::size_t shown = displayWidth(text);
+  return std::string(text) + std::string(width > shown ? width - shown : 0, ' ');
+}
+
+}  // namespace
+
+std::string formatSites(const std::vector<ReportSite>& sites, RowFormat format) {
+  std::string out;
+  if (format == RowFormat::Table) {
+    std::vector<std::vector<std::string>> cells{{"站点", "编号", "日志目录", "本地目录"}};
+    for (const ReportSite& s : sites)
+      cells.push_back({terminalText(s.site.name), terminalText(s.site.id),
+                       terminalText(s.site.logFolder), terminalText(s.localFolder)});
+    std::vector<std::size_t> widths(4, 0);
+    for (const auto& line : cells)
+      for (std::size_t c = 0; c < line.size(); ++c)
+        widths[c] = std::max(widths[c], displayWidth(line[c]));
+    for (const auto& line : cells) {
+      std::string text = padRight(line[0], widths[0]) + "  " + padLeft(line[1], widths[1]) + "  " +
+                         padRight(line[2], widths[2]) + "  " + line[3];
+      while (!text.empty() && text.back() == ' ') text.pop_back();
+      out += text + '\n';
+    }
+  } else if (format == RowFormat::Csv) {
+    out = "site,id,log_folder,local_folder\n";
+    for (const ReportSite& s : sites)
+      out += csvField(s.site.name) + ',' + csvField(s.site.id) + ',' + csvField(s.site.logFolder) +
+             ',' + csvField(s.localFolder) + '\n';
+  } else {
+    out = "{\"sites\":[";
+    for (std::size_t i = 0; i < sites.size(); ++i) {
+      const ReportSite& s = sites[i];
+      out += std::string(i ? "," : "") + "{\"site\":" + jsonString(s.site.name) +
+             ",\"id\":" + jsonString(s.site.id) +
+             ",\"log_folder\":" + jsonString(s.site.logFolder) +
+             ",\"local_folder\":" + jsonString(s.localFolder) + '}';
+    }
+    out += "]}\n";
+  }
+  return out;
+}
+
+}  // namespace tarnwick

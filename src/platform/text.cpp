@@ -1,0 +1,94 @@
+#include "platform/text.h"
+
+#include <algorithm>
+#include <charconv>
+
+namespace tarnwick {
+
+bool isAsciiLetter(char c) {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
+char asciiUpper(char c) {
+  return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+std::string asciiUpper(std::string_view text) {
+  std::string out(text);
+  for (char& c : out) c = asciiUpper(c);
+  return out;
+}
+
+bool equalsIgnoringCase(std::string_view a, std::string_view b) {
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+           return asciiUpper(x) == asciiUpper(y);
+         });
+}
+
+bool lessIgnoringCase(std::string_view a, std::string_view b) {
+  const auto folded =
+      std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+        return static_cast<unsigned char>(asciiUpper(x)) <
+               static_cast<unsigned char>(asciiUpper(y));
+      });
+  if (folded) return true;
+  if (equalsIgnoringCase(a, b)) return a < b;
+  return false;
+}
+
+std::optional<long long> parsePositive(std::string_view text, long long largest) {
+  long long value = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (text.empty() || error != std::errc() || end != text.data() + text.size() || value < 1 ||
+      value > largest)
+    return std::nullopt;
+  return value;
+}
+
+namespace {
+
+// Length of the well-formed UTF-8 character at the start of `s`, or 0 where there is none.
+std::size_t characterLength(std::string_view s) {
+  const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(s[i]); };
+  const unsigned char lead = byte(0);
+  if (lead < 0x80) return 1;
+  std::size_t length = 0;
+  unsigned char low = 0x80, high = 0xBF;  // the range of the second byte
+  if (lead >= 0xC2 && lead <= 0xDF) {
+    length = 2;
+  } else if (lead >= 0xE0 && lead <= 0xEF) {
+    length = 3;
+    if (lead == 0xE0) low = 0xA0;   // no overlong forms
+    if (lead == 0xED) high = 0x9F;  // no surrogates
+  } else if (lead >= 0xF0 && lead <= 0xF4) {
+    length = 4;
+    if (lead == 0xF0) low = 0x90;
+    if (lead == 0xF4) high = 0x8F;  // nothing past U+10FFFF
+  } else {
+    return 0;
+  }
+  if (s.size() < length || byte(1) < low || byte(1) > high) return 0;
+  for (std::size_t i = 2; i < length; ++i)
+    if (byte(i) < 0x80 || byte(i) > 0xBF) return 0;
+  return length;
+}
+
+}  // namespace
+
+std::string validUtf8(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  while (!text.empty()) {
+    const std::size_t length = characterLength(text);
+    if (length == 0) {
+      out += "\xEF\xBF\xBD";
+      text.remove_prefix(1);
+    } else {
+      out.append(text.substr(0, length));
+      text.remove_prefix(length);
+    }
+  }
+  return out;
+}
+
+}  // namespace tarnwick

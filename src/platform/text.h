@@ -1,0 +1,31 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace tarnwick {
+
+// An ASCII letter, a to z in either case.
+bool isAsciiLetter(char c);
+
+// `c` in upper case where it is an ASCII letter; any other byte unchanged.
+char asciiUpper(char c);
+
+// ASCII letters folded to upper case; other bytes (including UTF-8) unchanged.
+std::string asciiUpper(std::string_view text);
+
+// Equal but for the case of ASCII letters, as Windows compares names.
+bool equalsIgnoringCase(std::string_view a, std::string_view b);
+
+// Orders as Windows lists names: ignoring the case of ASCII letters, ties broken byte-wise.
+bool lessIgnoringCase(std::string_view a, std::string_view b);
+
+// The whole of `text` as a decimal number from 1 to `largest`; nothing for anything else.
+std::optional<long long> parsePositive(std::string_view text, long long largest);
+
+// `text` as valid UTF-8: every byte that does not belong to a well-formed character
+// (overlong forms, surrogates and values past U+10FFFF included) becomes U+FFFD.
+std::string validUtf8(std::string_view text);
+
+}  // namespace tarnwick

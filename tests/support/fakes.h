@@ -1,0 +1,155 @@
+#pragma once
+
+// Fakes of the platform services, for unit and window tests alike.
+
+#include <algorithm>
+#include <atomic>
+#include <condition_variable>
+#include <cstring>
+#include <filesystem>
+#include <map>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "platform/file_dialog.h"
+#include "platform/folder_listing.h"
+#include "platform/message_box.h"
+#include "platform/text_input.h"
+
+namespace tarnwick::testing {
+
+// A gate that holds readers until the test opens it.
+class Gate {
+ public:
+  void open() {
+    std::lock_guard lock(mutex_);
+    open_ = true;
+    changed_.notify_all();
+  }
+  void wait() {
+    std::unique_lock lock(mutex_);
+    ++waiting_;
+    changed_.notify_all();
+    changed_.wait(lock, [&] { return open_; });
+  }
+  // Waits until `count` readers wait at the gate.
+  void awaitWaiting(int count) {
+    std::unique_lock lock(mutex_);
+    changed_.wait(lock, [&] { return waiting_ >= count; });
+  }
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  bool open_ = false;
+  int waiting_ = 0;
+};
+
+// Serves files from memory. A file can fail after some bytes, or hold its reader at a
+// gate before a given offset, which makes files finish in whatever order a test wants.
+class FakeInput : public TextInput {
+ public:
+  struct File {
+    std::string content;
+    std::ptrdiff_t failAfter = -1;  // reads fail from this offset on
+    Gate* gate = nullptr;           // where set, a read at or past `gateAt` waits here
+    std::uint64_t gateAt = 0;
+    OpenedFile::Status refuse = OpenedFile::Status::Ok;  // where not Ok, opening fails so
+  };
+  std::map<std::filesystem::path, File> files;
+
+  OpenedFile open(const std::filesystem::path& path) const override {
+    OpenedFile result;
+    const auto found = files.find(path);
+    if (found == files.end()) {
+      result.reason = "no such file";
+      return result;
+    }
+    if (found->second.refuse != OpenedFile::Status::Ok) {
+      result.status = found->second.refuse;
+      result.reason = "refused by the test";
+      return result;
+    }
+    opened.fetch_add(1);
+    result.status = OpenedFile::Status::Ok;
+    result.file = std::make_unique<Reader>(found->second);
+    return result;
+  }
+  bool isFile(const std::filesystem::path& path) const override { return files.count(path) > 0; }
+
+  mutable std::atomic<int> opened{0};
+
+ private:
+  struct Reader : InputFile {
+    explicit Reader(const File& f) : file(f) {}
+    std::ptrdiff_t readAt(char* buffer, std::size_t size, std::uint64_t offset) override {
+      if (file.gate && offset + size > file.gateAt) file.gate->wait();
+      if (file.failAfter >= 0 && static_cast<std::ptrdiff_t>(offset + size) > file.failAfter)
+        return -1;
+      if (offset >= file.content.size()) return 0;
+      const std::size_t n = std::min<std::size_t>(size, file.content.size() - offset);
+      std::memcpy(buffer, file.content.data() + offset, n);
+      return static_cast<std::ptrdiff_t>(n);
+    }
+    std::uint64_t size() const override { return file.content.size(); }
+    const File& file;
+  };
+};
+
+// Lists what the test says, in the order it says, and counts how often it was asked.
+class FakeFolders : public FolderListing {
+ public:
+  std::map<std::filesystem::path, FolderContents> folders;
+  mutable int listed = 0;
+
+  FolderContents list(const std::filesystem::path& folder) const override {
+    ++listed;
+    const auto found = folders.find(folder);
+    if (found == folders.end()) return {FolderContents::Status::NotFound, {}, "no such folder"};
+    return found->second;
+  }
+  bool isFolder(const std::filesystem::path& path) const override {
+    return folders.count(path) > 0;
+  }
+};
+
+// Records every message and answers with the answer set.
+class FakeMessageBox : public MessageBox {
+ public:
+  struct Shown {
+    std::string text;
+    Buttons buttons;
+    std::string title;
+  };
+  Answer answer = Answer::Ok;
+  std::vector<Shown> shown;
+
+  Answer show(std::string_view text, Buttons buttons, std::string_view title) override {
+    shown.push_back({std::string(text), buttons, std::string(title)});
+    return buttons == Buttons::Ok ? Answer::Ok : answer;
+  }
+};
+
+// Returns the path set as the user's choice, keeping it across uses as a real dialog does.
+class FakeFileDialog : public FileDialog {
+ public:
+  std::string choice;  // what the next showOpen() chooses; empty keeps the last name
+  std::string filter, initialFolder;
+  int opened = 0;
+  std::string saveAs;  // what askSaveName() answers
+
+  void showOpen(std::string_view f, std::string_view folder) override {
+    filter = f;
+    initialFolder = folder;
+    ++opened;
+    if (!choice.empty()) name_ = choice;
+  }
+  std::string fileName() const override { return name_; }
+  std::string askSaveName(std::string_view, std::string_view) override { return saveAs; }
+
+ private:
+  std::string name_;
+};
+
+}  // namespace tarnwick::testing

@@ -1,0 +1,81 @@
+#include "analysis/crawler_list.h"
+
+#include <gtest/gtest.h>
+
+#include "test_support.h"
+
+namespace tarnwick {
+namespace {
+
+struct ListCase {
+  const char* name;
+  std::string text;
+  std::vector<std::string> added;     // "token=header", after the designed four
+  std::vector<std::string> problems;  // parts of each problem, in order
+  friend std::ostream& operator<<(std::ostream& out, const ListCase& c) { return out << c.name; }
+};
+
+class CrawlerListTest : public ::testing::TestWithParam<ListCase> {};
+
+TEST_P(CrawlerListTest, adds_good_lines_and_names_bad_ones) {
+  const CrawlerListResult list = parseCrawlerList(GetParam().text);
+  ASSERT_GE(list.crawlers.size(), 4u);
+  EXPECT_EQ(list.crawlers[0].token, "Baiduspider") << "the designed four come first";
+  EXPECT_EQ(list.crawlers[3].columnKey, "MySoSo");
+  std::vector<std::string> added;
+  for (std::size_t i = 4; i < list.crawlers.size(); ++i)
+    added.push_back(list.crawlers[i].token + "=" + list.crawlers[i].header);
+  EXPECT_EQ(added, GetParam().added);
+  ASSERT_EQ(list.problems.size(), GetParam().problems.size());
+  for (std::size_t i = 0; i < list.problems.size(); ++i)
+    EXPECT_NE(list.problems[i].find(GetParam().problems[i]), std::string::npos) << list.problems[i];
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Lists, CrawlerListTest,
+    ::testing::Values(
+        ListCase{"empty", "", {}, {}},
+        ListCase{"token_and_header",
+                 "\xEF\xBB\xBF# crawlers\r\nbingbot\t必应蜘蛛\r\n\r\nSogou web spider  # Sogou\n",
+                 {"bingbot=必应蜘蛛", "Sogou web spider=Sogou web spider"},
+                 {}},
+        ListCase{"bad_lines_are_left_out",
+                 "bingbot\n\tno token\nGooglebot\tagain\nbingbot\nA\tB\tC\nX\x01Y\nok\xFF\n"
+                 "YandexBot",
+                 {"bingbot=bingbot", "YandexBot=YandexBot"},
+                 {"line 2: no token", "line 3: \"Googlebot\" is counted already",
+                  "line 4: \"bingbot\"", "line 5: more than one tab",
+                  "line 6: holds a control character", "line 7: not UTF-8"}},
+        ListCase{"too_long", std::string(201, 'x') + "\n", {}, {"line 1: token longer"}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(crawler_list_test, at_most_64_added) {
+  std::string text;
+  for (int i = 0; i < 70; ++i) text += "bot" + std::to_string(i) + "\n";
+  const CrawlerListResult list = parseCrawlerList(text);
+  EXPECT_EQ(list.crawlers.size(), 4u + kMaxAddedCrawlers);
+  EXPECT_EQ(list.problems.size(), 6u);
+}
+
+TEST(crawler_list_test, given_file_else_the_users_own_else_the_designed_four) {
+  testing::TempDir dir;
+  const auto given = dir.write("given.txt", "bingbot\n");
+  dir.write("config/tarnwick/crawlers.txt", "YandexBot\n");
+  const SystemTextInput input;
+  const auto environment = [&](std::string_view name) -> std::optional<std::string> {
+    if (name == "XDG_CONFIG_HOME" || name == "APPDATA") return (dir.path() / "config").string();
+    return std::nullopt;
+  };
+  const auto nowhere = [](std::string_view) -> std::optional<std::string> { return {}; };
+  EXPECT_EQ(chooseCrawlers(given, input, environment).crawlers.back().token, "bingbot");
+#ifndef _WIN32
+  EXPECT_EQ(chooseCrawlers({}, input, environment).crawlers.back().token, "YandexBot");
+#endif
+  EXPECT_EQ(chooseCrawlers({}, input, nowhere).crawlers.size(), 4u);
+  const CrawlerListResult missing = chooseCrawlers(dir.path() / "none.txt", input, nowhere);
+  EXPECT_EQ(missing.error, "no such file");
+  EXPECT_EQ(missing.crawlers.size(), 4u) << "still counts the designed four";
+}
+
+}  // namespace
+}  // namespace tarnwick

@@ -1,0 +1,165 @@
+#include "analysis/part_counter.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "test_support.h"
+
+namespace tarnwick {
+namespace {
+
+using testing::FakeInput;
+using testing::repeatLine;
+using testing::TempDir;
+using Status = PartCounter::Result::Status;
+
+const std::vector<std::string> kTokens{"Baiduspider", "Googlebot", "Yahoo!", "Sosospider"};
+
+TEST(part_counter_test, unreadable_files_count_zero) {
+  TempDir dir;
+  const SystemTextInput input;
+  EXPECT_EQ(searchtxt(input, dir.path() / "ex080713.log", "Googlebot"), 0u);
+  EXPECT_EQ(searchtxt(input, dir.path(), "Googlebot"), 0u) << "a folder";
+  EXPECT_FALSE(countFileLines(input, dir.path(), kTokens));
+}
+
+TEST(part_counter_test, read_failing_part_way_counts_zero_and_next_file_counts) {
+  FakeInput input;
+  const std::string content = repeatLine("1 Googlebot\r\n", 1000);
+  input.files["broken.log"] = {content, 5000};
+  input.files["good.log"] = {content};
+  EXPECT_EQ(searchtxt(input, "broken.log", "Googlebot"), 0u);
+  EXPECT_FALSE(countFileLines(input, "broken.log", kTokens, 512));
+  EXPECT_EQ(searchtxt(input, "good.log", "Googlebot"), 1000u);
+}
+
+TEST(part_counter_test, one_pass_gives_what_single_searches_give) {
+  FakeInput input;
+  input.files["day.log"] = {testing::testData("ex080713.log")};
+  for (const std::size_t block : {std::size_t{1}, std::size_t{13}, std::size_t{4096}}) {
+    const auto all = countFileLines(input, "day.log", kTokens, block);
+    ASSERT_TRUE(all);
+    for (std::size_t c = 0; c < kTokens.size(); ++c)
+      EXPECT_EQ((*all)[c], searchtxt(input, "day.log", kTokens[c])) << kTokens[c];
+    EXPECT_EQ(*all, (std::vector<std::uint64_t>{3, 4, 2, 1})) << "block " << block;
+  }
+}
+
+struct BigCase {
+  int lines;
+  const char* ending;
+  friend std::ostream& operator<<(std::ostream& out, const BigCase& c) { return out << c.lines; }
+};
+
+class ManyMatchingLines : public ::testing::TestWithParam<BigCase> {};
+
+// Far beyond what a 16-bit count holds: the count keeps going instead of collapsing to 0.
+TEST_P(ManyMatchingLines, are_all_counted) {
+  FakeInput input;
+  const auto [lines, ending] = GetParam();
+  input.files["busy.log"] = {repeatLine(std::string("Googlebot/2.1") + ending, lines)};
+  EXPECT_EQ(countFileLines(input, "busy.log", {"Googlebot"}, 4093)->front(),
+            static_cast<std::uint64_t>(lines));
+}
+
+INSTANTIATE_TEST_SUITE_P(Counts, ManyMatchingLines,
+                         ::testing::Values(BigCase{32767, "\r\n"}, BigCase{32768, "\r\n"},
+                                           BigCase{65536, "\r\n"}, BigCase{70000, "\n"},
+                                           BigCase{70000, "\r"}));
+
+TEST(part_counter_test, long_line_is_read_in_bounded_blocks) {
+  FakeInput input;
+  std::string text(3 << 20, 'x');
+  text.replace(2 << 20, 9, "Googlebot");
+  text += "\r\nGooglebot\r\n";
+  input.files["long.log"] = {text};
+  EXPECT_EQ(countFileLines(input, "long.log", {"Googlebot"}, 4096)->front(), 2u);
+}
+
+// Lines of `text` holding each token, counted the simple way.
+std::vector<std::uint64_t> reference(const std::string& text) {
+  std::vector<std::uint64_t> counts(kTokens.size(), 0);
+  for (std::size_t start = 0; start <= text.size();) {
+    const std::size_t end = std::min(text.find_first_of("\r\n", start), text.size());
+    const std::string line = text.substr(start, end - start);
+    for (std::size_t t = 0; t < kTokens.size(); ++t)
+      counts[t] += line.find(kTokens[t]) != std::string::npos;
+    start = end + 1;
+  }
+  return counts;
+}
+
+struct PartCase {
+  std::size_t parts;
+  std::size_t block;
+  friend std::ostream& operator<<(std::ostream& out, const PartCase& c) {
+    return out << c.parts << " parts, block " << c.block;
+  }
+};
+
+class CutAtLineBreaks : public ::testing::TestWithParam<PartCase> {};
+
+// However a file is cut, every line is counted in exactly one part: the parts add up to
+// the whole, also where a cut falls inside a token, a CRLF, or a line longer than a part.
+TEST_P(CutAtLineBreaks, parts_add_up_to_the_whole) {
+  const std::vector<std::string> pieces{
+      "Baiduspider", "Googlebot", "Yahoo!", "Sosospider",        "\r\n", "\r", "\n",
+      " x ",         "Googl",     "ebot",   std::string(40, 'y')};
+  std::mt19937 random(20090101);
+  FakeInput input;
+  for (int round = 0; round < 40; ++round) {
+    std::string text;
+    const int length = static_cast<int>(random() % 300);
+    for (int i = 0; i < length; ++i) text += pieces[random() % pieces.size()];
+    input.files["f.log"] = {text};
+    const auto file = input.open("f.log").file;
+    PartCounter counter(kTokens, GetParam().block);
+    const std::size_t parts = GetParam().parts;
+    std::vector<std::uint64_t> sum(kTokens.size(), 0);
+    // Only the first part begins at 0; the others may be empty.
+    const auto cut = [&](std::size_t k) {
+      return std::max<std::size_t>(1, text.size() * k / parts);
+    };
+    for (std::size_t k = 0; k < parts; ++k) {
+      FilePart part{k == 0 ? 0 : cut(k), std::nullopt};
+      if (k + 1 < parts) part.end = cut(k + 1);
+      const PartCounter::Result result = counter.count(*file, part);
+      ASSERT_EQ(result.status, Status::Counted);
+      for (std::size_t t = 0; t < sum.size(); ++t) sum[t] += result.counts[t];
+    }
+    ASSERT_EQ(sum, reference(text)) << "round " << round << ": " << text;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Cuts, CutAtLineBreaks,
+                         ::testing::Values(PartCase{1, 4096}, PartCase{2, 7}, PartCase{3, 1},
+                                           PartCase{7, 16}, PartCase{50, 3}, PartCase{400, 64}));
+
+TEST(part_counter_test, stops_between_reads_when_asked) {
+  FakeInput input;
+  input.files["big.log"] = {repeatLine("Googlebot\r\n", 10000)};
+  const auto file = input.open("big.log").file;
+  PartCounter counter(kTokens, 64);
+  std::atomic<bool> stop{true};
+  std::atomic<std::uint64_t> bytes{0};
+  const PartCounter::Result result = counter.count(*file, {}, &stop, &bytes);
+  EXPECT_EQ(result.status, Status::Stopped);
+  EXPECT_EQ(result.counts, (std::vector<std::uint64_t>(4, 0)));
+  EXPECT_EQ(bytes.load(), 0u);
+  stop = false;
+  EXPECT_EQ(counter.count(*file, {}, &stop, &bytes).counts[1], 10000u) << "the buffer is reused";
+  EXPECT_EQ(bytes.load(), 110000u);
+}
+
+TEST(part_counter_test, real_file_through_the_system) {
+  TempDir dir;
+  const auto file = dir.write("ex080713.log", testing::testData("ex080713.log"));
+  const SystemTextInput input;
+  EXPECT_EQ(*countFileLines(input, file, kTokens), (std::vector<std::uint64_t>{3, 4, 2, 1}));
+  EXPECT_TRUE(input.isFile(file));
+  EXPECT_FALSE(input.isFile(dir.path()));
+}
+
+}  // namespace
+}  // namespace tarnwick

@@ -1,0 +1,148 @@
+#include "analysis/plan.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/utf8_path.h"
+#include "test_support.h"
+
+namespace tarnwick {
+namespace {
+
+// A server's C: drive in a temporary folder, with site 1's logs.
+class PlanTest : public ::testing::Test {
+ protected:
+  PlanTest() { paths.mapDrive('C', dir.path()); }
+
+  Plan plan(Mode mode, Date today, int days = 1) const {
+    return planAnalysis({mode, "C:\\LogFiles\\W3SVC1\\", today, days, {}}, folders, paths);
+  }
+  // "position=label:file read", one per planned file.
+  static std::vector<std::string> rows(const Plan& plan) {
+    std::vector<std::string> out;
+    for (const PlannedFile& f : plan.files)
+      out.push_back(std::to_string(f.position) + "=" + f.label + ":" +
+                    (f.local ? utf8Of(f.local->filename()) : "-"));
+    return out;
+  }
+
+  testing::TempDir dir;
+  SystemFolderListing folders;
+  PathResolver paths;
+};
+
+TEST_F(PlanTest, all_logs_every_file_by_name_ignoring_case) {
+  for (const char* name : {"ex080713.log", "EX080711.log", "readme.txt", "ex080712.LOG"})
+    dir.write(std::string("logfiles/w3svc1/") + name, "Googlebot\r\n");
+  dir.write("logfiles/w3svc1/old/ex070101.log", "subfolders are not visited");
+  const Plan all = plan(Mode::AllLogs, {2008, 7, 13});
+  ASSERT_TRUE(all.ok());
+  EXPECT_EQ(rows(all), (std::vector<std::string>{"1=080711:EX080711.log", "2=12.LOG:ex080712.LOG",
+                                                 "3=080713:ex080713.log", "4=me.txt:readme.txt"}));
+  EXPECT_EQ(all.files[0].name, "C:\\LogFiles\\W3SVC1\\EX080711.log");
+}
+
+TEST_F(PlanTest, a_listed_file_is_read_by_its_own_name) {
+  dir.write("LogFiles/secret.log", "not this one");
+  dir.write("LogFiles/W3SVC1/..\\secret.log", "Googlebot\r\n");
+  const Plan all = plan(Mode::AllLogs, {2008, 7, 13});
+  ASSERT_EQ(all.files.size(), 1u);
+  EXPECT_EQ(all.files[0].local, dir.path() / "LogFiles/W3SVC1" / "..\\secret.log");
+}
+
+struct DaysCase {
+  const char* name;
+  Mode mode;
+  Date today;
+  int days;
+  std::vector<std::string> rows;
+  friend std::ostream& operator<<(std::ostream& out, const DaysCase& c) { return out << c.name; }
+};
+
+class DailyLogs : public PlanTest, public ::testing::WithParamInterface<DaysCase> {};
+
+// Daily names newest first; the folder's own spelling of a name is read, IIS 7's "u_ex"
+// name where only that one exists, and a day without a log still gets its row.
+TEST_P(DailyLogs, newest_first_with_the_names_the_folder_holds) {
+  for (const char* name : {"ex080713.log", "EX080712.LOG", "u_ex080711.log", "ex080710.log",
+                           "u_ex080710.log", "ex081231.log", "u_ex090101.log"})
+    dir.write(std::string("LogFiles/W3SVC1/") + name, "x");
+  const DaysCase& c = GetParam();
+  EXPECT_EQ(rows(plan(c.mode, c.today, c.days)), c.rows);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Modes, DailyLogs,
+    ::testing::Values(
+        DaysCase{"last_seven",
+                 Mode::LastDays,
+                 {2008, 7, 13},
+                 7,
+                 {"1=080713:ex080713.log", "2=080712:EX080712.LOG", "3=080711:u_ex080711.log",
+                  "4=080710:ex080710.log", "5=080709:ex080709.log", "6=080708:ex080708.log",
+                  "7=080707:ex080707.log"}},
+        DaysCase{"across_the_year_end",
+                 Mode::LastDays,
+                 {2009, 1, 1},
+                 2,
+                 {"1=090101:u_ex090101.log", "2=081231:ex081231.log"}},
+        DaysCase{"today", Mode::Today, {2008, 7, 13}, 7, {"1=080713:ex080713.log"}},
+        DaysCase{"today_without_a_log", Mode::Today, {2008, 7, 14}, 1, {"1=080714:ex080714.log"}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(PlanTest, the_folder_is_listed_once_however_many_days) {
+  testing::FakeFolders fake;
+  fake.folders[dir.path() / "LogFiles/W3SVC1"] = {
+      FolderContents::Status::Ok, {"u_ex080701.log"}, {}};
+  std::filesystem::create_directories(dir.path() / "LogFiles/W3SVC1");
+  const Plan days = planAnalysis(
+      {Mode::LastDays, "C:\\LogFiles\\W3SVC1\\", {2008, 7, 13}, 3650, {}}, fake, paths);
+  EXPECT_EQ(fake.listed, 1);
+  ASSERT_EQ(days.files.size(), 3650u);
+  EXPECT_EQ(days.files[12].local->filename(), "u_ex080701.log");
+}
+
+struct FolderCase {
+  const char* folder;
+  Plan::Status status;
+  const char* reason;
+};
+
+TEST_F(PlanTest, folders_that_cannot_be_listed) {
+  const FolderCase cases[] = {
+      {"C:\\Nowhere\\W3SVC1\\", Plan::Status::FolderNotFound, "no such folder"},
+      {"Q:\\LogFiles\\W3SVC1\\", Plan::Status::FolderNotFound, "drive Q:"},
+      {"%IIS_USER_HOME%\\Logs\\W3SVC1\\", Plan::Status::FolderNotFound, "variable"},
+      {"logs\\W3SVC1\\", Plan::Status::FolderNotFound, "not a full Windows path"},
+      {"\\W3SVC7\\", Plan::Status::FolderNotFound, "not a full Windows path"},
+  };
+  for (const FolderCase& c : cases) {
+    const Plan all = planAnalysis({Mode::AllLogs, c.folder, {2008, 7, 13}, 1, {}}, folders, paths);
+    EXPECT_EQ(all.status, c.status) << c.folder;
+    EXPECT_NE(all.reason.find(c.reason), std::string::npos) << c.folder << ": " << all.reason;
+    // The daily modes still plan their rows, each reading as missing.
+    const Plan today = planAnalysis({Mode::Today, c.folder, {2008, 7, 13}, 1, {}}, folders, paths);
+    ASSERT_TRUE(today.ok());
+    ASSERT_EQ(today.files.size(), 1u);
+    EXPECT_EQ(today.files[0].label, "080713");
+  }
+}
+
+TEST_F(PlanTest, a_server_path_that_names_nothing_here_is_read_from_nowhere) {
+  for (const char* folder : {"logs\\W3SVC1\\", "%IIS_USER_HOME%\\Logs\\W3SVC1\\", "\\W3SVC7\\"}) {
+    const Plan today = planAnalysis({Mode::Today, folder, {2008, 7, 13}, 1, {}}, folders, paths);
+    EXPECT_FALSE(today.files.at(0).local) << folder;
+    EXPECT_NE(today.files[0].unresolved, "") << folder;
+  }
+}
+
+TEST_F(PlanTest, a_chosen_file_from_anywhere) {
+  const Plan one = planAnalysis(
+      {Mode::SingleFile, "C:\\LogFiles\\W3SVC1\\", {2008, 7, 13}, 1, "/var/tmp/u_ex090315.log"},
+      folders, paths);
+  ASSERT_EQ(one.files.size(), 1u);
+  EXPECT_EQ(one.files[0].label, "090315");
+  EXPECT_EQ(one.files[0].local, std::filesystem::path("/var/tmp/u_ex090315.log"));
+}
+
+}  // namespace
+}  // namespace tarnwick
