@@ -6,6 +6,8 @@
 #include <map>
 #include <mutex>
 
+#include "platform/utf8_path.h"
+
 namespace tarnwick {
 
 namespace {
@@ -39,8 +41,8 @@ struct AnalysisJob::Shared {
         filesLeft(files.size()),
         sink(&rowSink) {}
 
-  // Set once, read by every thread.
-  const std::vector<PlannedFile> files;
+  // Set once; each file is taken, and moved from, by one thread alone.
+  std::vector<PlannedFile> files;
   const std::vector<std::string> tokens;
   const TextInput& input;
   const JobSettings settings;
@@ -171,20 +173,21 @@ bool AnalysisJob::Shared::nextWork(PartWork& work, std::size_t& file) {
 }
 
 void AnalysisJob::Shared::countFile(PartCounter& counter, std::size_t index) {
-  const PlannedFile& planned = files[index];
+  PlannedFile& planned = files[index];
   FileResult result{planned.position,
-                    planned.label,
-                    planned.name,
-                    planned.local,
+                    std::move(planned.label),
+                    std::move(planned.name),
+                    std::move(planned.local),
                     FileResult::Status::Counted,
                     {},
                     std::vector<std::uint64_t>(tokens.size(), 0)};
-  if (!planned.local) {
+  if (!result.local) {
     result.status = FileResult::Status::Missing;
-    result.reason = planned.unresolved;
+    result.reason = std::move(planned.unresolved);
     return complete(index, std::move(result));
   }
-  OpenedFile opened = input.open(*planned.local);
+  const std::filesystem::path local = pathFromUtf8(*result.local);
+  OpenedFile opened = planned.listed ? input.openListed(local) : input.open(local);
   if (!opened.ok()) {
     result.status = opened.status == OpenedFile::Status::NotFound ? FileResult::Status::Missing
                                                                   : FileResult::Status::Unreadable;

@@ -28,7 +28,7 @@ struct FileResult {
   std::int64_t position = 0;                   // the row's 1-based position
   std::string label;                           // the day label
   std::string name;                            // the file as the analysis names it
-  std::optional<std::filesystem::path> local;  // what was read, where there is a local path
+  std::optional<std::string> local;  // the local path read, in UTF-8, where there is one
   Status status = Status::Counted;
   std::string reason;                 // why it is missing or unreadable
   std::vector<std::uint64_t> counts;  // one per token; all 0 unless Counted

@@ -45,14 +45,23 @@ LineScanner::LineScanner(std::vector<std::string> tokens, Kernel kernel) {
   lastMatch_.assign(tokens_.size(), kNever);
 #ifdef TARNWICK_HAVE_VECTOR_KERNELS
   __builtin_cpu_init();
-  if (kernel != Kernel::Portable && anyActive && tokens_.size() <= kMaxVectorTokens &&
-      __builtin_cpu_supports("avx2"))
+  if (kernel != Kernel::Portable && anyActive && __builtin_cpu_supports("avx2")) {
     vector_ = (kernel == Kernel::Best && __builtin_cpu_supports("avx512bw")) ? Vector::Avx512
                                                                              : Vector::Avx2;
+    prepareVector();
+  }
 #else
   (void)kernel;
   (void)anyActive;
 #endif
+}
+
+void LineScanner::restart() {
+  std::fill(counts_.begin(), counts_.end(), 0);
+  std::fill(lastMatch_.begin(), lastMatch_.end(), kNever);
+  lastBreak_ = -1;
+  base_ = 0;
+  end_ = 0;
 }
 
 void LineScanner::scan(std::string_view window, std::size_t seen) {
@@ -83,6 +92,44 @@ void LineScanner::scanPortable(std::string_view window, std::size_t from) {
   }
 }
 
+void LineScanner::prepareVector() {
+  distance_ = shortest_ - 1;
+  std::vector<std::pair<char, char>> pairs;
+  std::vector<std::uint16_t> order;
+  for (std::size_t t = 0; t < tokens_.size(); ++t) {
+    const std::string& token = tokens_[t];
+    Check check;
+    if (!token.empty()) {
+      const std::size_t head = std::min<std::size_t>(token.size(), 16);
+      std::copy(token.begin(), token.begin() + static_cast<std::ptrdiff_t>(head),
+                check.pattern.begin());
+      check.significant = (1u << head) - 1;
+      check.length = token.size();
+      const std::pair<char, char> pair{token.front(), token[distance_]};
+      if (std::find(pairs.begin(), pairs.end(), pair) == pairs.end()) pairs.push_back(pair);
+      order.push_back(static_cast<std::uint16_t>(t));
+    }
+    checks_.push_back(check);
+  }
+  if (pairs.size() > kMaxVectorPairs) {
+    vector_ = Vector::None;  // so many tokens are left to plain C++
+    return;
+  }
+  for (const auto& [first, second] : pairs) {
+    firstBytes_.push_back(first);
+    secondBytes_.push_back(second);
+  }
+  const auto firstOf = [&](std::uint16_t t) { return static_cast<unsigned char>(tokens_[t][0]); };
+  std::stable_sort(order.begin(), order.end(),
+                   [&](std::uint16_t a, std::uint16_t b) { return firstOf(a) < firstOf(b); });
+  byFirst_ = order;
+  for (unsigned b = 0, k = 0; b < 256; ++b) {
+    firstStart_[b] = static_cast<std::uint16_t>(k);
+    while (k < order.size() && firstOf(order[k]) == b) ++k;
+    firstStart_[b + 1] = static_cast<std::uint16_t>(k);
+  }
+}
+
 #ifdef TARNWICK_HAVE_VECTOR_KERNELS
 
 namespace {
@@ -97,25 +144,29 @@ struct Chunk {
 };
 
 struct Fingerprints {
-  char first[LineScanner::kMaxVectorTokens];
-  char second[LineScanner::kMaxVectorTokens];
+  const char* first;   // the pairs' first bytes
+  const char* second;  // and the bytes `distance` on
+  std::size_t count;
   std::size_t distance;
 };
 
 constexpr std::size_t kBatch = 256;
+constexpr std::size_t kMostPairs = LineScanner::kMaxVectorPairs;
 
 // Records the chunks from window position `i` on that hold a fingerprint, at most
 // kBatch, keeping `lastBreak` up to date; returns where it stopped. Every chunk is
 // written and only those with a hit are kept, because whether a chunk has one follows
-// no pattern a branch could predict. One version per register width and token count.
+// no pattern a branch could predict. One version per register width and number of
+// pairs, up to four; one for any number beyond.
 template <std::size_t T>
 __attribute__((target("avx2"))) std::size_t findAvx2(const char* s, std::size_t i, std::size_t n,
                                                      std::int64_t base, const Fingerprints& fp,
                                                      std::int64_t& lastBreak, Chunk* out,
                                                      std::size_t& found) {
+  const std::size_t pairs = T ? T : fp.count;
   const __m256i cr = _mm256_set1_epi8('\r'), lf = _mm256_set1_epi8('\n');
-  __m256i first[T], second[T];
-  for (std::size_t t = 0; t < T; ++t) {
+  __m256i first[T ? T : kMostPairs], second[T ? T : kMostPairs];
+  for (std::size_t t = 0; t < pairs; ++t) {
     first[t] = _mm256_set1_epi8(fp.first[t]);
     second[t] = _mm256_set1_epi8(fp.second[t]);
   }
@@ -126,7 +177,7 @@ __attribute__((target("avx2"))) std::size_t findAvx2(const char* s, std::size_t 
     const __m256i far = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + i + fp.distance));
     __m256i hits = _mm256_setzero_si256();
 #pragma GCC unroll 4
-    for (std::size_t t = 0; t < T; ++t)
+    for (std::size_t t = 0; t < pairs; ++t)
       hits = _mm256_or_si256(hits, _mm256_and_si256(_mm256_cmpeq_epi8(near, first[t]),
                                                     _mm256_cmpeq_epi8(far, second[t])));
     const auto breaks = static_cast<std::uint32_t>(_mm256_movemask_epi8(
@@ -151,9 +202,10 @@ __attribute__((target("avx512bw"))) std::size_t findAvx512(const char* s, std::s
                                                            const Fingerprints& fp,
                                                            std::int64_t& lastBreak, Chunk* out,
                                                            std::size_t& found) {
+  const std::size_t pairs = T ? T : fp.count;
   const __m512i cr = _mm512_set1_epi8('\r'), lf = _mm512_set1_epi8('\n');
-  __m512i first[T], second[T];
-  for (std::size_t t = 0; t < T; ++t) {
+  __m512i first[T ? T : kMostPairs], second[T ? T : kMostPairs];
+  for (std::size_t t = 0; t < pairs; ++t) {
     first[t] = _mm512_set1_epi8(fp.first[t]);
     second[t] = _mm512_set1_epi8(fp.second[t]);
   }
@@ -164,7 +216,7 @@ __attribute__((target("avx512bw"))) std::size_t findAvx512(const char* s, std::s
     const __m512i far = _mm512_loadu_si512(s + i + fp.distance);
     __mmask64 hits = 0;
 #pragma GCC unroll 4
-    for (std::size_t t = 0; t < T; ++t)
+    for (std::size_t t = 0; t < pairs; ++t)
       hits |= _mm512_cmpeq_epi8_mask(near, first[t]) & _mm512_cmpeq_epi8_mask(far, second[t]);
     const std::uint64_t breaks =
         _mm512_cmpeq_epi8_mask(near, cr) | _mm512_cmpeq_epi8_mask(near, lf);
@@ -185,45 +237,51 @@ __attribute__((target("avx512bw"))) std::size_t findAvx512(const char* s, std::s
 using Finder = std::size_t (*)(const char*, std::size_t, std::size_t, std::int64_t,
                                const Fingerprints&, std::int64_t&, Chunk*, std::size_t&);
 
-constexpr Finder kAvx2Finders[] = {findAvx2<1>, findAvx2<2>, findAvx2<3>, findAvx2<4>};
-constexpr Finder kAvx512Finders[] = {findAvx512<1>, findAvx512<2>, findAvx512<3>, findAvx512<4>};
+// Index 0 takes any number of pairs.
+constexpr Finder kAvx2Finders[] = {findAvx2<0>, findAvx2<1>, findAvx2<2>, findAvx2<3>,
+                                   findAvx2<4>};
+constexpr Finder kAvx512Finders[] = {findAvx512<0>, findAvx512<1>, findAvx512<2>,
+                                     findAvx512<3>, findAvx512<4>};
 
-// A token as the vector kernel compares it: in 16 bytes at most, or with memcmp.
-struct Check {
-  __m128i pattern;       // the token's first 16 bytes
-  unsigned significant;  // a bit per byte of the pattern that belongs to the token
-  std::size_t length;
-  const char* text;
-};
+// Whether the token of `check` starts at `pos` of the `n` bytes at `s`.
+inline bool startsHere(const char* s, std::size_t pos,
+                                                       std::size_t n, const char* token,
+                                                       const __m128i& pattern, unsigned significant,
+                                                       std::size_t length) {
+  if (length == 0) return false;
+  if (length <= 16 && pos + 16 <= n) {
+    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + pos));
+    const auto equal =
+        static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, pattern)));
+    return (equal & significant) == significant;
+  }
+  return pos + length <= n && std::memcmp(s + pos, token, length) == 0;
+}
 
 }  // namespace
 
-// Each token is recognised by its first byte and the one `distance` bytes on, the same
-// distance for all so that two loads serve them all; a full comparison follows.
+// Few tokens are all compared at each hit, without a branch on the outcome: which token
+// is there follows no pattern. Many tokens are compared only where their first byte is.
 void LineScanner::scanVectorised(std::string_view window) {
   const char* s = window.data();
   const std::size_t n = window.size();
   const std::size_t tokenCount = tokens_.size();
-  Fingerprints fp{};
-  fp.distance = shortest_ - 1;
-  Check checks[kMaxVectorTokens];
-  for (std::size_t t = 0; t < tokenCount; ++t) {
-    const std::string& token = tokens_[t];
-    // A token that cannot match has length 0, which no comparison below accepts.
-    fp.first[t] = token.empty() ? '\n' : token.front();
-    fp.second[t] = token.empty() ? '\r' : token[fp.distance];
-    char pattern[16] = {};
-    std::memcpy(pattern, token.data(), std::min<std::size_t>(token.size(), 16));
-    checks[t] = {_mm_loadu_si128(reinterpret_cast<const __m128i*>(pattern)),
-                 (1u << std::min<std::size_t>(token.size(), 16)) - 1, token.size(), token.data()};
-  }
-  const Finder find = (vector_ == Vector::Avx512 ? kAvx512Finders : kAvx2Finders)[tokenCount - 1];
+  constexpr std::size_t kFew = 4;
+  const Fingerprints fp{firstBytes_.data(), secondBytes_.data(), firstBytes_.size(), distance_};
+  const std::size_t finder = fp.count <= kFew ? fp.count : 0;
+  const Finder find = (vector_ == Vector::Avx512 ? kAvx512Finders : kAvx2Finders)[finder];
+  const bool few = tokenCount <= kFew;
 
-  // Locals, so that the compiler keeps them in registers.
-  std::int64_t lastMatch[kMaxVectorTokens];
-  std::uint64_t counts[kMaxVectorTokens];
-  std::copy(lastMatch_.begin(), lastMatch_.end(), lastMatch);
-  std::copy(counts_.begin(), counts_.end(), counts);
+  __m128i patterns[kFew];
+  std::int64_t lastMatch[kFew];  // locals, so that the compiler keeps them in registers
+  std::uint64_t counts[kFew];
+  if (few) {
+    for (std::size_t t = 0; t < tokenCount; ++t) {
+      patterns[t] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(checks_[t].pattern.data()));
+      lastMatch[t] = lastMatch_[t];
+      counts[t] = counts_[t];
+    }
+  }
 
   Chunk batch[kBatch];
   std::size_t i = 0;
@@ -242,28 +300,34 @@ void LineScanner::scanVectorised(std::string_view window) {
         const std::int64_t lastBreak =
             below ? base_ + static_cast<std::int64_t>(c.start) + 63 - std::countl_zero(below)
                   : c.lastBreak;
-        // No branch on the outcome: which token is here follows no pattern.
-        for (std::size_t t = 0; t < tokenCount; ++t) {
-          const Check& check = checks[t];
-          bool same = check.length > 0;
-          if (check.length <= 16 && pos + 16 <= n) {
-            const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + pos));
-            const auto equal =
-                static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, check.pattern)));
-            same &= (equal & check.significant) == check.significant;
-          } else {
-            same = same && pos + check.length <= n &&
-                   std::memcmp(s + pos, check.text, check.length) == 0;
+        if (few) {
+          for (std::size_t t = 0; t < tokenCount; ++t) {
+            const Check& check = checks_[t];
+            const bool same = startsHere(s, pos, n, tokens_[t].data(), patterns[t],
+                                         check.significant, check.length);
+            const bool fresh = same & (at > lastMatch[t]);
+            counts[t] += fresh & (lastMatch[t] < lastBreak);
+            lastMatch[t] = fresh ? at : lastMatch[t];
           }
-          const bool fresh = same & (at > lastMatch[t]);
-          counts[t] += fresh & (lastMatch[t] < lastBreak);
-          lastMatch[t] = fresh ? at : lastMatch[t];
+          continue;
+        }
+        const auto head = static_cast<unsigned char>(s[pos]);
+        for (std::size_t k2 = firstStart_[head]; k2 < firstStart_[head + 1u]; ++k2) {
+          const std::size_t t = byFirst_[k2];
+          const Check& check = checks_[t];
+          const __m128i pattern =
+              _mm_loadu_si128(reinterpret_cast<const __m128i*>(check.pattern.data()));
+          if (startsHere(s, pos, n, tokens_[t].data(), pattern, check.significant,
+                         check.length))
+            onMatch(t, at, lastBreak);
         }
       }
     }
   }
-  std::copy(lastMatch, lastMatch + tokenCount, lastMatch_.begin());
-  std::copy(counts, counts + tokenCount, counts_.begin());
+  if (few) {
+    std::copy(lastMatch, lastMatch + tokenCount, lastMatch_.begin());
+    std::copy(counts, counts + tokenCount, counts_.begin());
+  }
   // The last few positions, where a full register would read past the window.
   scanPortable(window, i);
 }

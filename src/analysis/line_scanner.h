@@ -23,8 +23,9 @@ class LineScanner {
   // plain C++. Each gives the same counts.
   enum class Kernel { Best, Avx2, Portable };
 
-  // Most tokens the vector kernels take; more are searched in plain C++.
-  static constexpr std::size_t kMaxVectorTokens = 4;
+  // Most distinct fingerprints the vector kernels take: the designed four and all a
+  // crawler list may add fit.
+  static constexpr std::size_t kMaxVectorPairs = 128;
 
   explicit LineScanner(std::vector<std::string> tokens, Kernel kernel = Kernel::Best);
 
@@ -34,12 +35,24 @@ class LineScanner {
   // Scans `window`, whose first `seen` bytes are the repeated tail of the last window.
   void scan(std::string_view window, std::size_t seen);
 
+  // Forgets the text scanned so far, to scan another from its start.
+  void restart();
+
   // Lines counted so far, one per token in the order given.
   const std::vector<std::uint64_t>& counts() const { return counts_; }
 
  private:
   enum class Vector { None, Avx2, Avx512 };
 
+  // A token as the vector kernels compare it: its first 16 bytes under a mask, and the
+  // rest with memcmp.
+  struct Check {
+    std::array<char, 16> pattern{};
+    unsigned significant = 0;  // a bit per byte of `pattern` that belongs to the token
+    std::size_t length = 0;    // 0 for a token that cannot match
+  };
+
+  void prepareVector();
   void scanPortable(std::string_view window, std::size_t from);
   void scanVectorised(std::string_view window);
   // Token `t` is at `at` in the text, after the line break at `lastBreak`.
@@ -59,6 +72,16 @@ class LineScanner {
   std::size_t overlap_ = 0;
   std::size_t shortest_ = 0;  // the shortest token's length
   Vector vector_ = Vector::None;
+
+  // For the vector kernels: each token is recognised by its first byte and the byte
+  // `distance_` on, the same distance for all, so that two loads serve them all.
+  std::size_t distance_ = 0;
+  std::vector<char> firstBytes_, secondBytes_;  // one per distinct pair of bytes
+  std::vector<Check> checks_;                   // one per token
+  // Tokens by first byte, for many tokens: those starting with byte b are
+  // byFirst_[firstStart_[b]] up to byFirst_[firstStart_[b + 1]].
+  std::vector<std::uint16_t> byFirst_;
+  std::array<std::uint16_t, 257> firstStart_{};
 };
 
 }  // namespace tarnwick

@@ -17,18 +17,21 @@ std::size_t firstBreak(const char* data, std::size_t size) {
 }  // namespace
 
 PartCounter::PartCounter(std::vector<std::string> tokens, std::size_t blockSize)
-    : prototype_(std::move(tokens)),
+    : scanner_(std::move(tokens)),
       blockSize_(std::max<std::size_t>(blockSize, 1)),
-      buffer_(new char[prototype_.overlap() + blockSize_]) {}
+      buffer_(new char[scanner_.overlap() + blockSize_]) {
+  carry_.reserve(scanner_.overlap());
+}
 
 PartCounter::Result PartCounter::count(InputFile& file, const FilePart& part,
                                        const std::atomic<bool>* stop,
                                        std::atomic<std::uint64_t>* bytesRead) {
-  LineScanner scanner = prototype_;
+  LineScanner& scanner = scanner_;
+  scanner.restart();
   const std::size_t overlap = scanner.overlap();
   char* const block = buffer_.get() + overlap;
-  std::vector<char> carry;  // the end of the last window, repeated at the start of the next
-  carry.reserve(overlap);
+  std::vector<char>& carry = carry_;
+  carry.clear();
   bool started = part.begin == 0;  // whether the part's first line has been reached
   Result result;
   for (std::uint64_t offset = part.begin;;) {
@@ -47,18 +50,23 @@ PartCounter::Result PartCounter::count(InputFile& file, const FilePart& part,
     std::size_t size = static_cast<std::size_t>(got);
     std::uint64_t at = offset;  // where `data` is in the file
     offset += size;
+    // A short read that reaches the size the file had when it was opened is its end: one
+    // read less per small file. A file that has grown since is read on to its new end.
+    bool last = size < blockSize_ && offset >= file.size();
 
     if (!started) {
       const std::size_t skip = firstBreak(data, size);
       const bool beyondEnd = part.end && at + skip >= *part.end;
       if (beyondEnd) break;  // the part before runs on through this part's bytes
-      if (skip == size) continue;
+      if (skip == size) {
+        if (last) break;
+        continue;
+      }
       data += skip + 1;
       size -= skip + 1;
       at += skip + 1;
       started = true;
     }
-    bool last = false;
     if (part.end && at + size > *part.end) {
       const std::size_t from = static_cast<std::size_t>(std::max(*part.end, at) - at);
       const std::size_t cut = from + firstBreak(data + from, size - from);

@@ -44,9 +44,10 @@ class PartCounter {
                std::atomic<std::uint64_t>* bytesRead = nullptr);
 
  private:
-  LineScanner prototype_;
+  LineScanner scanner_;  // restarted for each part
   std::size_t blockSize_;
   std::unique_ptr<char[]> buffer_;  // the overlap, then one block; never zeroed
+  std::vector<char> carry_;         // the end of the last window, repeated at the next
 };
 
 // Lines of the local file at `path` that hold each of `tokens`, read start to end on the

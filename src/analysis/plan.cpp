@@ -1,5 +1,6 @@
 #include "analysis/plan.h"
 
+#include <algorithm>
 #include <unordered_map>
 
 #include "analysis/day_label.h"
@@ -13,6 +14,7 @@ namespace {
 // The site's log folder, resolved and listed once for the whole analysis.
 struct LogFolder {
   std::optional<std::filesystem::path> local;
+  std::string prefix;  // the local folder in UTF-8 with a separator, for its files' paths
   std::string unresolved;
   FolderContents contents;
 
@@ -21,17 +23,23 @@ struct LogFolder {
     if (!local) {
       unresolved = paths.whyUnresolved(folder);
       contents = {FolderContents::Status::NotFound, {}, unresolved};
-    } else {
-      contents = folders.list(*local);
+      return;
     }
+    constexpr auto separator = static_cast<char>(std::filesystem::path::preferred_separator);
+    prefix = utf8Of(*local);
+    if (!prefix.empty() && prefix.back() != '/' && prefix.back() != separator) prefix += separator;
+    contents = folders.list(*local);
   }
 };
 
-// File `name` of the log folder, known to the server as `shown`.
+// File `name` of the log folder, known to the server as `shown`. Its path is text, not a
+// std::filesystem::path: tens of thousands of those take longer to build than their
+// files take to count.
 PlannedFile inFolder(const LogFolder& log, std::int64_t position, const std::string& name,
-                     std::string shown, std::string label) {
-  PlannedFile file{position, std::move(label), std::move(shown), std::nullopt, log.unresolved};
-  if (log.local) file.local = *log.local / pathFromUtf8(name);
+                     std::string shown, std::string label, bool listed) {
+  PlannedFile file{position, std::move(label), std::move(shown), std::nullopt, log.unresolved,
+                   listed};
+  if (log.local) file.local = log.prefix + name;
   return file;
 }
 
@@ -43,26 +51,29 @@ void planFolder(const Selection& selection, const LogFolder& log, Plan& plan) {
     plan.reason = log.contents.reason;
     return;
   }
+  plan.files.reserve(log.contents.names.size());
   std::int64_t position = 0;
   // A listed file is read by its own name, whatever characters it holds.
   for (const std::string& name : log.contents.names)
     plan.files.push_back(
-        inFolder(log, ++position, name, selection.logFolder + name, dayLabel(name)));
+        inFolder(log, ++position, name, selection.logFolder + name, dayLabel(name), true));
 }
 
 void planDays(const Selection& selection, const LogFolder& log, Plan& plan) {
   // Names as the folder spells them, by their upper-case form: NTFS ignores case.
   std::unordered_map<std::string, std::string> present;
   for (const std::string& name : log.contents.names) present.emplace(asciiUpper(name), name);
+  plan.files.reserve(static_cast<std::size_t>(std::max(selection.days, 0)));
   for (int k = 0; k < selection.days; ++k) {
     const std::string day = yymmdd(daysBefore(selection.today, k)) + ".log";
     std::string name = "ex" + day;
     if (!present.count(asciiUpper(name)) && present.count(asciiUpper("u_ex" + day)))
       name = "u_ex" + day;
     const auto spelled = present.find(asciiUpper(name));
+    const bool listed = spelled != present.end();
     const std::string shown = selection.logFolder + name;
-    plan.files.push_back(inFolder(log, k + 1, spelled == present.end() ? name : spelled->second,
-                                  shown, dayLabel(shown)));
+    plan.files.push_back(
+        inFolder(log, k + 1, listed ? spelled->second : name, shown, dayLabel(shown), listed));
   }
 }
 
@@ -83,11 +94,8 @@ Plan planAnalysis(const Selection& selection, const FolderListing& folders,
       break;
     }
     case Mode::SingleFile:
-      plan.files.push_back({1,
-                            dayLabel(selection.chosenFile),
-                            selection.chosenFile,
-                            pathFromUtf8(selection.chosenFile),
-                            {}});
+      plan.files.push_back({1, dayLabel(selection.chosenFile), selection.chosenFile,
+                            selection.chosenFile, {}, false});
       break;
   }
   return plan;

@@ -35,9 +35,10 @@ struct PlannedFile {
   std::string label;          // the day label the row shows
   std::string name;           // the file as the analysis names it: a server path, or the local
                               // path the user chose
-  std::optional<std::filesystem::path> local;  // what is read; nothing where `name` names
-                                               // nothing readable here
-  std::string unresolved;                      // why there is no local path
+  std::optional<std::string> local;  // the local path read, in UTF-8; nothing where `name`
+                                     // names nothing readable here
+  std::string unresolved;            // why there is no local path
+  bool listed = false;               // the folder listing showed it to be a regular file
 };
 
 // The files of an analysis, in row order.

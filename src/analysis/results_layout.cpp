@@ -1,7 +1,6 @@
 #include "analysis/results_layout.h"
 
 #include "analysis/day_label.h"
-#include "platform/utf8_path.h"
 
 namespace tarnwick {
 
@@ -14,7 +13,7 @@ void prepareResultsTable(ResultsTable& table, const CrawlerList& crawlers) {
 }
 
 std::string rowTip(const FileResult& row) {
-  const std::string read = row.local ? utf8Of(*row.local) : row.name;
+  const std::string& read = row.local ? *row.local : row.name;
   switch (row.status) {
     case FileResult::Status::Counted:
       return "读取：" + read;

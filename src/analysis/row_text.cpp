@@ -32,7 +32,7 @@ std::size_t countWidth(const Crawler& crawler) {
 }
 
 std::string localPath(const FileResult& row) {
-  return row.local ? utf8Of(*row.local) : std::string();
+  return row.local.value_or(std::string());
 }
 
 }  // namespace

@@ -66,16 +66,22 @@ OpenedFile SystemTextInput::open(const std::filesystem::path& path) const {
   struct stat info {};
   if (::stat(path.c_str(), &info) != 0) return failure(errno);
   if (!S_ISREG(info.st_mode)) return notAFile(info.st_mode);
-  // Non-blocking all the same, for a file swapped for a pipe in between.
+  return openListed(path);
+}
+
+OpenedFile SystemTextInput::openListed(const std::filesystem::path& path) const {
+  // Non-blocking, for a file swapped for a pipe since it was listed; on a regular file
+  // the flag changes nothing, so it stays set.
+  struct stat info {};
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
   if (fd < 0) return failure(errno);
   if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
     ::close(fd);
     return notAFile(info.st_mode);
   }
-  ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
 #ifdef POSIX_FADV_SEQUENTIAL
-  ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+  // A wider read-ahead pays off on a big file; on a small one it is a wasted call.
+  if (info.st_size > (4 << 20)) ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
 #endif
   OpenedFile result;
   result.status = OpenedFile::Status::Ok;

@@ -44,6 +44,10 @@ class TextInput {
   // The regular file at `path`. Anything else is refused without being opened, so a
   // pipe or a device can never block the program.
   virtual OpenedFile open(const std::filesystem::path& path) const = 0;
+  // The same for a file a folder listing has just shown to be a regular file: its kind
+  // is not looked up again before opening, only checked once it is open, which is one
+  // call less for each of a folder's many small files.
+  virtual OpenedFile openListed(const std::filesystem::path& path) const { return open(path); }
   // Whether `path` names a regular file.
   virtual bool isFile(const std::filesystem::path& path) const = 0;
 };
@@ -53,6 +57,7 @@ class TextInput {
 class SystemTextInput final : public TextInput {
  public:
   OpenedFile open(const std::filesystem::path& path) const override;
+  OpenedFile openListed(const std::filesystem::path& path) const override;
   bool isFile(const std::filesystem::path& path) const override;
 };
 

@@ -127,6 +127,39 @@ TEST(line_scanner_test, matches_reference_on_random_text) {
   }
 }
 
+// The crawlers of docs/crawlers.txt with the designed four: more tokens than the
+// kernels compare all at once, several sharing a first byte.
+TEST(line_scanner_test, eighteen_tokens_match_reference_on_random_text) {
+  const std::vector<std::string> tokens{
+      "Baiduspider", "Googlebot", "Yahoo!",    "Sosospider",    "Bytespider", "Sogou+web+spider",
+      "360Spider",   "YisouSpider", "PetalBot", "bingbot",      "YandexBot",  "Applebot",
+      "DuckDuckBot", "GPTBot",    "ClaudeBot", "PerplexityBot", "AhrefsBot",  "SemrushBot"};
+  std::vector<std::string> pieces = tokens;
+  for (const char* piece : {"\r\n", "\n", "\r", " ", "Bytes", "YandexB", "GPTBo", "Sogou web",
+                            "bingbo", "+", "B", "S", "Y", "P", std::string(50, 'z').c_str()})
+    pieces.emplace_back(piece);
+  std::mt19937 random(20261207);
+  for (int round = 0; round < 100; ++round) {
+    std::string text;
+    const int length = static_cast<int>(random() % 500);
+    for (int i = 0; i < length; ++i) text += pieces[random() % pieces.size()];
+    const auto expected = referenceCounts(text, tokens);
+    for (const std::size_t block : {std::size_t{3}, std::size_t{64}, std::size_t{1} << 20})
+      for (const Kernel kernel : {Kernel::Best, Kernel::Avx2, Kernel::Portable})
+        ASSERT_EQ(scanInBlocks(text, tokens, block, kernel), expected)
+            << "round " << round << ", block " << block;
+  }
+}
+
+TEST(line_scanner_test, more_tokens_than_the_kernels_take_still_count) {
+  std::vector<std::string> tokens;
+  for (int i = 0; i < 300; ++i) tokens.push_back("bot" + std::to_string(i) + "!");
+  const std::string text = "bot7! bot7!\nbot299!\r\nbot29\n";
+  const auto counts = scanInBlocks(text, tokens, 4096, Kernel::Best);
+  EXPECT_EQ(counts, referenceCounts(text, tokens));
+  EXPECT_EQ(counts[7], 1u);
+}
+
 TEST(line_scanner_test, single_token_and_many_tokens_agree_with_reference) {
   const std::string text = "ab\r\nabc\nxbcx\rbc bc\r\nc";
   for (const auto& tokens :

@@ -21,7 +21,7 @@ class PlanTest : public ::testing::Test {
     std::vector<std::string> out;
     for (const PlannedFile& f : plan.files)
       out.push_back(std::to_string(f.position) + "=" + f.label + ":" +
-                    (f.local ? utf8Of(f.local->filename()) : "-"));
+                    (f.local ? utf8Of(std::filesystem::path(*f.local).filename()) : "-"));
     return out;
   }
 
@@ -46,7 +46,7 @@ TEST_F(PlanTest, a_listed_file_is_read_by_its_own_name) {
   dir.write("LogFiles/W3SVC1/..\\secret.log", "Googlebot\r\n");
   const Plan all = plan(Mode::AllLogs, {2008, 7, 13});
   ASSERT_EQ(all.files.size(), 1u);
-  EXPECT_EQ(all.files[0].local, dir.path() / "LogFiles/W3SVC1" / "..\\secret.log");
+  EXPECT_EQ(all.files[0].local, (dir.path() / "LogFiles/W3SVC1" / "..\\secret.log").string());
 }
 
 struct DaysCase {
@@ -98,7 +98,7 @@ TEST_F(PlanTest, the_folder_is_listed_once_however_many_days) {
       {Mode::LastDays, "C:\\LogFiles\\W3SVC1\\", {2008, 7, 13}, 3650, {}}, fake, paths);
   EXPECT_EQ(fake.listed, 1);
   ASSERT_EQ(days.files.size(), 3650u);
-  EXPECT_EQ(days.files[12].local->filename(), "u_ex080701.log");
+  EXPECT_TRUE(days.files[12].local->ends_with("u_ex080701.log"));
 }
 
 struct FolderCase {
@@ -141,7 +141,7 @@ TEST_F(PlanTest, a_chosen_file_from_anywhere) {
       folders, paths);
   ASSERT_EQ(one.files.size(), 1u);
   EXPECT_EQ(one.files[0].label, "090315");
-  EXPECT_EQ(one.files[0].local, std::filesystem::path("/var/tmp/u_ex090315.log"));
+  EXPECT_EQ(one.files[0].local, "/var/tmp/u_ex090315.log");
 }
 
 }  // namespace

@@ -102,7 +102,7 @@ TEST(report_test, rows_in_each_format) {
   FileResult counted{1,
                      "080713",
                      "C:\\x",
-                     std::filesystem::path("/srv/c/ex080713.log"),
+                     std::string("/srv/c/ex080713.log"),
                      FileResult::Status::Counted,
                      {},
                      {1, 22, 0, 3}};
