@@ -1,16 +1,26 @@
 # Set-up, build, test and demo in one place. `make demo` and `make test` work on a
 # fresh Debian machine: they install what is missing first.
 
-BUILD      ?= build
-ASAN_BUILD ?= build-asan
-DEMO_DIR   := $(BUILD)/demo
-GENERATOR  ?= Ninja
-CMAKE_ARGS := -G $(GENERATOR) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+SHELL          := /bin/bash
+BUILD          ?= build
+SANITIZE_BUILD ?= build-sanitize
+TSAN_BUILD     ?= build-tsan
+DEMO_DIR       := $(BUILD)/demo
+GENERATOR      ?= Ninja
+FUZZ_SECONDS   ?= 600
+TEST_FUZZ_SECONDS ?= 30
+CMAKE_ARGS     := -G $(GENERATOR) -DCMAKE_BUILD_TYPE=RelWithDebInfo
 ifdef CI
 CMAKE_ARGS += -DTARNWICK_WERROR=ON
 endif
+# The sanitizer builds use clang: its libFuzzer runs the fuzz targets.
+CLANG_ARGS     := -DCMAKE_CXX_COMPILER=clang++ -DTARNWICK_GUI=OFF
+FUZZERS        := config metabase line_scanner
+# The tests that start threads, run once more under ThreadSanitizer.
+THREADED_TESTS := job_test.*:SiteSelectionTest.*:report_test.end_to_end*
 
-.PHONY: all deps build test unit-asan demo demo-data bench screenshot format clean
+.PHONY: all deps build test linux-test unit-sanitize unit-tsan fuzz demo demo-data bench \
+        screenshot format clean
 
 all: build
 
@@ -21,15 +31,48 @@ build: deps
 	@cmake -S . -B $(BUILD) $(CMAKE_ARGS) >/dev/null
 	@cmake --build $(BUILD) -- --quiet
 
-# Every test, then the unit tests once more under AddressSanitizer and UBSan.
-test: build unit-asan
+# Every test: the Linux suite, the unit tests under AddressSanitizer and UBSan, the
+# threaded ones under ThreadSanitizer, and each fuzz target for TEST_FUZZ_SECONDS.
+test: linux-test unit-sanitize unit-tsan
+
+linux-test: build
 	@cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j2
 
-unit-asan: deps
-	@cmake -S . -B $(ASAN_BUILD) $(CMAKE_ARGS) -DTARNWICK_SANITIZE=ON -DTARNWICK_GUI=OFF >/dev/null
-	@cmake --build $(ASAN_BUILD) --target unit_tests -- --quiet
+unit-sanitize:
+	@scripts/install-deps.sh test
+	@cmake -S . -B $(SANITIZE_BUILD) $(CMAKE_ARGS) $(CLANG_ARGS) -DTARNWICK_SANITIZE=address \
+	  -DTARNWICK_FUZZ=ON >/dev/null
+	@cmake --build $(SANITIZE_BUILD) --target unit_tests $(addprefix fuzz_,$(FUZZERS)) -- --quiet
 	@echo "Unit tests under AddressSanitizer and UndefinedBehaviorSanitizer:"
-	@$(ASAN_BUILD)/tests/unit_tests --gtest_brief=1
+	@$(SANITIZE_BUILD)/tests/unit_tests --gtest_brief=1
+	@$(MAKE) --no-print-directory fuzz FUZZ_SECONDS=$(TEST_FUZZ_SECONDS)
+
+# Runs each fuzz target for FUZZ_SECONDS (10 minutes unless given) from the committed
+# seeds; the inputs it finds are kept in $(SANITIZE_BUILD)/fuzz-corpus, and a failing
+# one beside its log, to become a test.
+fuzz:
+	@test -x $(SANITIZE_BUILD)/tests/fuzz_config || $(MAKE) --no-print-directory unit-sanitize FUZZ_SECONDS=0
+	@for target in $(FUZZERS); do \
+	  [ "$(FUZZ_SECONDS)" -gt 0 ] || continue; \
+	  corpus=$(SANITIZE_BUILD)/fuzz-corpus/$$target; log=$(SANITIZE_BUILD)/fuzz-$$target.log; \
+	  mkdir -p $$corpus; \
+	  if $(SANITIZE_BUILD)/tests/fuzz_$$target -max_total_time=$(FUZZ_SECONDS) -max_len=4096 \
+	       -print_final_stats=1 -artifact_prefix=$(SANITIZE_BUILD)/fuzz-$$target- \
+	       $$corpus tests/fuzz/corpus/$$target >$$log 2>&1; then \
+	    echo "Fuzzed $$target for $(FUZZ_SECONDS) s:" \
+	      "$$(grep -o 'number_of_executed_units: [0-9]*' $$log | grep -o '[0-9]*') inputs, no failure"; \
+	  else \
+	    tail -40 $$log; echo "Fuzz target $$target failed: the input is kept beside $$log"; exit 1; \
+	  fi; \
+	done
+
+unit-tsan:
+	@scripts/install-deps.sh test
+	@cmake -S . -B $(TSAN_BUILD) $(CMAKE_ARGS) $(CLANG_ARGS) -DTARNWICK_SANITIZE=thread >/dev/null
+	@cmake --build $(TSAN_BUILD) --target unit_tests -- --quiet
+	@echo "Threaded unit tests under ThreadSanitizer:"
+	@TSAN_OPTIONS=halt_on_error=1 $(TSAN_BUILD)/tests/unit_tests --gtest_brief=1 \
+	  --gtest_filter='$(THREADED_TESTS)'
 
 demo-data: build
 	@$(BUILD)/tools/tarnwick-demo-server $(DEMO_DIR)
@@ -58,4 +101,4 @@ format:
 	@clang-format -i $$(git ls-files '*.cpp' '*.h')
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD)
+	rm -rf $(BUILD) $(SANITIZE_BUILD) $(TSAN_BUILD)

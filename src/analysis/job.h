@@ -25,9 +25,9 @@ struct FileResult {
     Unreadable,  // there, but it could not be opened or read
   };
 
-  std::int64_t position = 0;                   // the row's 1-based position
-  std::string label;                           // the day label
-  std::string name;                            // the file as the analysis names it
+  std::int64_t position = 0;         // the row's 1-based position
+  std::string label;                 // the day label
+  std::string name;                  // the file as the analysis names it
   std::optional<std::string> local;  // the local path read, in UTF-8, where there is one
   Status status = Status::Counted;
   std::string reason;                 // why it is missing or unreadable

@@ -238,21 +238,17 @@ using Finder = std::size_t (*)(const char*, std::size_t, std::size_t, std::int64
                                const Fingerprints&, std::int64_t&, Chunk*, std::size_t&);
 
 // Index 0 takes any number of pairs.
-constexpr Finder kAvx2Finders[] = {findAvx2<0>, findAvx2<1>, findAvx2<2>, findAvx2<3>,
-                                   findAvx2<4>};
-constexpr Finder kAvx512Finders[] = {findAvx512<0>, findAvx512<1>, findAvx512<2>,
-                                     findAvx512<3>, findAvx512<4>};
+constexpr Finder kAvx2Finders[] = {findAvx2<0>, findAvx2<1>, findAvx2<2>, findAvx2<3>, findAvx2<4>};
+constexpr Finder kAvx512Finders[] = {findAvx512<0>, findAvx512<1>, findAvx512<2>, findAvx512<3>,
+                                     findAvx512<4>};
 
 // Whether the token of `check` starts at `pos` of the `n` bytes at `s`.
-inline bool startsHere(const char* s, std::size_t pos,
-                                                       std::size_t n, const char* token,
-                                                       const __m128i& pattern, unsigned significant,
-                                                       std::size_t length) {
+inline bool startsHere(const char* s, std::size_t pos, std::size_t n, const char* token,
+                       const __m128i& pattern, unsigned significant, std::size_t length) {
   if (length == 0) return false;
   if (length <= 16 && pos + 16 <= n) {
     const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + pos));
-    const auto equal =
-        static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, pattern)));
+    const auto equal = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, pattern)));
     return (equal & significant) == significant;
   }
   return pos + length <= n && std::memcmp(s + pos, token, length) == 0;
@@ -317,8 +313,7 @@ void LineScanner::scanVectorised(std::string_view window) {
           const Check& check = checks_[t];
           const __m128i pattern =
               _mm_loadu_si128(reinterpret_cast<const __m128i*>(check.pattern.data()));
-          if (startsHere(s, pos, n, tokens_[t].data(), pattern, check.significant,
-                         check.length))
+          if (startsHere(s, pos, n, tokens_[t].data(), pattern, check.significant, check.length))
             onMatch(t, at, lastBreak);
         }
       }

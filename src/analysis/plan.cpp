@@ -37,8 +37,8 @@ struct LogFolder {
 // files take to count.
 PlannedFile inFolder(const LogFolder& log, std::int64_t position, const std::string& name,
                      std::string shown, std::string label, bool listed) {
-  PlannedFile file{position, std::move(label), std::move(shown), std::nullopt, log.unresolved,
-                   listed};
+  PlannedFile file{position,     std::move(label), std::move(shown),
+                   std::nullopt, log.unresolved,   listed};
   if (log.local) file.local = log.prefix + name;
   return file;
 }
@@ -94,8 +94,12 @@ Plan planAnalysis(const Selection& selection, const FolderListing& folders,
       break;
     }
     case Mode::SingleFile:
-      plan.files.push_back({1, dayLabel(selection.chosenFile), selection.chosenFile,
-                            selection.chosenFile, {}, false});
+      plan.files.push_back({1,
+                            dayLabel(selection.chosenFile),
+                            selection.chosenFile,
+                            selection.chosenFile,
+                            {},
+                            false});
       break;
   }
   return plan;

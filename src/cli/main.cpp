@@ -39,8 +39,8 @@ class PrintingSink final : public RowSink {
 
   void row(FileResult&& row) override {
     if (row.status == FileResult::Status::Unreadable)
-      writeError("tarnwick-report: warning: cannot read " +
-                 row.local.value_or(row.name) + ": " + row.reason + '\n');
+      writeError("tarnwick-report: warning: cannot read " + row.local.value_or(row.name) + ": " +
+                 row.reason + '\n');
     if (!writeOut(formatter_.row(row))) end(false);
   }
   void finished(const Progress&) override { end(true); }

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <filesystem>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -51,11 +52,19 @@ class Gate {
 class FakeInput : public TextInput {
  public:
   struct File {
+    File(std::string text = {}, std::ptrdiff_t fail = -1, std::shared_ptr<Gate> wait = {},
+         std::uint64_t waitAt = 0, OpenedFile::Status refusal = OpenedFile::Status::Ok)
+        : content(std::move(text)),
+          failAfter(fail),
+          gate(std::move(wait)),
+          gateAt(waitAt),
+          refuse(refusal) {}
+
     std::string content;
-    std::ptrdiff_t failAfter = -1;  // reads fail from this offset on
-    Gate* gate = nullptr;           // where set, a read at or past `gateAt` waits here
-    std::uint64_t gateAt = 0;
-    OpenedFile::Status refuse = OpenedFile::Status::Ok;  // where not Ok, opening fails so
+    std::ptrdiff_t failAfter;    // reads fail from this offset on, where not -1
+    std::shared_ptr<Gate> gate;  // where set, a read at or past `gateAt` waits here
+    std::uint64_t gateAt;
+    OpenedFile::Status refuse;  // where not Ok, opening fails so
   };
   std::map<std::filesystem::path, File> files;
 
@@ -81,8 +90,10 @@ class FakeInput : public TextInput {
   mutable std::atomic<int> opened{0};
 
  private:
+  // Holds its own copy of the file: a read the test left blocked may return after the
+  // test, and its job, are gone.
   struct Reader : InputFile {
-    explicit Reader(const File& f) : file(f) {}
+    explicit Reader(File f) : file(std::move(f)) {}
     std::ptrdiff_t readAt(char* buffer, std::size_t size, std::uint64_t offset) override {
       if (file.gate && offset + size > file.gateAt) file.gate->wait();
       if (file.failAfter >= 0 && static_cast<std::ptrdiff_t>(offset + size) > file.failAfter)
@@ -93,7 +104,7 @@ class FakeInput : public TextInput {
       return static_cast<std::ptrdiff_t>(n);
     }
     std::uint64_t size() const override { return file.content.size(); }
-    const File& file;
+    const File file;
   };
 };
 

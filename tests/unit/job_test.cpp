@@ -73,16 +73,16 @@ std::vector<PlannedFile> plan(std::initializer_list<const char*> names) {
 }
 
 TEST(job_test, rows_arrive_in_plan_order_whatever_order_files_finish) {
-  Gate gate;
+  auto gate = std::make_shared<Gate>();
   FakeInput input;
-  input.files["a"] = {"Googlebot\r\n", -1, &gate};
+  input.files["a"] = {"Googlebot\r\n", -1, gate};
   for (const char* name : {"b", "c", "d", "e"}) input.files[name] = {"Baiduspider\r\n"};
   RecordingSink sink;
   AnalysisJob job(plan({"a", "b", "c", "d", "e"}), kTokens, input, sink, {3});
-  gate.awaitWaiting(1);
+  gate->awaitWaiting(1);
   ASSERT_TRUE(testing::pollUntil([&] { return job.progress().filesDone == 4; }, [] {}));
   EXPECT_TRUE(sink.rows().empty()) << "nothing before the first row";
-  gate.open();
+  gate->open();
   ASSERT_TRUE(sink.awaitFinished());
   EXPECT_EQ(sink.labels(), (std::vector<std::string>{"a", "b", "c", "d", "e"}));
   EXPECT_EQ(sink.rows()[0].counts, (std::vector<std::uint64_t>{0, 1, 0, 0}));
@@ -90,22 +90,22 @@ TEST(job_test, rows_arrive_in_plan_order_whatever_order_files_finish) {
 }
 
 TEST(job_test, cancel_during_a_blocked_read_returns_at_once_and_keeps_earlier_rows) {
-  Gate gate;
+  auto gate = std::make_shared<Gate>();
   FakeInput input;
   input.files["a"] = {"Googlebot\r\n"};
-  input.files["b"] = {"Googlebot\r\n", -1, &gate};  // a read that does not return
+  input.files["b"] = {"Googlebot\r\n", -1, gate};  // a read that does not return
   input.files["c"] = {"Googlebot\r\n"};
   RecordingSink sink;
   auto job =
       std::make_unique<AnalysisJob>(plan({"a", "b", "c"}), kTokens, input, sink, JobSettings{2});
   ASSERT_TRUE(sink.awaitRows(1));
-  gate.awaitWaiting(1);
+  gate->awaitWaiting(1);
   const auto start = std::chrono::steady_clock::now();
   job->cancel();
   job.reset();  // does not wait for the blocked read either
   EXPECT_LT(std::chrono::steady_clock::now() - start, 400ms);
   EXPECT_EQ(sink.labels(), std::vector<std::string>{"a"});
-  gate.open();  // the read returns; nothing more may arrive
+  gate->open();  // the read returns; nothing more may arrive
   std::this_thread::sleep_for(20ms);
   EXPECT_EQ(sink.labels(), std::vector<std::string>{"a"});
   EXPECT_FALSE(sink.final());

@@ -131,13 +131,16 @@ TEST(line_scanner_test, matches_reference_on_random_text) {
 // kernels compare all at once, several sharing a first byte.
 TEST(line_scanner_test, eighteen_tokens_match_reference_on_random_text) {
   const std::vector<std::string> tokens{
-      "Baiduspider", "Googlebot", "Yahoo!",    "Sosospider",    "Bytespider", "Sogou+web+spider",
-      "360Spider",   "YisouSpider", "PetalBot", "bingbot",      "YandexBot",  "Applebot",
-      "DuckDuckBot", "GPTBot",    "ClaudeBot", "PerplexityBot", "AhrefsBot",  "SemrushBot"};
+      "Baiduspider", "Googlebot",   "Yahoo!",    "Sosospider",    "Bytespider", "Sogou+web+spider",
+      "360Spider",   "YisouSpider", "PetalBot",  "bingbot",       "YandexBot",  "Applebot",
+      "DuckDuckBot", "GPTBot",      "ClaudeBot", "PerplexityBot", "AhrefsBot",  "SemrushBot"};
   std::vector<std::string> pieces = tokens;
-  for (const char* piece : {"\r\n", "\n", "\r", " ", "Bytes", "YandexB", "GPTBo", "Sogou web",
-                            "bingbo", "+", "B", "S", "Y", "P", std::string(50, 'z').c_str()})
-    pieces.emplace_back(piece);
+  for (const std::string& piece :
+       {std::string("\r\n"), std::string("\n"), std::string("\r"), std::string(" "),
+        std::string("Bytes"), std::string("YandexB"), std::string("GPTBo"),
+        std::string("Sogou web"), std::string("bingbo"), std::string("+"), std::string("B"),
+        std::string("S"), std::string("Y"), std::string("P"), std::string(50, 'z')})
+    pieces.push_back(piece);
   std::mt19937 random(20261207);
   for (int round = 0; round < 100; ++round) {
     std::string text;

@@ -99,13 +99,9 @@ TEST(report_test, text_cells_are_quoted_neutralised_and_valid) {
 }
 
 TEST(report_test, rows_in_each_format) {
-  FileResult counted{1,
-                     "080713",
-                     "C:\\x",
-                     std::string("/srv/c/ex080713.log"),
-                     FileResult::Status::Counted,
-                     {},
-                     {1, 22, 0, 3}};
+  FileResult counted{
+      1,  "080713",     "C:\\x", std::string("/srv/c/ex080713.log"), FileResult::Status::Counted,
+      {}, {1, 22, 0, 3}};
   FileResult missing{
       2, "080712", "C:\\y", std::nullopt, FileResult::Status::Missing, "not mapped", {0, 0, 0, 0}};
   const std::pair<RowFormat, std::string> cases[] = {

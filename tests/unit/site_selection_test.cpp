@@ -182,25 +182,63 @@ TEST_F(SiteSelectionTest, status_names_site_mode_range_clock_files_and_totals) {
   EXPECT_NE(status.status.find("1 个日志文件不存在"), std::string::npos) << status.status;
 }
 
+struct ClockCase {
+  const char* name;
+  std::chrono::sys_seconds utc;
+  const char* utcSite;    // today's label for the site whose logs roll over at midnight UTC
+  const char* localSite;  // and for the one that rolls over by local time (UTC+8)
+};
+
+class TodayByTheLogsClock : public SiteSelectionTest,
+                            public ::testing::WithParamInterface<ClockCase> {};
+
+// On a server in China, from midnight to 8 a.m. local time IIS still writes yesterday's
+// UTC log: "today" is the day the site's logs are named after.
+TEST_P(TodayByTheLogsClock, names_the_file_the_server_writes) {
+  const FixedInstantClock clock(GetParam().utc, std::chrono::hours(8));
+  selection = make(clock, input);
+  click(0, Mode::Today);
+  EXPECT_EQ(labels(), std::vector<std::string>{std::string("ayfy1=") + GetParam().utcSite});
+  click(1, Mode::Today);
+  EXPECT_EQ(labels(), std::vector<std::string>{std::string("ayfy1=") + GetParam().localSite});
+}
+
+using std::chrono::sys_days;
+using namespace std::chrono_literals;
+INSTANTIATE_TEST_SUITE_P(
+    Clocks, TodayByTheLogsClock,
+    ::testing::Values(
+        // 00:30 on 13 July in UTC+8 is 16:30 on 12 July UTC.
+        ClockCase{"just_after_local_midnight",
+                  sys_days{std::chrono::July / 12 / 2008} + 16h + 30min, "080712", "080713"},
+        // 07:30 local, the hour the issue was met.
+        ClockCase{"half_past_seven_local", sys_days{std::chrono::July / 12 / 2008} + 23h + 30min,
+                  "080712", "080713"},
+        ClockCase{"just_before_utc_midnight", sys_days{std::chrono::July / 12 / 2008} + 23h + 59min,
+                  "080712", "080713"},
+        ClockCase{"just_after_utc_midnight", sys_days{std::chrono::July / 13 / 2008} + 1min,
+                  "080713", "080713"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 // Rows of the old site must never appear once another site is selected.
 TEST_F(SiteSelectionTest, a_selection_while_a_job_runs_cancels_it_first) {
-  testing::Gate gate;
+  auto gate = std::make_shared<testing::Gate>();
   testing::FakeInput slow;
   slow.files[dir.path() / "LogFiles/W3SVC1/ex080713.log"] = {"Googlebot\r\n"};
-  slow.files[dir.path() / "LogFiles/W3SVC1/ex080712.log"] = {"Googlebot\r\n", -1, &gate};
+  slow.files[dir.path() / "LogFiles/W3SVC1/ex080712.log"] = {"Googlebot\r\n", -1, gate};
   slow.files[dir.path() / "LogFiles/W3SVC2/ex080713.log"] = {"Baiduspider\r\n"};
   std::filesystem::create_directories(dir.path() / "LogFiles/W3SVC2");
   selection = make(clock, slow);
   selection->List1_Click(0, Mode::LastDays, "3");
   ASSERT_TRUE(
       testing::pollUntil([&] { return table.rows().size() == 1; }, [&] { selection->takeRows(); }));
-  gate.awaitWaiting(1);
+  gate->awaitWaiting(1);
   EXPECT_TRUE(status.running);
   EXPECT_NE(status.status.find("正在分析「Default Web Site」"), std::string::npos);
 
   selection->List1_Click(1, Mode::Today, "7");
   finish(*selection);
-  gate.open();
+  gate->open();
   EXPECT_EQ(labels(), (std::vector<std::string>{"ayfy1=080713"}));
   EXPECT_EQ(table.rows()[0].cells, (std::vector<std::string>{"1", "0", "0", "0"}))
       << "the new site's row";
@@ -211,21 +249,21 @@ TEST_F(SiteSelectionTest, a_selection_while_a_job_runs_cancels_it_first) {
 }
 
 TEST_F(SiteSelectionTest, the_user_cancels_and_the_finished_rows_stay) {
-  testing::Gate gate;
+  auto gate = std::make_shared<testing::Gate>();
   testing::FakeInput slow;
   slow.files[dir.path() / "LogFiles/W3SVC1/ex080713.log"] = {"Googlebot\r\n"};
-  slow.files[dir.path() / "LogFiles/W3SVC1/ex080712.log"] = {"Googlebot\r\n", -1, &gate};
+  slow.files[dir.path() / "LogFiles/W3SVC1/ex080712.log"] = {"Googlebot\r\n", -1, gate};
   selection = make(clock, slow);
   selection->List1_Click(0, Mode::LastDays, "3");
   ASSERT_TRUE(
       testing::pollUntil([&] { return table.rows().size() == 1; }, [&] { selection->takeRows(); }));
-  gate.awaitWaiting(1);
+  gate->awaitWaiting(1);
   selection->cancel();
   EXPECT_FALSE(selection->running());
   EXPECT_FALSE(status.running);
   EXPECT_EQ(labels(), (std::vector<std::string>{"ayfy1=080713"}));
   EXPECT_NE(status.status.find("已取消，保留已完成的 1/3 行"), std::string::npos) << status.status;
-  gate.open();
+  gate->open();
 }
 
 TEST_F(SiteSelectionTest, rows_copy_as_tab_separated_text_and_export_as_csv) {

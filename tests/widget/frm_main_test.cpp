@@ -294,16 +294,16 @@ class FrmMainTest : public QObject {
   // While a read never returns, the window still paints and answers, and Esc gets
   // control back, keeping the rows finished before.
   void a_blocked_read_neither_freezes_the_window_nor_stops_the_cancel() {
-    testing::Gate gate;
+    auto gate = std::make_shared<testing::Gate>();
     testing::FakeInput reader;
     Window w(kTwoSites, &reader);
     reader.files[w.logPath("ex080713.log")] = {"Googlebot\r\n"};
-    reader.files[w.logPath("ex080712.log")] = {"Googlebot\r\n", -1, &gate};
+    reader.files[w.logPath("ex080712.log")] = {"Googlebot\r\n", -1, gate};
     QDir(w.drive.path()).mkpath("logs/W3SVC1");
     w.window->show();
     w.select(0, "Option2");
     QVERIFY(processUntil([&] { return w.window->results().rowCount() == 1; }));
-    gate.awaitWaiting(1);
+    gate->awaitWaiting(1);
     QVERIFY(w.window->analysing());
     QVERIFY(w.find<QProgressBar>("ProgressBar1")->isVisible());
     QVERIFY(w.find<QPushButton>("Command1")->isVisible());
@@ -315,7 +315,7 @@ class FrmMainTest : public QObject {
     QCOMPARE(w.window->results().rowCount(), 1);
     QVERIFY(w.find<QLabel>("Label6")->text().contains(QString::fromUtf8("已取消")));
     QVERIFY(w.find<QProgressBar>("ProgressBar1")->isHidden());
-    gate.open();
+    gate->open();
   }
 
   void the_window_grows_and_the_table_with_it() {
