@@ -5,6 +5,7 @@ SHELL          := /bin/bash
 BUILD          ?= build
 SANITIZE_BUILD ?= build-sanitize
 TSAN_BUILD     ?= build-tsan
+WINDOWS_BUILD  ?= build-windows
 DEMO_DIR       := $(BUILD)/demo
 GENERATOR      ?= Ninja
 FUZZ_SECONDS   ?= 600
@@ -19,8 +20,8 @@ FUZZERS        := config metabase line_scanner
 # The tests that start threads, run once more under ThreadSanitizer.
 THREADED_TESTS := job_test.*:SiteSelectionTest.*:report_test.end_to_end*
 
-.PHONY: all deps build test linux-test unit-sanitize unit-tsan fuzz demo demo-data bench \
-        screenshot format clean
+.PHONY: all deps build test linux-test unit-sanitize unit-tsan fuzz windows windows-test demo \
+        demo-data bench screenshot format clean
 
 all: build
 
@@ -32,8 +33,9 @@ build: deps
 	@cmake --build $(BUILD) -- --quiet
 
 # Every test: the Linux suite, the unit tests under AddressSanitizer and UBSan, the
-# threaded ones under ThreadSanitizer, and each fuzz target for TEST_FUZZ_SECONDS.
-test: linux-test unit-sanitize unit-tsan
+# threaded ones under ThreadSanitizer, each fuzz target for TEST_FUZZ_SECONDS, and the
+# Windows leg under wine.
+test: linux-test unit-sanitize unit-tsan windows-test
 
 linux-test: build
 	@cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j2
@@ -74,6 +76,22 @@ unit-tsan:
 	@TSAN_OPTIONS=halt_on_error=1 $(TSAN_BUILD)/tests/unit_tests --gtest_brief=1 \
 	  --gtest_filter='$(THREADED_TESTS)'
 
+# The Windows programs, cross-built with mingw-w64: one self-contained .exe each, in
+# $(WINDOWS_BUILD)/dist.
+windows:
+	@scripts/install-deps.sh windows
+	@cmake -S . -B $(WINDOWS_BUILD) -G $(GENERATOR) -DCMAKE_BUILD_TYPE=Release \
+	  -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake $(if $(CI),-DTARNWICK_WERROR=ON) >/dev/null
+	@cmake --build $(WINDOWS_BUILD) -- --quiet
+	@mkdir -p $(WINDOWS_BUILD)/dist
+	@cp $(WINDOWS_BUILD)/src/tarnwick.exe $(WINDOWS_BUILD)/src/tarnwick-report.exe $(WINDOWS_BUILD)/dist/
+	@echo "Windows programs in $(WINDOWS_BUILD)/dist:" $$(cd $(WINDOWS_BUILD)/dist && ls)
+
+# The Windows leg: unit tests, the report and the window under wine, on a wine prefix
+# laid out as an IIS server, with the ANSI code pages of C.UTF-8 and zh_CN.UTF-8.
+windows-test: windows
+	@scripts/windows-test.sh $(WINDOWS_BUILD)
+
 demo-data: build
 	@$(BUILD)/tools/tarnwick-demo-server $(DEMO_DIR)
 
@@ -101,4 +119,4 @@ format:
 	@clang-format -i $$(git ls-files '*.cpp' '*.h')
 
 clean:
-	rm -rf $(BUILD) $(SANITIZE_BUILD) $(TSAN_BUILD)
+	rm -rf $(BUILD) $(SANITIZE_BUILD) $(TSAN_BUILD) $(WINDOWS_BUILD)

@@ -13,7 +13,7 @@ std::string confirmLastDays(std::string_view days) {
   return "确认要查看最近" + std::string(days) + "天的日志吗？";
 }
 
-SiteSelection::SiteSelection(SelectionServices services, SelectionTargets window,
+SiteSelection::SiteSelection(WindowServices services, SelectionTargets window,
                              const CrawlerList& crawlers, std::function<void()> wake,
                              JobSettings settings)
     : services_(services),

@@ -33,10 +33,10 @@ inline constexpr std::string_view kNoLogFiles = "该站点无日志文件。";
 inline constexpr std::string_view kLogFileFilter = "日志文件|*.log|所有文件|*.*";
 std::string confirmLastDays(std::string_view days);
 
-// What a selection asks of the platform.
-struct SelectionServices {
+// What the window and its selections ask of the platform.
+struct WindowServices {
   MessageBox& box;
-  FileDialog& cd;  // the open dialog of "选择单一日志"
+  FileDialog& cd;  // the open dialog of "选择单一日志", and the export's save dialog
   const Clock& clock;
   const TextInput& input;
   const FolderListing& folders;
@@ -59,7 +59,7 @@ class SiteSelection {
  public:
   // `wake` is called on a job thread when rows are waiting; it must have the window's
   // thread call takeRows() soon.
-  SiteSelection(SelectionServices services, SelectionTargets window, const CrawlerList& crawlers,
+  SiteSelection(WindowServices services, SelectionTargets window, const CrawlerList& crawlers,
                 std::function<void()> wake, JobSettings settings = {});
   ~SiteSelection();
 
@@ -97,7 +97,7 @@ class SiteSelection {
   std::string dialogFolder(const std::string& serverFolder) const;
   void showFailure(const std::exception& error);
 
-  SelectionServices services_;
+  WindowServices services_;
   SelectionTargets window_;
   const CrawlerList& crawlers_;
   std::function<void()> wake_;

@@ -17,6 +17,9 @@
 #include "platform/console.h"
 #include "platform/environment.h"
 #include "platform/utf8_path.h"
+#ifdef _WIN32
+#include "platform/win32_text.h"
+#endif
 
 namespace tarnwick {
 namespace {
@@ -156,12 +159,29 @@ int run(const std::vector<std::string_view>& args) {
 }  // namespace
 }  // namespace tarnwick
 
-int main(int argc, char** argv) {
+namespace {
+
+int runReport(const std::vector<std::string>& texts) {
   tarnwick::prepareConsole();
-  const std::vector<std::string_view> args(argv + 1, argv + argc);
+  const std::vector<std::string_view> args(texts.begin(), texts.end());
   try {
     return tarnwick::run(args);
   } catch (const std::exception& error) {
     return tarnwick::fail(error.what());
   }
 }
+
+}  // namespace
+
+#ifdef _WIN32
+// The arguments in UTF-16, whatever the ANSI code page: Chinese names arrive intact.
+int wmain(int argc, wchar_t** argv) {
+  std::vector<std::string> texts;
+  for (int i = 1; i < argc; ++i) texts.push_back(tarnwick::narrow(argv[i]));
+  return runReport(texts);
+}
+#else
+int main(int argc, char** argv) {
+  return runReport(std::vector<std::string>(argv + 1, argv + argc));
+}
+#endif

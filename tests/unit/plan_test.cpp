@@ -41,6 +41,8 @@ TEST_F(PlanTest, all_logs_every_file_by_name_ignoring_case) {
   EXPECT_EQ(all.files[0].name, "C:\\LogFiles\\W3SVC1\\EX080711.log");
 }
 
+#ifndef _WIN32
+// A name that holds a backslash and "..": only where the file system allows it.
 TEST_F(PlanTest, a_listed_file_is_read_by_its_own_name) {
   dir.write("LogFiles/secret.log", "not this one");
   dir.write("LogFiles/W3SVC1/..\\secret.log", "Googlebot\r\n");
@@ -48,6 +50,7 @@ TEST_F(PlanTest, a_listed_file_is_read_by_its_own_name) {
   ASSERT_EQ(all.files.size(), 1u);
   EXPECT_EQ(all.files[0].local, (dir.path() / "LogFiles/W3SVC1" / "..\\secret.log").string());
 }
+#endif
 
 struct DaysCase {
   const char* name;

@@ -167,7 +167,7 @@ ReportRun runReport(const testing::TempDir& dir, const std::string& args, std::s
   const auto out = dir.path() / "stdout.txt";
   const auto err = dir.path() / "stderr.txt";
   const auto piped = dir.path() / "status.txt";
-  const std::string report = std::string(TARNWICK_REPORT) + " " + args;
+  const std::string report = testing::reportProgram() + " " + args;
   std::string command =
       report + " >" + (output.empty() ? out.string() : output) + " 2>" + err.string();
   if (output.starts_with("|"))
@@ -191,6 +191,7 @@ struct EndToEnd {
 TEST(report_test, end_to_end_on_a_server_copy) {
   testing::TempDir dir;
   const std::string root = (dir.path() / "c").string();
+  const std::string logs = testing::below(dir.path() / "c", "inetpub/logs/LogFiles/W3SVC1");
   dir.write("c/Windows/System32/inetsrv/config/applicationHost.config",
             testing::testData("applicationHost.config"));
   dir.write("c/inetpub/logs/LogFiles/W3SVC1/ex080713.log", testing::testData("ex080713.log"));
@@ -200,16 +201,15 @@ TEST(report_test, end_to_end_on_a_server_copy) {
 
   const EndToEnd cases[] = {
       {"--root " + root + " --list-sites --format csv", 0,
-       "Default Web Site,1,C:\\inetpub\\logs\\LogFiles\\W3SVC1\\," + root +
-           "/inetpub/logs/LogFiles/W3SVC1\n企业门户,2,D:\\Logs\\\\W3SVC2\\,\n",
+       "Default Web Site,1,C:\\inetpub\\logs\\LogFiles\\W3SVC1\\," + logs +
+           "\n企业门户,2,D:\\Logs\\\\W3SVC2\\,\n",
        ""},
       {"--root " + root + " --site 1 --last 3 --date 2008-07-13 --format csv", 0, "080713,3,4,2,1,",
        "warning: cannot read"},
-      {"--root " + root + " --site 'Default Web Site' --last 4 --date 2008-07-13 --format csv", 0,
-       "080712,0,1,0,0," + root +
-           "/inetpub/logs/LogFiles/W3SVC1/u_ex080712.log,ok\n080711,0,0,0,0," + root +
-           "/inetpub/logs/LogFiles/W3SVC1/ex080711.log,unreadable\n080710,0,0,0,0," + root +
-           "/inetpub/logs/LogFiles/W3SVC1/ex080710.log,missing\n",
+      {"--root " + root + " --site \"Default Web Site\" --last 4 --date 2008-07-13 --format csv", 0,
+       "080712,0,1,0,0," + testing::below(logs, "u_ex080712.log") + ",ok\n080711,0,0,0,0," +
+           testing::below(logs, "ex080711.log") + ",unreadable\n080710,0,0,0,0," +
+           testing::below(logs, "ex080710.log") + ",missing\n",
        "a folder"},
       {"--root " + root + " --site 2 --today --date 2008-07-13 --format csv", 0,
        "080713,0,0,0,0,,missing\n", ""},

@@ -8,11 +8,14 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <cstdlib>
 #include <cstring>
+#include <cwctype>
 #include <filesystem>
 #include <fstream>
 #include <map>
 #include <mutex>
+#include <optional>
 #include <random>
 #include <string>
 #include <thread>
@@ -56,14 +59,40 @@ class TempDir {
   std::filesystem::path path_;
 };
 
+// A path the build knows; off Linux, the test's runner names it in the environment.
+inline std::filesystem::path buildPath([[maybe_unused]] const char* built, const char* variable) {
+#ifdef _WIN32
+  const char* named = std::getenv(variable);
+  return named ? named : "";
+#else
+  (void)variable;
+  return built;
+#endif
+}
+
+#ifndef TARNWICK_TEST_DATA
+#define TARNWICK_TEST_DATA ""
+#define TARNWICK_REPORT ""
+#endif
+
+// The folder tests/data.
+inline std::filesystem::path testDataFolder() {
+  return buildPath(TARNWICK_TEST_DATA, "TARNWICK_TEST_DATA");
+}
+
+// The report program built beside the tests.
+inline std::string reportProgram() {
+  return buildPath(TARNWICK_REPORT, "TARNWICK_REPORT").string();
+}
+
 // The path of a file of tests/data.
 inline std::string testDataPath(const std::string& name) {
-  return (std::filesystem::path(TARNWICK_TEST_DATA) / name).string();
+  return (testDataFolder() / name).string();
 }
 
 // Reads a file of tests/data.
 inline std::string testData(const std::string& name) {
-  std::ifstream in(std::filesystem::path(TARNWICK_TEST_DATA) / name, std::ios::binary);
+  std::ifstream in(testDataFolder() / name, std::ios::binary);
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
@@ -73,6 +102,30 @@ inline std::string repeatLine(const std::string& line, int times) {
   text.reserve(line.size() * static_cast<std::size_t>(times));
   for (int i = 0; i < times; ++i) text += line;
   return text;
+}
+
+// Whether two paths name the same place as the platform compares names: on Windows
+// ignoring case and the kind of separator, elsewhere exactly.
+inline bool samePlace(const std::optional<std::filesystem::path>& a,
+                      const std::optional<std::filesystem::path>& b) {
+  if (!a || !b) return !a && !b;
+#ifdef _WIN32
+  const auto key = [](const std::filesystem::path& p) {
+    std::wstring text = p.lexically_normal().make_preferred().wstring();
+    for (wchar_t& c : text) c = static_cast<wchar_t>(std::towupper(c));
+    while (!text.empty() && text.back() == L'\\') text.pop_back();
+    return text;
+  };
+  return key(*a) == key(*b);
+#else
+  return *a == *b;
+#endif
+}
+
+// `relative` ("a/b/c") below `folder`, with the platform's separators, as the programs
+// print local paths.
+inline std::string below(const std::filesystem::path& folder, const std::string& relative) {
+  return (folder / std::filesystem::path(relative).make_preferred()).string();
 }
 
 // Calls `poll` until `done` holds, for at most `limit`; whether it came to hold.

@@ -2,9 +2,13 @@
 
 #include <gtest/gtest.h>
 
-#ifndef _WIN32
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <sys/stat.h>
 #endif
+
+#include "analysis/part_counter.h"
 
 #include "test_support.h"
 
@@ -56,6 +60,32 @@ TEST(text_input_test, only_regular_files_are_opened) {
   EXPECT_EQ(std::string(buffer, 9), "oglebot\r\n");
   EXPECT_EQ(opened.file->readAt(buffer, sizeof buffer, 11), 0);
 }
+
+#ifdef _WIN32
+// IIS holds today's log open for writing, letting others only read: it is still counted.
+TEST(text_input_test, a_log_another_process_writes_is_read) {
+  testing::TempDir dir;
+  const auto log = dir.path() / "u_ex080713.log";
+  wchar_t self[MAX_PATH] = {};
+  ::GetModuleFileNameW(nullptr, self, MAX_PATH);
+  std::wstring command = L"\"" + std::wstring(self) + L"\" --hold-open \"" + log.wstring() + L"\"";
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION server{};
+  ASSERT_TRUE(::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                               nullptr, &startup, &server));
+  const bool held =
+      testing::pollUntil([&] { return std::filesystem::exists(log.wstring() + L".held"); }, [] {});
+  const auto counts = countFileLines(SystemTextInput(), log, {"Googlebot", "Baiduspider"});
+  ::TerminateProcess(server.hProcess, 0);
+  ::WaitForSingleObject(server.hProcess, 5000);
+  ::CloseHandle(server.hProcess);
+  ::CloseHandle(server.hThread);
+  ASSERT_TRUE(held);
+  ASSERT_TRUE(counts);
+  EXPECT_EQ(*counts, (std::vector<std::uint64_t>{2, 1}));
+}
+#endif
 
 }  // namespace
 }  // namespace tarnwick

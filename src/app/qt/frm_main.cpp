@@ -77,9 +77,7 @@ frmMain::frmMain(const WindowServices& services, const std::vector<Site>& sites,
   placeControls();
   table_ = std::make_unique<ListViewTable>(*ListView1);
   selection_ = std::make_unique<SiteSelection>(
-      SelectionServices{services_.box, services_.cd, services_.clock, services_.input,
-                        services_.folders, services_.paths},
-      SelectionTargets{*table_, sites_, List2, List3, *this}, crawlers_,
+      services_, SelectionTargets{*table_, sites_, List2, List3, *this}, crawlers_,
       [this] {
         QMetaObject::invokeMethod(
             this, [this] { selection_->takeRows(); }, Qt::QueuedConnection);

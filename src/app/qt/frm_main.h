@@ -24,16 +24,6 @@ class QTreeView;
 
 namespace tarnwick {
 
-// What the window needs from the platform.
-struct WindowServices {
-  MessageBox& box;
-  FileDialog& cd;  // the open dialog of "选择单一日志", and the export's save dialog
-  const Clock& clock;
-  const TextInput& input;
-  const FolderListing& folders;
-  const PathResolver& paths;
-};
-
 // The one window: options, the site list and the results table. Selecting a site runs
 // the analysis in the chosen mode while the window stays responsive.
 class frmMain : public QWidget, private StatusView {

@@ -1,0 +1,471 @@
+#include "app/win32/frm_main.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+
+#include "analysis/results_layout.h"
+#include "app/window_design.h"
+#include "platform/file_output.h"
+#include "platform/utf8_path.h"
+#include "platform/win32_text.h"
+
+namespace tarnwick {
+
+namespace {
+
+constexpr wchar_t kWindowClass[] = L"TarnwickMain";
+constexpr UINT kRowsWaiting = WM_APP + 1;  // a job has rows for the table
+constexpr UINT kSelected = WM_APP + 2;     // the user selected a site; run after painting
+constexpr UINT_PTR kProgressTimer = 1;
+constexpr int kFirstId = 100;  // control ids follow the design's order
+constexpr int kCopy = 1, kExport = 2;
+
+int dpiOf(HWND window) {
+  return static_cast<int>(::GetDpiForWindow(window));
+}
+
+int px(int twips, int dpi) {
+  return twipsToPixels(twips, dpi);
+}
+
+struct Created {
+  const wchar_t* windowClass;
+  DWORD style;
+};
+
+Created kindOf(const ControlDesign& design) {
+  constexpr DWORD child = WS_CHILD | WS_VISIBLE;
+  switch (design.kind) {
+    case ControlKind::Frame:
+      return {WC_BUTTONW, child | BS_GROUPBOX};
+    case ControlKind::ListBox:
+      return {WC_LISTBOXW,
+              child | WS_TABSTOP | WS_BORDER | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT};
+    case ControlKind::ResultsTable:
+      return {WC_LISTVIEWW,
+              child | WS_TABSTOP | WS_BORDER | LVS_REPORT | LVS_OWNERDATA | LVS_SHOWSELALWAYS};
+    case ControlKind::Label:
+      return {WC_STATICW, child | SS_LEFT | SS_NOPREFIX};
+    case ControlKind::OptionButton:
+      return {WC_BUTTONW, child | WS_TABSTOP | BS_AUTORADIOBUTTON};
+    case ControlKind::DropDown:
+      return {WC_COMBOBOXW, child | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST};
+    case ControlKind::Progress:
+      return {PROGRESS_CLASSW, child};
+    case ControlKind::Button:
+      return {WC_BUTTONW, child | WS_TABSTOP | BS_PUSHBUTTON};
+  }
+  return {WC_STATICW, child};
+}
+
+// Where each control goes, in pixels relative to the window, for its client size.
+std::vector<RECT> placesFor(HWND window) {
+  const int dpi = dpiOf(window);
+  RECT client{};
+  ::GetClientRect(window, &client);
+  // Pixels back to twips, for the layout; never below the designed size.
+  const int width = client.right * 1440 / dpi, height = client.bottom * 1440 / dpi;
+  const auto designs = frmMainControls();
+  const std::vector<TwipsRect> rects = layOut(width, height);
+  std::vector<RECT> places;
+  for (std::size_t i = 0; i < designs.size(); ++i) {
+    TwipsRect r = rects[i];
+    // Controls of a frame are the window's children, placed inside the frame.
+    for (std::size_t f = 0; f < i; ++f) {
+      if (designs[f].name != designs[i].container) continue;
+      r.left += rects[f].left;
+      r.top += rects[f].top;
+    }
+    const LONG left = px(r.left, dpi), top = px(r.top, dpi);
+    places.push_back({left, top, left + px(r.width, dpi), top + px(r.height, dpi)});
+  }
+  return places;
+}
+
+}  // namespace
+
+frmMain::frmMain(const WindowServices& services, const std::vector<Site>& sites,
+                 const CrawlerList& crawlers, JobSettings settings)
+    : services_(services), sites_(sites), crawlers_(crawlers), settings_(settings) {}
+
+frmMain::~frmMain() {
+  selection_.reset();  // stops a running job before the window goes
+  if (window_) ::DestroyWindow(window_);
+  if (font_) ::DeleteObject(font_);
+}
+
+bool frmMain::create(HINSTANCE instance) {
+  WNDCLASSEXW windowClass{};
+  windowClass.cbSize = sizeof windowClass;
+  if (!::GetClassInfoExW(instance, kWindowClass, &windowClass)) {
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.lpfnWndProc = windowProc;
+    windowClass.hInstance = instance;
+    windowClass.hIcon = ::LoadIconW(instance, MAKEINTRESOURCEW(1));
+    windowClass.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    windowClass.lpszClassName = kWindowClass;
+    if (!::RegisterClassExW(&windowClass)) return false;
+  }
+  const std::wstring caption = widen(kWindowCaption);
+  window_ =
+      ::CreateWindowExW(WS_EX_CONTROLPARENT, kWindowClass, caption.c_str(), WS_OVERLAPPEDWINDOW,
+                        CW_USEDEFAULT, CW_USEDEFAULT, 600, 450, nullptr, nullptr, instance, this);
+  if (!window_) return false;
+  // The designed client area, at this screen's DPI.
+  const int dpi = dpiOf(window_);
+  RECT frame{0, 0, px(kClientWidthTwips, dpi), px(kClientHeightTwips, dpi)};
+  ::AdjustWindowRectExForDpi(&frame, WS_OVERLAPPEDWINDOW, FALSE, WS_EX_CONTROLPARENT,
+                             static_cast<UINT>(dpi));
+  ::SetWindowPos(window_, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+
+  buildControls();
+  applyFont();
+  placeControls();
+  table_ = std::make_unique<ListViewTable>(ListView1);
+  const HWND target = window_;
+  selection_ = std::make_unique<SiteSelection>(
+      services_, SelectionTargets{*table_, sites_, List2, List3, *this}, crawlers_,
+      [target] { ::PostMessageW(target, kRowsWaiting, 0, 0); }, settings_);
+  Form_Load();
+  return true;
+}
+
+HWND frmMain::control(std::string_view name) const {
+  const auto designs = frmMainControls();
+  for (std::size_t i = 0; i < designs.size(); ++i)
+    if (designs[i].name == name) return controls_[i];
+  return nullptr;
+}
+
+void frmMain::buildControls() {
+  const auto designs = frmMainControls();
+  const auto instance = reinterpret_cast<HINSTANCE>(::GetWindowLongPtrW(window_, GWLP_HINSTANCE));
+  for (std::size_t i = 0; i < designs.size(); ++i) {
+    const ControlDesign& design = designs[i];
+    Created kind = kindOf(design);
+    if (design.name == "Label6") kind.style |= SS_NOTIFY;  // for its tooltip
+    // The four options are one group: it starts at the first and ends before the box.
+    if (design.name == "Option1" || design.name == "Combo1") kind.style |= WS_GROUP;
+    const std::wstring text = widen(design.text);
+    // Created in tab order, which is the order the design lists them in.
+    controls_.push_back(::CreateWindowExW(
+        0, kind.windowClass, text.c_str(), kind.style, 0, 0, 10, 10, window_,
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstId + static_cast<int>(i))), instance,
+        nullptr));
+  }
+  List1 = control("List1");
+  ListView1 = control("ListView1");
+  Combo1 = control("Combo1");
+  Option1 = control("Option1");
+  Option2 = control("Option2");
+  Option3 = control("Option3");
+  Option4 = control("Option4");
+  ProgressBar1 = control("ProgressBar1");
+  Command1 = control("Command1");
+  Label6 = control("Label6");
+
+  ::SendMessageW(Option3, BM_SETCHECK, BST_CHECKED, 0);
+  for (int days = 1; days <= 9; ++days)
+    ::SendMessageW(Combo1, CB_ADDSTRING, 0,
+                   reinterpret_cast<LPARAM>(std::to_wstring(days).c_str()));
+  ::ShowWindow(ProgressBar1, SW_HIDE);
+  ::ShowWindow(Command1, SW_HIDE);
+  ::SetWindowSubclass(List1, listProc, 1, reinterpret_cast<DWORD_PTR>(this));
+
+  tips_ = ::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                            WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, 0, 0, 0, 0, window_, nullptr,
+                            instance, nullptr);
+  for (const HWND tool : {List1, Label6}) {
+    TOOLINFOW info{};
+    info.cbSize = sizeof info;
+    info.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    info.hwnd = window_;
+    info.uId = reinterpret_cast<UINT_PTR>(tool);
+    info.lpszText = LPSTR_TEXTCALLBACKW;
+    ::SendMessageW(tips_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info));
+  }
+  ::SendMessageW(tips_, TTM_SETMAXTIPWIDTH, 0, 600);
+}
+
+void frmMain::applyFont() {
+  // The system's message font at this window's DPI: Chinese on a Chinese system, and
+  // wherever a font link supplies the characters.
+  NONCLIENTMETRICSW metrics{};
+  metrics.cbSize = sizeof metrics;
+  ::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0);
+  LOGFONTW font = metrics.lfMessageFont;
+  font.lfHeight = ::MulDiv(font.lfHeight, dpiOf(window_), static_cast<int>(::GetDpiForSystem()));
+  if (font_) ::DeleteObject(font_);
+  font_ = ::CreateFontIndirectW(&font);
+  for (const HWND control : controls_)
+    ::SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_), TRUE);
+}
+
+void frmMain::placeControls() {
+  const std::vector<RECT> places = placesFor(window_);
+  const auto designs = frmMainControls();
+  HDWP moves = ::BeginDeferWindowPos(static_cast<int>(controls_.size()));
+  for (std::size_t i = 0; i < controls_.size(); ++i) {
+    RECT r = places[i];
+    // A drop-down list's height is its list's: room for the nine day counts.
+    if (designs[i].kind == ControlKind::DropDown) r.bottom = r.top + (r.bottom - r.top) * 8;
+    moves = ::DeferWindowPos(moves, controls_[i], nullptr, r.left, r.top, r.right - r.left,
+                             r.bottom - r.top, SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  ::EndDeferWindowPos(moves);
+  ::InvalidateRect(window_, nullptr, TRUE);
+}
+
+void frmMain::Form_Load() {
+  ::SendMessageW(Combo1, CB_SELECTSTRING, static_cast<WPARAM>(-1),
+                 reinterpret_cast<LPARAM>(std::to_wstring(7).c_str()));
+  prepareResultsTable(*table_, crawlers_);
+  for (const Site& site : sites_) {
+    ::SendMessageW(List1, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(widen(site.name).c_str()));
+    List2.append(site.logFolder);
+    List3.append(site.logFolder);
+  }
+}
+
+Mode frmMain::selectedMode() const {
+  const auto checked = [](HWND option) {
+    return ::SendMessageW(option, BM_GETCHECK, 0, 0) == BST_CHECKED;
+  };
+  if (checked(Option1)) return Mode::AllLogs;
+  if (checked(Option2)) return Mode::LastDays;
+  if (checked(Option4)) return Mode::SingleFile;
+  return Mode::Today;
+}
+
+int frmMain::selectedSite() const {
+  return static_cast<int>(::SendMessageW(List1, LB_GETCURSEL, 0, 0));
+}
+
+void frmMain::List1_Click(int row) {
+  if (row < 0) return;
+  wchar_t days[8] = {};
+  ::GetWindowTextW(Combo1, days, 8);
+  selection_->List1_Click(row, selectedMode(), narrow(days));
+}
+
+void frmMain::runSelectedSiteAgain() {
+  List1_Click(selectedSite());
+}
+
+bool frmMain::translate(MSG& message) {
+  if (!window_ || (message.hwnd != window_ && !::IsChild(window_, message.hwnd))) return false;
+  if (message.message == WM_KEYDOWN && message.wParam == VK_F5) {
+    runSelectedSiteAgain();
+    return true;
+  }
+  // Tab between controls, arrows within the options; Esc and Enter come as IDCANCEL and
+  // IDOK, unless the drop-down list is open and wants them.
+  return ::IsDialogMessageW(window_, &message) != 0;
+}
+
+LRESULT CALLBACK frmMain::windowProc(HWND window, UINT message, WPARAM w, LPARAM l) {
+  if (message == WM_NCCREATE) {
+    auto* self = static_cast<frmMain*>(reinterpret_cast<CREATESTRUCTW*>(l)->lpCreateParams);
+    self->window_ = window;
+    ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+  }
+  auto* self = reinterpret_cast<frmMain*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+  return self ? self->handle(message, w, l) : ::DefWindowProcW(window, message, w, l);
+}
+
+LRESULT frmMain::handle(UINT message, WPARAM w, LPARAM l) {
+  switch (message) {
+    case WM_COMMAND:
+      onCommand(LOWORD(w), HIWORD(w));
+      return 0;
+    case WM_NOTIFY:
+      return onNotify(*reinterpret_cast<const NMHDR*>(l));
+    case WM_SIZE:
+      if (!controls_.empty()) placeControls();
+      return 0;
+    case WM_GETMINMAXINFO: {
+      // The designed size is the smallest.
+      const int dpi = dpiOf(window_);
+      RECT frame{0, 0, px(kClientWidthTwips, dpi), px(kClientHeightTwips, dpi)};
+      ::AdjustWindowRectExForDpi(&frame, WS_OVERLAPPEDWINDOW, FALSE, WS_EX_CONTROLPARENT,
+                                 static_cast<UINT>(dpi));
+      auto* limits = reinterpret_cast<MINMAXINFO*>(l);
+      limits->ptMinTrackSize = {frame.right - frame.left, frame.bottom - frame.top};
+      return 0;
+    }
+    case WM_DPICHANGED: {
+      const auto* suggested = reinterpret_cast<const RECT*>(l);
+      ::SetWindowPos(window_, nullptr, suggested->left, suggested->top,
+                     suggested->right - suggested->left, suggested->bottom - suggested->top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+      applyFont();
+      placeControls();
+      if (table_) table_->rescale();
+      return 0;
+    }
+    case WM_TIMER:
+      if (w == kProgressTimer) selection_->showProgress();
+      return 0;
+    case kRowsWaiting:
+      if (selection_) selection_->takeRows();
+      return 0;
+    case kSelected:
+      List1_Click(static_cast<int>(w));
+      return 0;
+    case WM_CONTEXTMENU:
+      if (reinterpret_cast<HWND>(w) == ListView1) {
+        POINT at{static_cast<short>(LOWORD(l)), static_cast<short>(HIWORD(l))};
+        if (at.x == -1 && at.y == -1) {  // from the keyboard: at the table's corner
+          at = {0, 0};
+          ::ClientToScreen(ListView1, &at);
+        }
+        showRowMenu(at);
+        return 0;
+      }
+      break;
+    case WM_CLOSE:
+      ::DestroyWindow(window_);
+      return 0;
+    case WM_DESTROY:
+      if (selection_) selection_->cancel();
+      window_ = nullptr;
+      ::PostQuitMessage(0);
+      return 0;
+    default:
+      break;
+  }
+  return ::DefWindowProcW(window_, message, w, l);
+}
+
+void frmMain::onCommand(int id, int code) {
+  if (id == IDCANCEL) return selection_->cancel();  // Esc
+  if (id == IDOK) {                                 // Enter
+    if (::GetFocus() == List1) runSelectedSiteAgain();
+    return;
+  }
+  const HWND from = ::GetDlgItem(window_, id);
+  if (from == List1 && code == LBN_SELCHANGE) {
+    // Posted, so that the list shows the new selection first; the row is the one
+    // selected now.
+    ::PostMessageW(window_, kSelected, static_cast<WPARAM>(selectedSite()), 0);
+  } else if (from == Command1 && code == BN_CLICKED) {
+    selection_->cancel();
+  }
+}
+
+LRESULT frmMain::onNotify(const NMHDR& header) {
+  LRESULT result = 0;
+  if (table_ && table_->onNotify(header, result)) return result;
+  if (header.hwndFrom == ListView1 && header.code == LVN_KEYDOWN) {
+    const auto& key = reinterpret_cast<const NMLVKEYDOWN&>(header);
+    if (key.wVKey == 'C' && ::GetKeyState(VK_CONTROL) < 0) copyRows();
+    return 0;
+  }
+  if (header.hwndFrom == tips_ && header.code == TTN_GETDISPINFOW) {
+    auto& tip = reinterpret_cast<NMTTDISPINFOW&>(const_cast<NMHDR&>(header));
+    const auto tool = reinterpret_cast<HWND>(tip.hdr.idFrom);
+    tip.lpszText = const_cast<wchar_t*>(tool == Label6 ? status_.c_str() : siteTip_.c_str());
+    return 0;
+  }
+  return 0;
+}
+
+LRESULT CALLBACK frmMain::listProc(HWND list, UINT message, WPARAM w, LPARAM l, UINT_PTR,
+                                   DWORD_PTR self) {
+  return reinterpret_cast<frmMain*>(self)->handleList(list, message, w, l);
+}
+
+LRESULT frmMain::handleList(HWND list, UINT message, WPARAM w, LPARAM l) {
+  switch (message) {
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:  // a second click soon after the first
+      rowBeforePress_ = selectedSite();
+      break;
+    case WM_LBUTTONUP: {
+      // Clicking the site already selected runs it again, in whatever mode is set now.
+      const LRESULT hit = ::SendMessageW(list, LB_ITEMFROMPOINT, 0, l);
+      if (HIWORD(hit) == 0 && static_cast<int>(LOWORD(hit)) == rowBeforePress_ &&
+          rowBeforePress_ >= 0)
+        ::PostMessageW(window_, kSelected, static_cast<WPARAM>(rowBeforePress_), 0);
+      break;
+    }
+    case WM_MOUSEMOVE: {
+      // A long site name shows in full in the tooltip.
+      const LRESULT hit = ::SendMessageW(list, LB_ITEMFROMPOINT, 0, l);
+      const int item = HIWORD(hit) == 0 ? static_cast<int>(LOWORD(hit)) : -1;
+      if (item != tipItem_) {
+        tipItem_ = item;
+        siteTip_ = item >= 0 && item < static_cast<int>(sites_.size())
+                       ? widen(sites_[static_cast<std::size_t>(item)].name)
+                       : std::wstring();
+        ::SendMessageW(tips_, TTM_POP, 0, 0);
+      }
+      break;
+    }
+    default:
+      break;
+  }
+  return ::DefSubclassProc(list, message, w, l);
+}
+
+void frmMain::copyRows() {
+  std::vector<int> rows;
+  for (int item = ListView_GetNextItem(ListView1, -1, LVNI_SELECTED); item >= 0;
+       item = ListView_GetNextItem(ListView1, item, LVNI_SELECTED))
+    rows.push_back(item);
+  const std::wstring text = widen(selection_->copyRows(rows));
+  if (!::OpenClipboard(window_)) return;
+  ::EmptyClipboard();
+  if (HGLOBAL memory = ::GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t))) {
+    auto* copy = static_cast<wchar_t*>(::GlobalLock(memory));
+    std::copy(text.c_str(), text.c_str() + text.size() + 1, copy);
+    ::GlobalUnlock(memory);
+    if (!::SetClipboardData(CF_UNICODETEXT, memory)) ::GlobalFree(memory);
+  }
+  ::CloseClipboard();
+}
+
+void frmMain::exportCsv() {
+  const std::string name = services_.cd.askSaveName("CSV 文件|*.csv|所有文件|*.*", "蜘蛛统计.csv");
+  if (name.empty()) return;
+  const std::string error = writeChosenFile(pathFromUtf8(name), selection_->csvFile());
+  if (!error.empty())
+    services_.box.show("无法写入文件：" + name + "\n原因：" + error, MessageBox::Buttons::Ok,
+                       kMessageTitle);
+}
+
+void frmMain::showRowMenu(POINT at) {
+  const HMENU menu = ::CreatePopupMenu();
+  ::AppendMenuW(menu, MF_STRING, kCopy, widen("复制").c_str());
+  ::AppendMenuW(menu, MF_STRING, kExport, widen("导出 CSV…").c_str());
+  const int chosen = static_cast<int>(::TrackPopupMenu(
+      menu, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, at.x, at.y, 0, window_, nullptr));
+  ::DestroyMenu(menu);
+  if (chosen == kCopy) copyRows();
+  if (chosen == kExport) exportCsv();
+}
+
+void frmMain::showRunning(bool running) {
+  ::ShowWindow(ProgressBar1, running ? SW_SHOW : SW_HIDE);
+  ::ShowWindow(Command1, running ? SW_SHOW : SW_HIDE);
+  if (running)
+    ::SetTimer(window_, kProgressTimer, 100, nullptr);
+  else
+    ::KillTimer(window_, kProgressTimer);
+}
+
+void frmMain::showProgress(std::size_t done, std::size_t planned) {
+  ::SendMessageW(ProgressBar1, PBM_SETRANGE32, 0,
+                 static_cast<LPARAM>(std::min<std::size_t>(planned, 1u << 30)));
+  ::SendMessageW(ProgressBar1, PBM_SETPOS, static_cast<WPARAM>(std::min(done, planned)), 0);
+}
+
+void frmMain::showStatus(std::string_view text) {
+  status_ = widen(text);
+  ::SetWindowTextW(Label6, status_.c_str());
+}
+
+}  // namespace tarnwick

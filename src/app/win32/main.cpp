@@ -1,0 +1,70 @@
+// tarnwick.exe: the window. Reads this server's site configuration, or the one the
+// command line names, and lists its sites; selecting one analyses its logs.
+
+#include <windows.h>
+
+#include <commctrl.h>
+#include <shellapi.h>
+
+#include <string>
+#include <vector>
+
+#include "analysis/crawler_list.h"
+#include "app/win32/frm_main.h"
+#include "app/win32/win32_dialogs.h"
+#include "app/window_options.h"
+#include "catalogue/site_source.h"
+#include "platform/clock.h"
+#include "platform/environment.h"
+#include "platform/win32_text.h"
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
+  using namespace tarnwick;
+  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_LISTVIEW_CLASSES |
+                                                     ICC_PROGRESS_CLASS | ICC_BAR_CLASSES};
+  ::InitCommonControlsEx(&controls);
+
+  int count = 0;
+  wchar_t** wide = ::CommandLineToArgvW(::GetCommandLineW(), &count);
+  std::vector<std::string> texts;
+  for (int i = 1; i < count; ++i) texts.push_back(narrow(wide[i]));
+  ::LocalFree(wide);
+  const std::vector<std::string_view> args(texts.begin(), texts.end());
+
+  Win32MessageBox box;
+  const WindowOptions options = parseWindowOptions(args);
+  if (options.help || !options.error.empty()) {
+    // A window program has no console to print to.
+    box.show((options.error.empty() ? "" : options.error + "\n\n") + std::string(windowUsage()),
+             MessageBox::Buttons::Ok, kMessageTitle);
+    return options.help ? 0 : 2;
+  }
+  const SystemTextInput input;
+  const SiteSource source = readSites(options.source, input);
+  if (!source.ok()) {
+    box.show(source.message(), MessageBox::Buttons::Ok, kMessageTitle);
+    return source.usage ? 2 : 1;
+  }
+  const CrawlerListResult crawlers = chooseCrawlers(options.crawlers, input, environmentVariable);
+  if (const std::string problems = crawlerListMessage(crawlers, options.crawlers);
+      !problems.empty())
+    box.show(problems, MessageBox::Buttons::Ok, kMessageTitle);
+
+  Win32FileDialog cd;
+  const SystemClock clock;
+  const SystemFolderListing folders;
+  frmMain window({box, cd, clock, input, folders, source.paths}, source.sites, crawlers.crawlers);
+  if (!window.create(instance)) return 1;
+  box.setOwner(window.hwnd());
+  cd.setOwner(window.hwnd());
+  ::ShowWindow(window.hwnd(), show);
+  ::UpdateWindow(window.hwnd());
+
+  MSG message;
+  while (::GetMessageW(&message, nullptr, 0, 0) > 0) {
+    if (window.translate(message)) continue;
+    ::TranslateMessage(&message);
+    ::DispatchMessageW(&message);
+  }
+  return static_cast<int>(message.wParam);
+}
