@@ -49,7 +49,7 @@ std::span<const ControlDesign> frmMainControls() {
   return kControls;
 }
 
-std::vector<TwipsRect> layOut(int width, int height) {
+std::vector<TwipsRect> layOut(int width, int height, bool analysing) {
   const int dw = std::max(width, kClientWidthTwips) - kClientWidthTwips;
   const int dh = std::max(height, kClientHeightTwips) - kClientHeightTwips;
   std::vector<TwipsRect> rects;
@@ -63,6 +63,12 @@ std::vector<TwipsRect> layOut(int width, int height) {
       }
     }
     rects.push_back(grow(control, cw, ch));
+  }
+  if (!analysing) {
+    TwipsRect& status = rects[kControls.size() - 1];
+    const TwipsRect& band = rects[kControls.size() - 2];  // the cancel button, the band's top
+    status.height += status.top - band.top;
+    status.top = band.top;
   }
   return rects;
 }

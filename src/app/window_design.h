@@ -48,8 +48,10 @@ struct TwipsRect {
 };
 
 // The place of every control of frmMainControls(), in the same order, for a client area
-// of `width` × `height` twips (taken as at least the designed size).
-std::vector<TwipsRect> layOut(int width, int height);
+// of `width` × `height` twips (taken as at least the designed size). While no analysis
+// runs, the progress bar and the cancel button are hidden and the status line takes
+// their room as well.
+std::vector<TwipsRect> layOut(int width, int height, bool analysing = false);
 
 // Pixels for `twips` at `dpi` dots per inch, rounded.
 inline int twipsToPixels(int twips, int dpi = 96) {

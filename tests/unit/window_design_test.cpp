@@ -35,14 +35,22 @@ TEST(window_design_test, controls_keep_their_corners_as_the_window_grows) {
       {"Command1", {2115, 5100, 660, 330}, {2115, 8100, 660, 330}},
       {"Label6", {120, 5460, 3960, 780}, {120, 8460, 5460, 780}},
   };
-  const auto designed = layOut(kClientWidthTwips, kClientHeightTwips);
-  const auto grown = layOut(kClientWidthTwips + 1500, kClientHeightTwips + 3000);
-  const auto shrunk = layOut(100, 100);
+  const auto designed = layOut(kClientWidthTwips, kClientHeightTwips, true);
+  const auto grown = layOut(kClientWidthTwips + 1500, kClientHeightTwips + 3000, true);
+  const auto shrunk = layOut(100, 100, true);
   for (const GrowCase& c : cases) {
     EXPECT_EQ(at(designed, c.name), c.designed) << c.name;
     EXPECT_EQ(at(grown, c.name), c.grown) << c.name;
     EXPECT_EQ(at(shrunk, c.name), c.designed) << c.name << ": never below the designed size";
   }
+}
+
+// With no analysis running, the status line also takes the progress bar's room.
+TEST(window_design_test, the_status_line_grows_when_nothing_runs) {
+  EXPECT_EQ(at(layOut(kClientWidthTwips, kClientHeightTwips), "Label6"),
+            (TwipsRect{120, 5100, 3960, 1140}));
+  EXPECT_EQ(at(layOut(kClientWidthTwips, kClientHeightTwips + 300), "Label6"),
+            (TwipsRect{120, 5400, 3960, 1140}));
 }
 
 TEST(window_design_test, twips_to_pixels) {

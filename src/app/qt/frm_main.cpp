@@ -141,7 +141,7 @@ void frmMain::buildControls() {
 }
 
 void frmMain::placeControls() {
-  const std::vector<TwipsRect> rects = layOut(width() * 15, height() * 15);
+  const std::vector<TwipsRect> rects = layOut(width() * 15, height() * 15, analysing_);
   for (std::size_t i = 0; i < controls_.size(); ++i) {
     const TwipsRect& r = rects[i];
     controls_[i]->setGeometry(twipsToPixels(r.left), twipsToPixels(r.top), twipsToPixels(r.width),
@@ -239,6 +239,8 @@ void frmMain::showRowMenu(const QPoint& at) {
 }
 
 void frmMain::showRunning(bool running) {
+  analysing_ = running;
+  placeControls();
   ProgressBar1->setVisible(running);
   Command1->setVisible(running);
   if (running)

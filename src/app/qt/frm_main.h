@@ -91,6 +91,7 @@ class frmMain : public QWidget, private StatusView {
   std::unique_ptr<SiteSelection> selection_;
   QTimer* progressTimer_ = nullptr;
   int rowBeforePress_ = -1;  // List1's selected row when the mouse went down
+  bool analysing_ = false;   // as last shown: the status line's room depends on it
 };
 
 }  // namespace tarnwick

@@ -60,14 +60,14 @@ Created kindOf(const ControlDesign& design) {
 }
 
 // Where each control goes, in pixels relative to the window, for its client size.
-std::vector<RECT> placesFor(HWND window) {
+std::vector<RECT> placesFor(HWND window, bool analysing) {
   const int dpi = dpiOf(window);
   RECT client{};
   ::GetClientRect(window, &client);
   // Pixels back to twips, for the layout; never below the designed size.
   const int width = client.right * 1440 / dpi, height = client.bottom * 1440 / dpi;
   const auto designs = frmMainControls();
-  const std::vector<TwipsRect> rects = layOut(width, height);
+  const std::vector<TwipsRect> rects = layOut(width, height, analysing);
   std::vector<RECT> places;
   for (std::size_t i = 0; i < designs.size(); ++i) {
     TwipsRect r = rects[i];
@@ -205,7 +205,7 @@ void frmMain::applyFont() {
 }
 
 void frmMain::placeControls() {
-  const std::vector<RECT> places = placesFor(window_);
+  const std::vector<RECT> places = placesFor(window_, analysing_);
   const auto designs = frmMainControls();
   HDWP moves = ::BeginDeferWindowPos(static_cast<int>(controls_.size()));
   for (std::size_t i = 0; i < controls_.size(); ++i) {
@@ -449,6 +449,8 @@ void frmMain::showRowMenu(POINT at) {
 }
 
 void frmMain::showRunning(bool running) {
+  analysing_ = running;
+  placeControls();
   ::ShowWindow(ProgressBar1, running ? SW_SHOW : SW_HIDE);
   ::ShowWindow(Command1, running ? SW_SHOW : SW_HIDE);
   if (running)

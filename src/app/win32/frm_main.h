@@ -97,6 +97,7 @@ class frmMain final : private StatusView {
   std::wstring siteTip_;  // the name under the pointer in the site list
   int tipItem_ = -1;
   int rowBeforePress_ = -1;  // List1's selection when the mouse went down
+  bool analysing_ = false;   // as last shown: the status line's room depends on it
 };
 
 }  // namespace tarnwick
