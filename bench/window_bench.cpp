@@ -10,30 +10,15 @@
 #include <vector>
 
 #include "app/qt/frm_main.h"
+#include "app/qt/ui_setup.h"
+#include "app/unattended_dialogs.h"
 #include "catalogue/site_source.h"
-
-namespace {
-
-class AgreeingBox : public tarnwick::MessageBox {
- public:
-  Answer show(std::string_view, Buttons, std::string_view) override { return Answer::Ok; }
-};
-
-class NoDialog : public tarnwick::FileDialog {
- public:
-  void showOpen(std::string_view, std::string_view) override {}
-  std::string fileName() const override { return {}; }
-  std::string askSaveName(std::string_view, std::string_view) override { return {}; }
-};
-
-}  // namespace
 
 int main(int argc, char** argv) {
   using namespace tarnwick;
   qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
-  std::vector<std::string> texts;
-  for (const QString& arg : app.arguments().mid(1)) texts.push_back(arg.toStdString());
+  std::vector<std::string> texts = argumentsOf(app);
   if (texts.size() < 2) return 2;
   const int row = std::stoi(texts.back());
   texts.pop_back();
@@ -44,7 +29,7 @@ int main(int argc, char** argv) {
   if (!error.empty() || !source.ok()) return 1;
 
   AgreeingBox box;
-  NoDialog cd;
+  CancelledDialog cd;
   const SystemClock clock;
   const SystemFolderListing folders;
   frmMain window({box, cd, clock, input, folders, source.paths}, source.sites, designedCrawlers());

@@ -12,16 +12,6 @@ namespace {
 
 using Format = RowFormat;
 
-std::string padLeft(std::string_view text, std::size_t width) {
-  const std::size_t shown = displayWidth(text);
-  return std::string(width > shown ? width - shown : 0, ' ') + std::string(text);
-}
-
-std::string padRight(std::string_view text, std::size_t width) {
-  const std::size_t shown = displayWidth(text);
-  return std::string(text) + std::string(width > shown ? width - shown : 0, ' ');
-}
-
 // Rows are printed as they arrive, so the table's columns cannot follow its widest cell:
 // the day column fits a six-character label, a count column its header or eight digits.
 constexpr std::size_t kDayWidth = 6;
@@ -58,6 +48,16 @@ std::size_t displayWidth(std::string_view text) {
     i += length;
   }
   return width;
+}
+
+std::string padLeft(std::string_view text, std::size_t width) {
+  const std::size_t shown = displayWidth(text);
+  return std::string(width > shown ? width - shown : 0, ' ') + std::string(text);
+}
+
+std::string padRight(std::string_view text, std::size_t width) {
+  const std::size_t shown = displayWidth(text);
+  return std::string(text) + std::string(width > shown ? width - shown : 0, ' ');
 }
 
 std::string notFormula(std::string text) {

@@ -53,5 +53,8 @@ std::string terminalText(std::string_view text);
 
 // Columns `text` takes in a terminal: East Asian wide characters take two.
 std::size_t displayWidth(std::string_view text);
+// `text` after or before spaces, to take `width` columns.
+std::string padLeft(std::string_view text, std::size_t width);
+std::string padRight(std::string_view text, std::size_t width);
 
 }  // namespace tarnwick

@@ -4,6 +4,7 @@
 
 #include "analysis/results_layout.h"
 #include "analysis/row_text.h"
+#include "platform/file_output.h"
 #include "platform/text.h"
 #include "platform/utf8_path.h"
 
@@ -27,7 +28,7 @@ SiteSelection::~SiteSelection() {
 }
 
 void SiteSelection::showFailure(const std::exception& error) {
-  services_.box.show("分析出错：" + std::string(error.what()), MessageBox::Buttons::Ok,
+  services_.box.show("分析出错：" + std::string(error.what()), MessageDialog::Buttons::Ok,
                      kMessageTitle);
 }
 
@@ -43,8 +44,8 @@ void SiteSelection::List1_Click(int index, Mode mode, std::string_view days) {
 }
 
 bool SiteSelection::confirm(std::string_view text) {
-  return services_.box.show(text, MessageBox::Buttons::OkCancel, kMessageTitle) ==
-         MessageBox::Answer::Ok;
+  return services_.box.show(text, MessageDialog::Buttons::OkCancel, kMessageTitle) ==
+         MessageDialog::Answer::Ok;
 }
 
 void SiteSelection::run(int index, Mode mode, std::string_view days) {
@@ -92,7 +93,7 @@ void SiteSelection::getSubForderOrFile(const std::string& path, const AnalysisSc
     shown_.clear();
     scope_ = scope;
     window_.status.showStatus(noLogsStatus(scope, plan.reason));
-    services_.box.show(kNoLogFiles, MessageBox::Buttons::Ok, kMessageTitle);
+    services_.box.show(kNoLogFiles, MessageDialog::Buttons::Ok, kMessageTitle);
     return;
   }
   start(std::move(plan), scope);
@@ -142,6 +143,15 @@ std::string SiteSelection::copyRows(const std::vector<int>& rows) const {
         text += tsv.row(shown_[static_cast<std::size_t>(r)]);
   }
   return text;
+}
+
+void SiteSelection::exportCsv() {
+  const std::string name = services_.cd.askSaveName("CSV 文件|*.csv|所有文件|*.*", "蜘蛛统计.csv");
+  if (name.empty()) return;
+  const std::string error = writeChosenFile(pathFromUtf8(name), csvFile());
+  if (!error.empty())
+    services_.box.show("无法写入文件：" + name + "\n原因：" + error, MessageDialog::Buttons::Ok,
+                       kMessageTitle);
 }
 
 std::string SiteSelection::csvFile() const {

@@ -18,7 +18,7 @@
 #include "platform/clock.h"
 #include "platform/file_dialog.h"
 #include "platform/folder_listing.h"
-#include "platform/message_box.h"
+#include "platform/message_dialog.h"
 #include "platform/results_table.h"
 #include "platform/text_input.h"
 #include "platform/windows_path.h"
@@ -35,7 +35,7 @@ std::string confirmLastDays(std::string_view days);
 
 // What the window and its selections ask of the platform.
 struct WindowServices {
-  MessageBox& box;
+  MessageDialog& box;
   FileDialog& cd;  // the open dialog of "选择单一日志", and the export's save dialog
   const Clock& clock;
   const TextInput& input;
@@ -86,6 +86,8 @@ class SiteSelection {
   // Every row on screen as a csv file, as the report writes it, with a UTF-8 byte-order
   // mark so that spreadsheet programs read the Chinese right.
   std::string csvFile() const;
+  // Asks where to save csvFile() and writes it there; says so where it cannot.
+  void exportCsv();
 
  private:
   void run(int index, Mode mode, std::string_view days);

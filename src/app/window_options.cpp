@@ -1,5 +1,6 @@
 #include "app/window_options.h"
 
+#include "platform/environment.h"
 #include "platform/utf8_path.h"
 
 namespace tarnwick {
@@ -44,6 +45,21 @@ std::string crawlerListMessage(const CrawlerListResult& list,
   std::string text = "蜘蛛列表中有几行不能使用，已略过：";
   for (const std::string& problem : list.problems) text += "\n" + problem;
   return text;
+}
+
+WindowStart startWindow(const WindowOptions& options, const TextInput& input, MessageDialog& box) {
+  WindowStart start;
+  start.source = readSites(options.source, input);
+  if (!start.source.ok()) {
+    box.show(start.source.message(), MessageDialog::Buttons::Ok, kMessageTitle);
+    start.exitStatus = start.source.usage ? 2 : 1;
+    return start;
+  }
+  start.crawlers = chooseCrawlers(options.crawlers, input, environmentVariable);
+  if (const std::string problems = crawlerListMessage(start.crawlers, options.crawlers);
+      !problems.empty())
+    box.show(problems, MessageDialog::Buttons::Ok, kMessageTitle);
+  return start;
 }
 
 }  // namespace tarnwick

@@ -8,6 +8,8 @@
 
 #include "analysis/crawler_list.h"
 #include "catalogue/config_source.h"
+#include "catalogue/site_source.h"
+#include "platform/message_dialog.h"
 
 namespace tarnwick {
 
@@ -28,5 +30,17 @@ std::string_view windowUsage();
 // not be read, or its lines left out; empty where all is well.
 std::string crawlerListMessage(const CrawlerListResult& list,
                                const std::optional<std::filesystem::path>& given);
+
+// What a window opens on: the sites and the crawlers, or the status to end with.
+struct WindowStart {
+  SiteSource source;
+  CrawlerListResult crawlers;
+  std::optional<int> exitStatus;  // set where the program ends before opening its window
+};
+
+// Reads the configuration and the crawler list `options` name, telling the user through
+// `box` what went wrong: a configuration that cannot be read ends the program (status 1,
+// or 2 for wrong usage); lines of the crawler list left out do not.
+WindowStart startWindow(const WindowOptions& options, const TextInput& input, MessageDialog& box);
 
 }  // namespace tarnwick

@@ -4,20 +4,6 @@
 
 namespace tarnwick {
 
-namespace {
-
-std::string padLeft(std::string_view text, std::size_t width) {
-  const std::size_t shown = displayWidth(text);
-  return std::string(width > shown ? width - shown : 0, ' ') + std::string(text);
-}
-
-std::string padRight(std::string_view text, std::size_t width) {
-  const std::size_t shown = displayWidth(text);
-  return std::string(text) + std::string(width > shown ? width - shown : 0, ' ');
-}
-
-}  // namespace
-
 std::string formatSites(const std::vector<ReportSite>& sites, RowFormat format) {
   std::string out;
   if (format == RowFormat::Table) {

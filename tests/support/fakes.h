@@ -15,7 +15,7 @@
 
 #include "platform/file_dialog.h"
 #include "platform/folder_listing.h"
-#include "platform/message_box.h"
+#include "platform/message_dialog.h"
 #include "platform/text_input.h"
 
 namespace tarnwick::testing {
@@ -126,7 +126,7 @@ class FakeFolders : public FolderListing {
 };
 
 // Records every message and answers with the answer set.
-class FakeMessageBox : public MessageBox {
+class FakeMessageDialog : public MessageDialog {
  public:
   struct Shown {
     std::string text;

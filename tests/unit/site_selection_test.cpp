@@ -11,7 +11,7 @@
 namespace tarnwick {
 namespace {
 
-using Buttons = MessageBox::Buttons;
+using Buttons = MessageDialog::Buttons;
 
 class RecordingStatus : public StatusView {
  public:
@@ -67,7 +67,7 @@ class SiteSelectionTest : public ::testing::Test {
                           {"Staging", "2", "C:\\LogFiles\\W3SVC2\\", LogClock::Local}};
   SiteList list2, list3;
   RecordingStatus status;
-  testing::FakeMessageBox box;
+  testing::FakeMessageDialog box;
   testing::FakeFileDialog dialog;
   FixedClock clock{{2008, 7, 13}};
   std::unique_ptr<SiteSelection> selection = make(clock, input);
@@ -113,9 +113,9 @@ TEST_F(SiteSelectionTest, missing_and_unreadable_logs_keep_their_zeros_but_are_m
 
 TEST_F(SiteSelectionTest, cancel_keeps_the_earlier_rows_for_every_confirmed_mode) {
   for (const Mode mode : {Mode::AllLogs, Mode::LastDays, Mode::Today}) {
-    box.answer = MessageBox::Answer::Ok;
+    box.answer = MessageDialog::Answer::Ok;
     click(0, Mode::Today);
-    box.answer = MessageBox::Answer::Cancel;
+    box.answer = MessageDialog::Answer::Cancel;
     click(1, mode, "3");
     EXPECT_EQ(labels(), (std::vector<std::string>{"ayfy1=080713"})) << static_cast<int>(mode);
     EXPECT_EQ(list3.selected(), 1) << "the selection is copied before asking";

@@ -98,7 +98,7 @@ class FrmMainTest : public QObject {
     }
 
     QTemporaryDir drive;
-    testing::FakeMessageBox box;
+    testing::FakeMessageDialog box;
     testing::FakeFileDialog cd;
     FixedClock clock;
     SystemTextInput input;
@@ -275,7 +275,7 @@ class FrmMainTest : public QObject {
     w.select(0);
     QVERIFY(w.finish());
     QCOMPARE(w.window->results().rowCount(), 1);
-    w.box.answer = MessageBox::Answer::Cancel;
+    w.box.answer = MessageDialog::Answer::Cancel;
     const QPoint first = list1->visualItemRect(list1->item(0)).center();
     QTest::mouseClick(list1->viewport(), Qt::LeftButton, {}, first);
     QTest::qWait(50);
@@ -285,7 +285,7 @@ class FrmMainTest : public QObject {
     QTest::mouseClick(list1->viewport(), Qt::LeftButton, {}, second);
     QTest::qWait(50);
     QCOMPARE(w.box.shown.size(), std::size_t{3});  // once for a click that changes the site
-    w.box.answer = MessageBox::Answer::Ok;
+    w.box.answer = MessageDialog::Answer::Ok;
     QTest::keyClick(w.window.get(), Qt::Key_F5);
     QTest::qWait(50);
     QCOMPARE(w.box.shown.size(), std::size_t{4});  // F5 runs the selected site again

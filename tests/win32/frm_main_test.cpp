@@ -108,7 +108,7 @@ const char* const kTwoSites = R"(<?xml version="1.0"?>
 
 // The window on two sites, with the server's C: drive in a folder of its own.
 struct Window {
-  explicit Window(const TextInput* reader = nullptr, MessageBox* realBox = nullptr)
+  explicit Window(const TextInput* reader = nullptr, MessageDialog* realBox = nullptr)
       : drive(fs::temp_directory_path() /
               ("tarnwick-window-" + std::to_string(std::random_device()()))),
         clock({2008, 7, 13}) {
@@ -154,7 +154,7 @@ struct Window {
   }
 
   fs::path drive;
-  testing::FakeMessageBox box;
+  testing::FakeMessageDialog box;
   testing::FakeFileDialog cd;
   FixedClock clock;
   SystemTextInput input;
@@ -256,7 +256,7 @@ TEST(window_test, a_click_on_a_site_runs_the_chosen_mode) {
   EXPECT_FALSE(::IsWindowVisible(w["ProgressBar1"]));
 
   // The same site clicked again runs again; Cancel at the question keeps the rows.
-  w.box.answer = MessageBox::Answer::Cancel;
+  w.box.answer = MessageDialog::Answer::Cancel;
   click(w.window->hwnd(), w.itemRect(0));
   ASSERT_TRUE(pumpUntil(w.window.get(), [&] { return w.box.shown.size() == 2; }));
   EXPECT_EQ(ListView_GetItemCount(list), 3);
@@ -333,7 +333,7 @@ TEST(window_test, selected_rows_copy_with_their_header) {
 
 // The platform's own box, titled "提示": found, read and answered as the user would.
 TEST(window_test, the_question_is_a_real_box_titled_tishi) {
-  Win32MessageBox realBox;
+  Win32MessageDialog realBox;
   Window w(nullptr, &realBox);
   realBox.setOwner(w.window->hwnd());
   w.writeLog("ex080713.log", "Googlebot\r\n");

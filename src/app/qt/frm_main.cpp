@@ -21,8 +21,6 @@
 
 #include "analysis/results_layout.h"
 #include "app/window_design.h"
-#include "platform/file_output.h"
-#include "platform/utf8_path.h"
 
 namespace tarnwick {
 
@@ -221,20 +219,11 @@ void frmMain::copyRows() {
   QApplication::clipboard()->setText(text(selection_->copyRows(rows)));
 }
 
-void frmMain::exportCsv() {
-  const std::string name = services_.cd.askSaveName("CSV 文件|*.csv|所有文件|*.*", "蜘蛛统计.csv");
-  if (name.empty()) return;
-  const std::string error = writeChosenFile(pathFromUtf8(name), selection_->csvFile());
-  if (!error.empty())
-    services_.box.show("无法写入文件：" + name + "\n原因：" + error, MessageBox::Buttons::Ok,
-                       kMessageTitle);
-}
-
 void frmMain::showRowMenu(const QPoint& at) {
   QMenu menu(this);
   connect(menu.addAction(QString::fromUtf8("复制")), &QAction::triggered, this, &frmMain::copyRows);
   connect(menu.addAction(QString::fromUtf8("导出 CSV…")), &QAction::triggered, this,
-          &frmMain::exportCsv);
+          [this] { selection_->exportCsv(); });
   menu.exec(ListView1->viewport()->mapToGlobal(at));
 }
 

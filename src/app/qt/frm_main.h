@@ -56,7 +56,6 @@ class frmMain : public QWidget, private StatusView {
   void List1_Click(int row);
   void runSelectedSiteAgain();
   void copyRows();
-  void exportCsv();
   void showRowMenu(const QPoint& at);
   Mode selectedMode() const;
 

@@ -13,33 +13,16 @@
 
 #include "app/qt/frm_main.h"
 #include "app/qt/ui_setup.h"
+#include "app/unattended_dialogs.h"
 #include "catalogue/site_source.h"
 #include "platform/clock.h"
 #include "platform/console.h"
-
-namespace {
-
-// Answers every confirmation with OK.
-class AgreeingBox : public tarnwick::MessageBox {
- public:
-  Answer show(std::string_view, Buttons, std::string_view) override { return Answer::Ok; }
-};
-
-class NoDialog : public tarnwick::FileDialog {
- public:
-  void showOpen(std::string_view, std::string_view) override {}
-  std::string fileName() const override { return {}; }
-  std::string askSaveName(std::string_view, std::string_view) override { return {}; }
-};
-
-}  // namespace
 
 int main(int argc, char** argv) {
   using namespace tarnwick;
   QApplication app(argc, argv);
   applyChineseUi(app);
-  std::vector<std::string> texts;
-  for (const QString& arg : app.arguments().mid(1)) texts.push_back(arg.toStdString());
+  std::vector<std::string> texts = argumentsOf(app);
   if (texts.empty()) {
     writeError("usage: tarnwick-screenshot [SOURCE] OUTPUT.png\n");
     return 2;
@@ -57,7 +40,7 @@ int main(int argc, char** argv) {
   }
 
   AgreeingBox box;
-  NoDialog cd;
+  CancelledDialog cd;
   const SystemClock clock;
   const SystemFolderListing folders;
   frmMain window({box, cd, clock, input, folders, source.paths}, source.sites, designedCrawlers());

@@ -8,6 +8,12 @@
 
 namespace tarnwick {
 
+std::vector<std::string> argumentsOf(const QApplication& app) {
+  std::vector<std::string> texts;
+  for (const QString& arg : app.arguments().mid(1)) texts.push_back(arg.toStdString());
+  return texts;
+}
+
 void applyChineseUi(QApplication& app) {
   QFont font = app.font();
   const QStringList families = QFontDatabase::families();

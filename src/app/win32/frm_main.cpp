@@ -6,8 +6,6 @@
 
 #include "analysis/results_layout.h"
 #include "app/window_design.h"
-#include "platform/file_output.h"
-#include "platform/utf8_path.h"
 #include "platform/win32_text.h"
 
 namespace tarnwick {
@@ -428,15 +426,6 @@ void frmMain::copyRows() {
   ::CloseClipboard();
 }
 
-void frmMain::exportCsv() {
-  const std::string name = services_.cd.askSaveName("CSV 文件|*.csv|所有文件|*.*", "蜘蛛统计.csv");
-  if (name.empty()) return;
-  const std::string error = writeChosenFile(pathFromUtf8(name), selection_->csvFile());
-  if (!error.empty())
-    services_.box.show("无法写入文件：" + name + "\n原因：" + error, MessageBox::Buttons::Ok,
-                       kMessageTitle);
-}
-
 void frmMain::showRowMenu(POINT at) {
   const HMENU menu = ::CreatePopupMenu();
   ::AppendMenuW(menu, MF_STRING, kCopy, widen("复制").c_str());
@@ -445,7 +434,7 @@ void frmMain::showRowMenu(POINT at) {
       menu, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, at.x, at.y, 0, window_, nullptr));
   ::DestroyMenu(menu);
   if (chosen == kCopy) copyRows();
-  if (chosen == kExport) exportCsv();
+  if (chosen == kExport) selection_->exportCsv();
 }
 
 void frmMain::showRunning(bool running) {

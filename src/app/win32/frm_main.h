@@ -61,7 +61,6 @@ class frmMain final : private StatusView {
   void onCommand(int id, int code);
   LRESULT onNotify(const NMHDR& header);
   void copyRows();
-  void exportCsv();
   void showRowMenu(POINT at);
   Mode selectedMode() const;
   int selectedSite() const;

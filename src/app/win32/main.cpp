@@ -9,13 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "analysis/crawler_list.h"
 #include "app/win32/frm_main.h"
 #include "app/win32/win32_dialogs.h"
 #include "app/window_options.h"
-#include "catalogue/site_source.h"
 #include "platform/clock.h"
-#include "platform/environment.h"
 #include "platform/win32_text.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
@@ -31,29 +28,23 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
   ::LocalFree(wide);
   const std::vector<std::string_view> args(texts.begin(), texts.end());
 
-  Win32MessageBox box;
+  Win32MessageDialog box;
   const WindowOptions options = parseWindowOptions(args);
   if (options.help || !options.error.empty()) {
     // A window program has no console to print to.
     box.show((options.error.empty() ? "" : options.error + "\n\n") + std::string(windowUsage()),
-             MessageBox::Buttons::Ok, kMessageTitle);
+             MessageDialog::Buttons::Ok, kMessageTitle);
     return options.help ? 0 : 2;
   }
   const SystemTextInput input;
-  const SiteSource source = readSites(options.source, input);
-  if (!source.ok()) {
-    box.show(source.message(), MessageBox::Buttons::Ok, kMessageTitle);
-    return source.usage ? 2 : 1;
-  }
-  const CrawlerListResult crawlers = chooseCrawlers(options.crawlers, input, environmentVariable);
-  if (const std::string problems = crawlerListMessage(crawlers, options.crawlers);
-      !problems.empty())
-    box.show(problems, MessageBox::Buttons::Ok, kMessageTitle);
+  const WindowStart start = startWindow(options, input, box);
+  if (start.exitStatus) return *start.exitStatus;
 
   Win32FileDialog cd;
   const SystemClock clock;
   const SystemFolderListing folders;
-  frmMain window({box, cd, clock, input, folders, source.paths}, source.sites, crawlers.crawlers);
+  frmMain window({box, cd, clock, input, folders, start.source.paths}, start.source.sites,
+                 start.crawlers.crawlers);
   if (!window.create(instance)) return 1;
   box.setOwner(window.hwnd());
   cd.setOwner(window.hwnd());

@@ -8,8 +8,8 @@
 
 namespace tarnwick {
 
-MessageBox::Answer Win32MessageBox::show(std::string_view text, Buttons buttons,
-                                         std::string_view title) {
+MessageDialog::Answer Win32MessageDialog::show(std::string_view text, Buttons buttons,
+                                               std::string_view title) {
   const UINT type =
       (buttons == Buttons::OkCancel ? MB_OKCANCEL | MB_ICONQUESTION : MB_OK | MB_ICONINFORMATION);
   const int chosen = ::MessageBoxW(owner_, widen(text).c_str(), widen(title).c_str(), type);
@@ -25,37 +25,45 @@ std::wstring win32Filter(std::string_view filter) {
   return out;
 }
 
-void Win32FileDialog::showOpen(std::string_view filter, std::string_view initialFolder) {
-  const std::wstring filters = win32Filter(filter);
-  const std::wstring folder = widen(initialFolder);
-  std::vector<wchar_t> name(32768, L'\0');
+namespace {
+
+// One use of a common file dialog: what both the open and the save dialog are given.
+struct FileDialogUse {
+  FileDialogUse(HWND owner, std::string_view filter, std::string_view initialName)
+      : filters(win32Filter(filter)), name(32768, L'\0') {
+    const std::wstring initial = widen(initialName);
+    initial.copy(name.data(), std::min(initial.size(), name.size() - 1));
+    dialog.lStructSize = sizeof dialog;
+    dialog.hwndOwner = owner;
+    dialog.lpstrFilter = filters.c_str();
+    dialog.nFilterIndex = 1;
+    dialog.lpstrFile = name.data();
+    dialog.nMaxFile = static_cast<DWORD>(name.size());
+    dialog.Flags = OFN_EXPLORER | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
+  }
+  // The name chosen, or nothing where the user cancelled.
+  std::string chosen(BOOL shown) const { return shown ? narrow(name.data()) : std::string(); }
+
+  std::wstring filters;
+  std::vector<wchar_t> name;
   OPENFILENAMEW dialog{};
-  dialog.lStructSize = sizeof dialog;
-  dialog.hwndOwner = owner_;
-  dialog.lpstrFilter = filters.c_str();
-  dialog.nFilterIndex = 1;
-  dialog.lpstrFile = name.data();
-  dialog.nMaxFile = static_cast<DWORD>(name.size());
-  dialog.lpstrInitialDir = folder.empty() ? nullptr : folder.c_str();
-  dialog.Flags = OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
-  fileName_ = ::GetOpenFileNameW(&dialog) ? narrow(name.data()) : std::string();
+};
+
+}  // namespace
+
+void Win32FileDialog::showOpen(std::string_view filter, std::string_view initialFolder) {
+  FileDialogUse use(owner_, filter, {});
+  const std::wstring folder = widen(initialFolder);
+  use.dialog.lpstrInitialDir = folder.empty() ? nullptr : folder.c_str();
+  use.dialog.Flags |= OFN_FILEMUSTEXIST;
+  fileName_ = use.chosen(::GetOpenFileNameW(&use.dialog));
 }
 
 std::string Win32FileDialog::askSaveName(std::string_view filter, std::string_view suggestedName) {
-  const std::wstring filters = win32Filter(filter);
-  std::vector<wchar_t> name(32768, L'\0');
-  const std::wstring suggested = widen(suggestedName);
-  suggested.copy(name.data(), std::min(suggested.size(), name.size() - 1));
-  OPENFILENAMEW dialog{};
-  dialog.lStructSize = sizeof dialog;
-  dialog.hwndOwner = owner_;
-  dialog.lpstrFilter = filters.c_str();
-  dialog.nFilterIndex = 1;
-  dialog.lpstrFile = name.data();
-  dialog.nMaxFile = static_cast<DWORD>(name.size());
-  dialog.lpstrDefExt = L"csv";
-  dialog.Flags = OFN_EXPLORER | OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
-  return ::GetSaveFileNameW(&dialog) ? narrow(name.data()) : std::string();
+  FileDialogUse use(owner_, filter, suggestedName);
+  use.dialog.lpstrDefExt = L"csv";
+  use.dialog.Flags |= OFN_OVERWRITEPROMPT;
+  return use.chosen(::GetSaveFileNameW(&use.dialog));
 }
 
 }  // namespace tarnwick

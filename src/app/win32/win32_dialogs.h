@@ -5,12 +5,12 @@
 #include <string>
 
 #include "platform/file_dialog.h"
-#include "platform/message_box.h"
+#include "platform/message_dialog.h"
 
 namespace tarnwick {
 
 // A modal Windows message box over `owner`.
-class Win32MessageBox final : public MessageBox {
+class Win32MessageDialog final : public MessageDialog {
  public:
   void setOwner(HWND owner) { owner_ = owner; }
   Answer show(std::string_view text, Buttons buttons, std::string_view title) override;

@@ -1,4 +1,4 @@
-#include "app/qt/qt_message_box.h"
+#include "app/qt/qt_message_dialog.h"
 
 #include <QMessageBox>
 #include <QPushButton>
@@ -13,8 +13,8 @@ QString text(std::string_view utf8) {
 
 }  // namespace
 
-MessageBox::Answer QtMessageBox::show(std::string_view message, Buttons buttons,
-                                      std::string_view title) {
+MessageDialog::Answer QtMessageDialog::show(std::string_view message, Buttons buttons,
+                                            std::string_view title) {
   QMessageBox box(QMessageBox::Information, text(title), text(message), QMessageBox::NoButton,
                   parent_);
   box.addButton(QString::fromUtf8("确定"), QMessageBox::AcceptRole);
