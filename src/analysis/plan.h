@@ -20,6 +20,10 @@ enum class Mode {
   SingleFile = 4,  // one file chosen by the user
 };
 
+// Most days an analysis of daily logs takes: a century. Two-digit years repeat after
+// that, so more days would name some files twice.
+inline constexpr int kMaxDays = 36525;
+
 // What the user asked for.
 struct Selection {
   Mode mode = Mode::Today;

@@ -71,7 +71,7 @@ void SiteSelection::run(int index, Mode mode, std::string_view days) {
       return;
     case Mode::LastDays:
       if (!confirm(confirmLastDays(days))) return;
-      selection.days = scope.days = static_cast<int>(parsePositive(days, 36525).value_or(0));
+      selection.days = scope.days = static_cast<int>(parsePositive(days, kMaxDays).value_or(0));
       break;
     case Mode::Today:
       if (!confirm(kConfirmToday)) return;

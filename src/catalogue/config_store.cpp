@@ -160,6 +160,8 @@ std::string ConfigOpenResult::description() const {
       return "file not found";
     case S::NotAFile:
       return reason;
+    case S::AccessDenied:
+      return "file cannot be read: " + reason + " (run as an administrator)";
     case S::FileUnreadable:
       return "file cannot be read" + (reason.empty() ? "" : ": " + reason);
     case S::TooLarge:
@@ -199,6 +201,7 @@ ConfigOpenResult openConfigFile(const std::filesystem::path& file, const TextInp
     case OpenedFile::Status::NotAFile:
       return failure(S::NotAFile, name, opened.reason);
     case OpenedFile::Status::Denied:
+      return failure(S::AccessDenied, name, opened.reason);
     case OpenedFile::Status::Failed:
       return failure(S::FileUnreadable, name, opened.reason);
   }

@@ -32,7 +32,8 @@ struct ConfigOpenResult {
     Ok,
     FileNotFound,         // no file at that path
     NotAFile,             // a folder, a pipe or a device: `reason` says which
-    FileUnreadable,       // it exists but cannot be read
+    AccessDenied,         // it exists, but this account may not read it
+    FileUnreadable,       // it exists but cannot be read for another reason
     TooLarge,             // far larger than any real configuration
     OutOfMemory,          // too little memory to parse it
     NotWellFormed,        // XML parser error, or a character reference to no character

@@ -23,9 +23,9 @@ std::string SiteSource::message() const {
       return "站点配置文件不存在：" + file;
     case S::NotAFile:
       return "站点配置不是一个文件：" + file + "\n（" + config.reason + "）";
+    case S::AccessDenied:
+      return "无权读取站点配置文件：" + file + "\n请以管理员身份运行本程序。";
     case S::FileUnreadable:
-      if (config.reason == "access denied")
-        return "无权读取站点配置文件：" + file + "\n请以管理员身份运行本程序。";
       return "无法读取站点配置文件：" + file + "\n原因：" + config.description();
     case S::TooLarge:
       return "站点配置文件过大，不像是 IIS 的站点配置：" + file;

@@ -6,15 +6,12 @@
 #include <string>
 #include <string_view>
 
+#include "analysis/plan.h"
 #include "analysis/row_text.h"
 #include "catalogue/config_source.h"
 #include "platform/date.h"
 
 namespace tarnwick {
-
-// Largest N accepted by --last: a century of daily logs. Two-digit years repeat after
-// that, so more days would name some files twice.
-inline constexpr int kMaxDays = 36525;
 
 // What tarnwick-report was asked to do.
 struct ReportOptions {

@@ -130,6 +130,16 @@ TEST(catalogue_test, window_message_names_the_file_and_the_reason) {
     for (const std::string& part : c.parts)
       EXPECT_NE(message.find(part), std::string::npos) << message;
   }
+  // A configuration only administrators may read, as IIS keeps it.
+  testing::FakeInput locked;
+  locked.files["applicationHost.config"] = {"", -1, {}, 0, OpenedFile::Status::Denied};
+  SourceOptions lockedOptions;
+  lockedOptions.config = "applicationHost.config";
+  const SiteSource denied = readSites(lockedOptions, locked);
+  EXPECT_NE(denied.message().find("请以管理员身份运行本程序"), std::string::npos)
+      << denied.message();
+  EXPECT_NE(denied.error().find("run as an administrator"), std::string::npos) << denied.error();
+
   std::string error;
   const std::vector<std::string_view> args{"--root", "/srv/c", "--verbose"};
   const SourceOptions options = parseSourceOptions(args, error);
