@@ -26,12 +26,10 @@ PartCounter::PartCounter(std::vector<std::string> tokens, std::size_t blockSize)
 PartCounter::Result PartCounter::count(InputFile& file, const FilePart& part,
                                        const std::atomic<bool>* stop,
                                        std::atomic<std::uint64_t>* bytesRead) {
-  LineScanner& scanner = scanner_;
-  scanner.restart();
-  const std::size_t overlap = scanner.overlap();
+  scanner_.restart();
+  const std::size_t overlap = scanner_.overlap();
   char* const block = buffer_.get() + overlap;
-  std::vector<char>& carry = carry_;
-  carry.clear();
+  carry_.clear();
   bool started = part.begin == 0;  // whether the part's first line has been reached
   Result result;
   for (std::uint64_t offset = part.begin;;) {
@@ -76,18 +74,18 @@ PartCounter::Result PartCounter::count(InputFile& file, const FilePart& part,
       }
     }
     // The carry goes just before the new bytes: the buffer keeps room for it there.
-    char* window = data - carry.size();
-    if (!carry.empty()) std::memcpy(window, carry.data(), carry.size());
-    const std::size_t length = carry.size() + size;
-    scanner.scan({window, length}, carry.size());
+    char* window = data - carry_.size();
+    if (!carry_.empty()) std::memcpy(window, carry_.data(), carry_.size());
+    const std::size_t length = carry_.size() + size;
+    scanner_.scan({window, length}, carry_.size());
     const std::size_t keep = std::min(overlap, length);
-    carry.assign(window + length - keep, window + length);
+    carry_.assign(window + length - keep, window + length);
     if (last) break;
   }
   if (result.status == Result::Status::Counted)
-    result.counts = scanner.counts();
+    result.counts = scanner_.counts();
   else
-    result.counts.assign(scanner.counts().size(), 0);
+    result.counts.assign(scanner_.counts().size(), 0);
   return result;
 }
 

@@ -117,7 +117,6 @@ void SiteSelection::start(Plan plan, const AnalysisScope& scope) {
   scope_ = scope;
   totals_ = {};
   totals_.counts.assign(crawlers_.size(), 0);
-  planned_ = plan.files.size();
   mailbox_ = std::make_unique<RowMailbox>(wake_);
   job_ = std::make_unique<AnalysisJob>(std::move(plan.files), tokensOf(crawlers_), services_.input,
                                        *mailbox_, settings_);
@@ -192,7 +191,7 @@ void SiteSelection::cancel() {
   job_->cancel();
   takeRows();  // the rows finished before the cancel stay
   if (!job_) return;
-  window_.status.showStatus(cancelledStatus(scope_, totals_, planned_));
+  window_.status.showStatus(cancelledStatus(scope_, totals_, job_->progress().filesPlanned));
   endJob();
 }
 

@@ -109,7 +109,6 @@ class SiteSelection {
   AnalysisScope scope_;  // what the rows on screen are
   RowTotals totals_;
   std::vector<FileResult> shown_;  // the rows on screen
-  std::size_t planned_ = 0;
   // The mailbox outlives the job that fills it.
   std::unique_ptr<RowMailbox> mailbox_;
   std::unique_ptr<AnalysisJob> job_;

@@ -43,12 +43,16 @@ const char* kindOf(mode_t mode) {
 
 OpenedFile failure(int error) {
   OpenedFile result;
-  result.status = error == ENOENT || error == ENOTDIR ? OpenedFile::Status::NotFound
-                  : error == EACCES || error == EPERM ? OpenedFile::Status::Denied
-                                                      : OpenedFile::Status::Failed;
-  result.reason = error == ENOENT || error == ENOTDIR ? "no such file"
-                  : error == EACCES || error == EPERM ? "access denied"
-                                                      : std::strerror(error);
+  if (error == ENOENT || error == ENOTDIR) {
+    result.status = OpenedFile::Status::NotFound;
+    result.reason = "no such file";
+  } else if (error == EACCES || error == EPERM) {
+    result.status = OpenedFile::Status::Denied;
+    result.reason = "access denied";
+  } else {
+    result.status = OpenedFile::Status::Failed;
+    result.reason = std::strerror(error);
+  }
   return result;
 }
 
