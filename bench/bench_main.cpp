@@ -156,7 +156,10 @@ bool verdict(const std::string& target, bool met) {
 // The lines of a counted file holding each token, in one pass.
 class Collect : public RowSink {
  public:
-  void row(FileResult&& row) override { counts = row.counts; }
+  bool row(FileResult&& row) override {
+    counts = row.counts;
+    return true;
+  }
   void finished(const Progress&) override {}
   std::vector<std::uint64_t> counts;
 };

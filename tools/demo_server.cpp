@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "platform/clock.h"
-#include "platform/date.h"
+#include "calendar/date.h"
 #include "sample_logs.h"
 
 namespace {

@@ -3,7 +3,7 @@
 #include <random>
 #include <string>
 
-#include "platform/date.h"
+#include "calendar/date.h"
 
 namespace tarnwick {
 

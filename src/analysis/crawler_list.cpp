@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <set>
 
-#include "platform/text.h"
+#include "text/text.h"
 #include "platform/utf8_path.h"
 
 namespace tarnwick {
@@ -25,7 +25,67 @@ bool hasControl(std::string_view text) {
   return false;
 }
 
+// Where a comment begins: a "#" at the start of the line or after a blank, so that a
+// token such as "C#Bot" stays whole.
+std::size_t commentStart(std::string_view line) {
+  for (std::size_t at = line.find('#'); at != std::string_view::npos; at = line.find('#', at + 1))
+    if (at == 0 || line[at - 1] == ' ' || line[at - 1] == '\t') return at;
+  return std::string_view::npos;
+}
+
+// Problems named one by one; a list of thousands of bad lines is summed up after these.
+constexpr std::size_t kProblemsKept = 20;
+
 }  // namespace
+
+bool reservedToken(std::string_view token) {
+  for (const std::string_view own : {"day", "date", "file", "status", "rows", "detail", "verify"})
+    if (token == own) return true;
+  return false;
+}
+
+std::string CrawlerListProblem::description() const {
+  std::string what;
+  switch (kind) {
+    case Kind::NotUtf8:
+      what = "not UTF-8 text";
+      break;
+    case Kind::NoToken:
+      what = "no token before the tab";
+      break;
+    case Kind::TooLong:
+      what = "token longer than " + std::to_string(kMaxTokenBytes) + " bytes";
+      break;
+    case Kind::TooManyTabs:
+      what = "more than one tab: give the token, a tab, and the column header";
+      break;
+    case Kind::ControlCharacter:
+      what = "holds a control character";
+      break;
+    case Kind::Duplicate:
+      what = "\"" + token + "\" is counted already";
+      break;
+    case Kind::Reserved:
+      what = "\"" + token + "\" is the name of a column of every row";
+      break;
+    case Kind::TooMany:
+      what = "more than " + std::to_string(kMaxAddedCrawlers) + " crawlers";
+      break;
+  }
+  return "line " + std::to_string(line) + ": " + what;
+}
+
+std::string CrawlerListResult::description() const {
+  switch (status) {
+    case Status::Ok:
+      return {};
+    case Status::Unreadable:
+      return reason;
+    case Status::TooLarge:
+      return "larger than 1 MiB, not a list of crawlers";
+  }
+  return reason;
+}
 
 CrawlerListResult parseCrawlerList(std::string_view text) {
   CrawlerListResult result;
@@ -41,29 +101,37 @@ CrawlerListResult parseCrawlerList(std::string_view text) {
     start = end + 1;
     ++number;
     if (line.ends_with('\r')) line.remove_suffix(1);
-    line = line.substr(0, line.find('#'));
+    line = line.substr(0, commentStart(line));
     if (trim(line).empty()) continue;
-    const auto problem = [&](const std::string& what) {
-      result.problems.push_back("line " + std::to_string(number) + ": " + what);
-    };
     const std::size_t tab = line.find('\t');
     const std::string_view token = trim(line.substr(0, tab));
-    const std::string_view header =
-        tab == std::string_view::npos ? token : trim(line.substr(tab + 1));
+    std::string_view header = tab == std::string_view::npos ? token : trim(line.substr(tab + 1));
+    if (header.empty()) header = token;  // "token<TAB>": the header is the token itself
+    using Kind = CrawlerListProblem::Kind;
+    const auto problem = [&](Kind kind) {
+      const bool capAgain = kind == Kind::TooMany && !result.problems.empty() &&
+                            result.problems.back().kind == Kind::TooMany;
+      if (result.problems.size() < kProblemsKept && !capAgain)
+        result.problems.push_back({number, kind, validUtf8(token)});
+      else
+        ++result.problemsNotKept;
+    };
     if (validUtf8(line) != line) {
-      problem("not UTF-8 text");
+      problem(Kind::NotUtf8);
     } else if (token.empty()) {
-      problem("no token before the tab");
+      problem(Kind::NoToken);
     } else if (token.size() > kMaxTokenBytes) {
-      problem("token longer than " + std::to_string(kMaxTokenBytes) + " bytes");
+      problem(Kind::TooLong);
     } else if (header.find('\t') != std::string_view::npos) {
-      problem("more than one tab: give the token, a tab, and the column header");
+      problem(Kind::TooManyTabs);
     } else if (hasControl(token) || hasControl(header)) {
-      problem("holds a control character");
+      problem(Kind::ControlCharacter);
     } else if (tokens.count(std::string(token))) {
-      problem("\"" + std::string(token) + "\" is counted already");
+      problem(Kind::Duplicate);
+    } else if (reservedToken(token)) {
+      problem(Kind::Reserved);
     } else if (result.crawlers.size() >= designedCrawlers().size() + kMaxAddedCrawlers) {
-      problem("more than " + std::to_string(kMaxAddedCrawlers) + " crawlers");
+      problem(Kind::TooMany);
     } else {
       tokens.insert(std::string(token));
       result.crawlers.push_back(
@@ -78,12 +146,13 @@ CrawlerListResult readCrawlerList(const std::filesystem::path& file, const TextI
   failed.crawlers = designedCrawlers();
   OpenedFile opened = input.open(file);
   if (!opened.ok()) {
-    failed.error = opened.reason;
+    failed.status = CrawlerListResult::Status::Unreadable;
+    failed.reason = opened.reason;
     return failed;
   }
   constexpr std::uint64_t kLargest = 1u << 20;  // a list of crawlers is a few kB
   if (opened.file->size() > kLargest) {
-    failed.error = "larger than 1 MiB, not a list of crawlers";
+    failed.status = CrawlerListResult::Status::TooLarge;
     return failed;
   }
   std::string text(static_cast<std::size_t>(opened.file->size()), '\0');
@@ -91,7 +160,8 @@ CrawlerListResult readCrawlerList(const std::filesystem::path& file, const TextI
   while (got < text.size()) {
     const std::ptrdiff_t n = opened.file->readAt(text.data() + got, text.size() - got, got);
     if (n < 0) {
-      failed.error = "read error";
+      failed.status = CrawlerListResult::Status::Unreadable;
+      failed.reason = "read error";
       return failed;
     }
     if (n == 0) break;

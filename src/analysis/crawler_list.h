@@ -12,13 +12,45 @@
 
 namespace tarnwick {
 
+// A line of a crawler list that was left out, and why.
+struct CrawlerListProblem {
+  enum class Kind {
+    NotUtf8,
+    NoToken,           // nothing before the tab
+    TooLong,           // a token of more than 200 bytes
+    TooManyTabs,       // more than one tab
+    ControlCharacter,  // a control character in the token or the header
+    Duplicate,         // the token is counted already
+    Reserved,          // the token is the name of a row's own csv column or json member
+    TooMany,           // past the most crawlers a list may add
+  };
+
+  int line = 0;  // 1-based
+  Kind kind = Kind::NoToken;
+  std::string token;  // as written
+
+  // "line 3: no token before the tab"
+  std::string description() const;
+};
+
 // Crawlers the user adds after the designed four, from a UTF-8 text file: one crawler a
 // line, its token, then optionally a tab and a column header; "#" starts a comment.
 struct CrawlerListResult {
-  CrawlerList crawlers;               // the designed four, then those of the file
-  std::vector<std::string> problems;  // "line 3: ...", one per line left out
-  std::string error;                  // where the file itself could not be read
+  enum class Status { Ok, Unreadable, TooLarge };
+
+  Status status = Status::Ok;                // whether the file itself could be read
+  std::string reason;                        // the system's words, where it could not
+  CrawlerList crawlers;                      // the designed four, then those of the file
+  std::vector<CrawlerListProblem> problems;  // one per line left out, where any
+  std::size_t problemsNotKept = 0;           // lines left out past the ones kept in `problems`
+
+  bool ok() const { return status == Status::Ok; }
+  // Why the file could not be read, in English.
+  std::string description() const;
 };
+
+// Tokens that are the names of a row's own members in csv and json.
+bool reservedToken(std::string_view token);
 
 // Most crawlers a list may add.
 inline constexpr std::size_t kMaxAddedCrawlers = 64;

@@ -1,5 +1,7 @@
 #include "analysis/day_label.h"
 
+#include "calendar/date.h"
+
 namespace tarnwick {
 
 namespace {
@@ -30,8 +32,15 @@ std::string dayLabel(std::string_view mpath) {
   return lastCharacters(removeAll(removeAll(std::string(mpath), "ex"), ".log"), 6);
 }
 
-std::string rowKey(std::int64_t i) {
-  return "ayfy" + std::to_string(i);
+std::string labelDate(std::string_view label) {
+  if (label.size() != 6) return {};
+  for (const char c : label)
+    if (c < '0' || c > '9') return {};
+  // IIS wrote W3C logs from 1996 on: a two-digit year of 90 or more is of the 1900s.
+  const std::string century = label.substr(0, 2) >= "90" ? "19" : "20";
+  const std::string iso = century + std::string(label.substr(0, 2)) + "-" +
+                          std::string(label.substr(2, 2)) + "-" + std::string(label.substr(4, 2));
+  return parseIsoDate(iso) ? iso : std::string();
 }
 
 }  // namespace tarnwick

@@ -10,7 +10,8 @@ namespace tarnwick {
 // of which the last six characters are kept. "u_ex080713.log" gives "080713".
 std::string dayLabel(std::string_view mpath);
 
-// Row key of the row at position `i`: "ayfy1", "ayfy2", ...
-std::string rowKey(std::int64_t i);
+// The day a label names, as an ISO date: "080713" gives "2008-07-13"; empty where the
+// label is not six digits of a valid day.
+std::string labelDate(std::string_view label);
 
 }  // namespace tarnwick

@@ -268,8 +268,13 @@ void AnalysisJob::Shared::complete(std::size_t index, FileResult result) {
 void AnalysisJob::Shared::deliverReady() {
   for (auto ready = early.find(nextRow); ready != early.end(); ready = early.find(nextRow)) {
     if (sink) {
-      sink->row(std::move(ready->second));
+      const bool goOn = sink->row(std::move(ready->second));
       rowsDelivered.fetch_add(1);
+      if (!goOn) {
+        // The threads see it at their next read; complete() wakes those waiting for work.
+        stop = true;
+        sink = nullptr;
+      }
     }
     early.erase(ready);
     ++nextRow;

@@ -48,8 +48,9 @@ class RowSink {
  public:
   virtual ~RowSink() = default;
   // One finished row, in plan order. Called on one of the job's threads, never two calls
-  // at once, and never once cancel() has returned.
-  virtual void row(FileResult&& row) = 0;
+  // at once, and never once cancel() has returned. Returning false stops the job as
+  // cancel() does: no further row, and no finished().
+  virtual bool row(FileResult&& row) = 0;
   // After the last row of a job that was not cancelled (at once for an empty plan).
   virtual void finished(const Progress& progress) = 0;
 };

@@ -89,22 +89,4 @@ PartCounter::Result PartCounter::count(InputFile& file, const FilePart& part,
   return result;
 }
 
-std::optional<std::vector<std::uint64_t>> countFileLines(const TextInput& input,
-                                                         const std::filesystem::path& path,
-                                                         std::vector<std::string> tokens,
-                                                         std::size_t blockSize) {
-  OpenedFile opened = input.open(path);
-  if (!opened.ok()) return std::nullopt;
-  PartCounter counter(std::move(tokens), blockSize);
-  PartCounter::Result result = counter.count(*opened.file, {});
-  if (result.status != PartCounter::Result::Status::Counted) return std::nullopt;
-  return std::move(result.counts);
-}
-
-std::uint64_t searchtxt(const TextInput& input, const std::filesystem::path& path,
-                        std::string_view key) {
-  const auto counts = countFileLines(input, path, {std::string(key)});
-  return counts ? counts->front() : 0;
-}
-
 }  // namespace tarnwick

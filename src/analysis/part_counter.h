@@ -50,14 +50,4 @@ class PartCounter {
   std::vector<char> carry_;         // the end of the last window, repeated at the next
 };
 
-// Lines of the local file at `path` that hold each of `tokens`, read start to end on the
-// caller's thread; nothing where the file cannot be opened or read.
-std::optional<std::vector<std::uint64_t>> countFileLines(
-    const TextInput& input, const std::filesystem::path& path, std::vector<std::string> tokens,
-    std::size_t blockSize = PartCounter::kDefaultBlockSize);
-
-// Lines of the log at local `path` that hold `key`; 0 where it cannot be opened or read.
-std::uint64_t searchtxt(const TextInput& input, const std::filesystem::path& path,
-                        std::string_view key);
-
 }  // namespace tarnwick

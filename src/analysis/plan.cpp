@@ -4,7 +4,7 @@
 #include <unordered_map>
 
 #include "analysis/day_label.h"
-#include "platform/text.h"
+#include "text/text.h"
 #include "platform/utf8_path.h"
 
 namespace tarnwick {
@@ -43,14 +43,19 @@ PlannedFile inFolder(const LogFolder& log, std::int64_t position, const std::str
   return file;
 }
 
+// Whether the folder could be listed, and why not.
+void noteFolder(const LogFolder& log, Plan& plan) {
+  if (log.contents.ok()) return;
+  plan.status = !log.local ? Plan::Status::NotHere
+                : log.contents.status == FolderContents::Status::NotFound
+                    ? Plan::Status::FolderNotFound
+                    : Plan::Status::FolderUnreadable;
+  plan.reason = log.contents.reason;
+}
+
 void planFolder(const Selection& selection, const LogFolder& log, Plan& plan) {
-  if (!log.contents.ok()) {
-    plan.status = log.contents.status == FolderContents::Status::NotFound
-                      ? Plan::Status::FolderNotFound
-                      : Plan::Status::FolderUnreadable;
-    plan.reason = log.contents.reason;
-    return;
-  }
+  noteFolder(log, plan);
+  if (!plan.ok()) return;
   plan.files.reserve(log.contents.names.size());
   std::int64_t position = 0;
   // A listed file is read by its own name, whatever characters it holds.
@@ -60,6 +65,7 @@ void planFolder(const Selection& selection, const LogFolder& log, Plan& plan) {
 }
 
 void planDays(const Selection& selection, const LogFolder& log, Plan& plan) {
+  noteFolder(log, plan);
   // Names as the folder spells them, by their upper-case form: NTFS ignores case.
   std::unordered_map<std::string, std::string> present;
   for (const std::string& name : log.contents.names) present.emplace(asciiUpper(name), name);
@@ -78,6 +84,20 @@ void planDays(const Selection& selection, const LogFolder& log, Plan& plan) {
 }
 
 }  // namespace
+
+std::string Plan::description() const {
+  switch (status) {
+    case Status::Ok:
+      return {};
+    case Status::FolderNotFound:
+      return "does not exist";
+    case Status::FolderUnreadable:
+      return "cannot be read (" + reason + ")";
+    case Status::NotHere:
+      return "names nothing on this computer (" + reason + ")";
+  }
+  return reason;
+}
 
 Plan planAnalysis(const Selection& selection, const FolderListing& folders,
                   const PathResolver& paths) {

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/date.h"
+#include "calendar/date.h"
 #include "platform/folder_listing.h"
 #include "platform/windows_path.h"
 
@@ -47,13 +47,23 @@ struct PlannedFile {
 
 // The files of an analysis, in row order.
 struct Plan {
-  enum class Status { Ok, FolderNotFound, FolderUnreadable };
+  enum class Status {
+    Ok,
+    FolderNotFound,    // the log folder does not exist
+    FolderUnreadable,  // it exists but cannot be listed
+    NotHere,           // its server path names nothing on this computer: a drive not mapped,
+                       // a network path, a variable that is not set
+  };
 
-  Status status = Status::Ok;  // only AllLogs needs its folder listed
-  std::string reason;          // why the folder could not be listed
+  // Whether the log folder could be listed. Only "该站点所有日志" needs it; the daily
+  // modes still plan their rows, each then missing.
+  Status status = Status::Ok;
+  std::string reason;  // why the folder could not be listed, in a few English words
   std::vector<PlannedFile> files;
 
   bool ok() const { return status == Status::Ok; }
+  // Why the folder could not be listed, in one English line.
+  std::string description() const;
 };
 
 // The files `selection` reads, in row order: every file of the log folder by name, the

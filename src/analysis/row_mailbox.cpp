@@ -13,8 +13,9 @@ void RowMailbox::post(const std::function<void(Batch&)>& add) {
   if (wake && wake_) wake_();
 }
 
-void RowMailbox::row(FileResult&& row) {
+bool RowMailbox::row(FileResult&& row) {
   post([&](Batch& batch) { batch.rows.push_back(std::move(row)); });
+  return true;
 }
 
 void RowMailbox::finished(const Progress& progress) {

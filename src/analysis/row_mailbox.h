@@ -16,7 +16,7 @@ class RowMailbox final : public RowSink {
   // `wake` is called on a job thread and must only ask the window's thread to call take().
   explicit RowMailbox(std::function<void()> wake) : wake_(std::move(wake)) {}
 
-  void row(FileResult&& row) override;
+  bool row(FileResult&& row) override;
   void finished(const Progress& progress) override;
 
   struct Batch {

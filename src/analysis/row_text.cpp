@@ -3,7 +3,8 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "platform/text.h"
+#include "analysis/day_label.h"
+#include "text/text.h"
 #include "platform/utf8_path.h"
 
 namespace tarnwick {
@@ -24,6 +25,21 @@ std::size_t countWidth(const Crawler& crawler) {
 std::string localPath(const FileResult& row) {
   return row.local.value_or(std::string());
 }
+
+std::string_view statusWords(const FileResult& row, const WindowCsvHeaders& words) {
+  switch (row.status) {
+    case FileResult::Status::Counted:
+      return words.ok;
+    case FileResult::Status::Missing:
+      return words.missing;
+    case FileResult::Status::Unreadable:
+      return words.unreadable;
+  }
+  return words.ok;
+}
+
+// Where no words are given, the csv's own.
+constexpr WindowCsvHeaders kCsvWords{"date", "file", "status", "ok", "missing", "unreadable"};
 
 }  // namespace
 
@@ -134,6 +150,10 @@ std::string terminalText(std::string_view text) {
   return out;
 }
 
+const WindowCsvHeaders& RowFormatter::words() const {
+  return words_ ? *words_ : kCsvWords;
+}
+
 std::string RowFormatter::header() const {
   std::string out;
   switch (format_) {
@@ -143,9 +163,13 @@ std::string RowFormatter::header() const {
         out += "  " + padLeft(terminalText(crawler.header), countWidth(crawler));
       return out + '\n';
     case Format::Csv:
-      out = "day";
+      out = "day,date";
       for (const Crawler& crawler : crawlers_) out += ',' + csvField(crawler.token);
       return out + ",file,status\n";
+    case Format::WindowCsv:
+      out = csvField(kDateColumnHeader) + ',' + csvField(words().date);
+      for (const Crawler& crawler : crawlers_) out += ',' + csvField(crawler.header);
+      return out + ',' + csvField(words().file) + ',' + csvField(words().status) + '\n';
     case Format::Json:
       return "{\"rows\":[";
     case Format::Tsv:
@@ -166,13 +190,18 @@ std::string RowFormatter::row(const FileResult& row) {
       out += '\n';
       break;
     case Format::Csv:
-      out = csvField(row.label);
+    case Format::WindowCsv:
+      out = csvField(row.label) + ',' + labelDate(row.label);
       for (std::size_t c = 0; c < crawlers_.size(); ++c)
         out += ',' + std::to_string(row.counts.at(c));
-      out += ',' + csvField(localPath(row)) + ',' + std::string(statusName(row)) + '\n';
+      out += ',' + csvField(localPath(row)) + ',' +
+             (format_ == Format::Csv ? std::string(statusName(row))
+                                     : csvField(statusWords(row, words()))) +
+             '\n';
       break;
     case Format::Json:
-      out = std::string(first_ ? "" : ",") + "{\"day\":" + jsonString(row.label);
+      out = std::string(first_ ? "" : ",") + "{\"day\":" + jsonString(row.label) +
+            ",\"date\":" + jsonString(labelDate(row.label));
       for (std::size_t c = 0; c < crawlers_.size(); ++c)
         out += ',' + jsonString(crawlers_[c].token) + ':' + std::to_string(row.counts.at(c));
       out += ",\"file\":" + jsonString(localPath(row)) + ",\"status\":\"" +

@@ -15,14 +15,24 @@ enum class RowFormat {
   Csv,    // RFC 4180: day, one count per crawler token, the file read, its status
   Json,   // {"rows":[...]}, the same members as csv
   Tsv,    // the window's columns separated by tabs, for pasting into a spreadsheet
+  WindowCsv,  // csv under the window's headers, with the day as a date, for a spreadsheet
+};
+
+// Headers of the window's csv that the window's table does not have: the day as a date,
+// the file read and its status.
+struct WindowCsvHeaders {
+  std::string_view date, file, status;
+  std::string_view ok, missing, unreadable;  // the status's words
 };
 
 // Analysis rows as text, one row at a time as they arrive. Every text it gives is valid
 // UTF-8, and no text cell can be taken for a formula by a spreadsheet.
 class RowFormatter {
  public:
-  RowFormatter(RowFormat format, const CrawlerList& crawlers)
-      : format_(format), crawlers_(crawlers) {}
+  // WindowCsv takes the words of its extra headers from `words`.
+  RowFormatter(RowFormat format, const CrawlerList& crawlers,
+               const WindowCsvHeaders* words = nullptr)
+      : format_(format), crawlers_(crawlers), words_(words) {}
 
   // What comes before the first row: the header line, or the opening of the JSON.
   std::string header() const;
@@ -32,8 +42,11 @@ class RowFormatter {
   std::string footer() const;
 
  private:
+  const WindowCsvHeaders& words() const;
+
   RowFormat format_;
   const CrawlerList& crawlers_;
+  const WindowCsvHeaders* words_;
   bool first_ = true;
 };
 

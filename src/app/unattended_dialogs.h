@@ -3,8 +3,8 @@
 #include <string>
 #include <string_view>
 
-#include "platform/file_dialog.h"
-#include "platform/message_dialog.h"
+#include "app/file_dialog.h"
+#include "app/message_dialog.h"
 
 namespace tarnwick {
 

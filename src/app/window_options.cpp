@@ -1,5 +1,6 @@
 #include "app/window_options.h"
 
+#include "app/texts.h"
 #include "platform/environment.h"
 #include "platform/utf8_path.h"
 
@@ -36,27 +37,17 @@ WindowOptions parseWindowOptions(std::span<const std::string_view> args) {
   return options;
 }
 
-std::string crawlerListMessage(const CrawlerListResult& list,
-                               const std::optional<std::filesystem::path>& given) {
-  if (!list.error.empty())
-    return "无法读取蜘蛛列表" + (given ? "：" + utf8Of(*given) : std::string()) + "\n原因：" +
-           list.error + "\n只统计四种默认的蜘蛛。";
-  if (list.problems.empty()) return {};
-  std::string text = "蜘蛛列表中有几行不能使用，已略过：";
-  for (const std::string& problem : list.problems) text += "\n" + problem;
-  return text;
-}
-
 WindowStart startWindow(const WindowOptions& options, const TextInput& input, MessageDialog& box) {
   WindowStart start;
   start.source = readSites(options.source, input);
   if (!start.source.ok()) {
-    box.show(start.source.message(), MessageDialog::Buttons::Ok, kMessageTitle);
-    start.exitStatus = start.source.usage ? 2 : 1;
+    box.show(configMessage(start.source), MessageDialog::Buttons::Ok, kMessageTitle);
+    start.exitStatus = start.source.usage() ? 2 : 1;
     return start;
   }
   start.crawlers = chooseCrawlers(options.crawlers, input, environmentVariable);
-  if (const std::string problems = crawlerListMessage(start.crawlers, options.crawlers);
+  const std::string given = options.crawlers ? utf8Of(*options.crawlers) : std::string();
+  if (const std::string problems = crawlerListMessage(start.crawlers, given);
       !problems.empty())
     box.show(problems, MessageDialog::Buttons::Ok, kMessageTitle);
   return start;

@@ -9,7 +9,7 @@
 #include "analysis/crawler_list.h"
 #include "catalogue/config_source.h"
 #include "catalogue/site_source.h"
-#include "platform/message_dialog.h"
+#include "app/message_dialog.h"
 
 namespace tarnwick {
 
@@ -25,11 +25,6 @@ WindowOptions parseWindowOptions(std::span<const std::string_view> args);
 
 // The window's usage text, ending in a newline.
 std::string_view windowUsage();
-
-// What the window tells the user about the crawler list, in Chinese: the file that could
-// not be read, or its lines left out; empty where all is well.
-std::string crawlerListMessage(const CrawlerListResult& list,
-                               const std::optional<std::filesystem::path>& given);
 
 // What a window opens on: the sites and the crawlers, or the status to end with.
 struct WindowStart {

@@ -1,7 +1,7 @@
 #include "catalogue/config_source.h"
 
 #include "platform/environment.h"
-#include "platform/text.h"
+#include "text/text.h"
 #include "platform/utf8_path.h"
 
 namespace tarnwick {
@@ -55,12 +55,32 @@ PathResolver pathResolver(const SourceOptions& options) {
   return paths;
 }
 
+std::string ConfigLocation::description() const {
+  const auto neither = [&] {
+    return looked.size() == 2 ? "neither " + looked[0] + " nor " + looked[1] + " exists"
+                              : std::string("nothing found");
+  };
+  switch (status) {
+    case Status::Found:
+      return {};
+    case Status::RootAndConfig:
+      return "--root and --config cannot be used together";
+    case Status::NotGiven:
+      return "no site configuration given: use --root DIR (a copy of the server's system drive) "
+             "or --config FILE";
+    case Status::NotUnderRoot:
+      return "no IIS configuration under the root: " + neither();
+    case Status::NotInstalled:
+      return "IIS is not installed on this computer: " + neither();
+  }
+  return {};
+}
+
 ConfigLocation locateConfig(const SourceOptions& options, const TextInput& input) {
   ConfigLocation location;
   location.paths = pathResolver(options);
   if (options.root && options.config) {
-    location.error = "--root and --config cannot be used together";
-    location.usage = true;
+    location.status = ConfigLocation::Status::RootAndConfig;
   } else if (options.config) {
     location.file = *options.config;
   } else if (options.root) {
@@ -72,10 +92,9 @@ ConfigLocation locateConfig(const SourceOptions& options, const TextInput& input
         location.file = *file;
         return location;
       }
+      location.looked.push_back(file ? utf8Of(*file) : std::string(candidate));
     }
-    location.error = "no IIS configuration under " + utf8Of(*options.root) +
-                     " (looked for Windows\\System32\\inetsrv\\config\\applicationHost.config "
-                     "and WINDOWS\\system32\\inetsrv\\MetaBase.xml)";
+    location.status = ConfigLocation::Status::NotUnderRoot;
   } else if (const auto windows = windowsFolder()) {
     const fs::path inetsrv = *windows / "System32" / "inetsrv";
     for (const fs::path& candidate :
@@ -84,15 +103,11 @@ ConfigLocation locateConfig(const SourceOptions& options, const TextInput& input
         location.file = candidate;  // where it cannot be read, opening it says why
         return location;
       }
+      location.looked.push_back(utf8Of(candidate));
     }
-    location.error = "IIS is not installed on this computer: neither " +
-                     utf8Of(inetsrv / "config" / "applicationHost.config") + " nor " +
-                     utf8Of(inetsrv / "MetaBase.xml") + " exists";
+    location.status = ConfigLocation::Status::NotInstalled;
   } else {
-    location.error =
-        "no site configuration given: use --root DIR (a copy of the server's "
-        "system drive) or --config FILE";
-    location.usage = true;
+    location.status = ConfigLocation::Status::NotGiven;
   }
   return location;
 }

@@ -34,10 +34,24 @@ SourceOptions parseSourceOptions(std::span<const std::string_view> args, std::st
 
 // The configuration file to read and the drive mappings that resolve its paths.
 struct ConfigLocation {
-  std::filesystem::path file;  // empty where `error` is set
+  enum class Status {
+    Found,
+    RootAndConfig,  // --root and --config together: wrong usage
+    NotGiven,       // off Windows, neither --root nor --config: wrong usage
+    NotUnderRoot,   // neither configuration file under --root
+    NotInstalled,   // on Windows, neither configuration file at its standard place
+  };
+
+  Status status = Status::Found;
+  std::filesystem::path file;  // empty unless Found
   PathResolver paths;
-  std::string error;   // what is wrong, in one English line
-  bool usage = false;  // the error is in how the options were given
+  std::vector<std::string> looked;  // the files looked for, where none was found
+
+  bool ok() const { return status == Status::Found; }
+  // Whether the options were given wrongly.
+  bool usage() const { return status == Status::RootAndConfig || status == Status::NotGiven; }
+  // What is wrong, in one English line.
+  std::string description() const;
 };
 
 // Finds the configuration: under --root (applicationHost.config, then MetaBase.xml),

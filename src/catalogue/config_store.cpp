@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "catalogue/xml_stores.h"
-#include "platform/text.h"
+#include "text/text.h"
 #include "platform/utf8_path.h"
 
 namespace tarnwick {

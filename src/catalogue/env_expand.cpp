@@ -1,6 +1,6 @@
 #include "catalogue/env_expand.h"
 
-#include "platform/text.h"
+#include "text/text.h"
 
 namespace tarnwick {
 

@@ -1,7 +1,7 @@
 #include <vector>
 
 #include "catalogue/xml_stores.h"
-#include "platform/text.h"
+#include "text/text.h"
 
 namespace tarnwick {
 

@@ -1,6 +1,6 @@
 #include "catalogue/site_catalogue.h"
 
-#include "platform/text.h"
+#include "text/text.h"
 
 namespace tarnwick {
 

@@ -12,18 +12,18 @@ namespace tarnwick {
 
 // The sites of the configuration the command line names.
 struct SiteSource {
-  PathResolver paths;       // resolves the sites' log folders
-  std::string locateError;  // where no configuration file could be found
-  bool usage = false;       // locateError is about how the options were given
+  ConfigLocation location;  // where the configuration was looked for, and found
   ConfigOpenResult config;  // the configuration read: its file, and what went wrong; its
                             // parsed document is released once the sites are read
   std::vector<Site> sites;  // in configuration order
 
-  bool ok() const { return locateError.empty() && config.ok(); }
+  bool ok() const { return location.ok() && config.ok(); }
+  // Whether the options were given wrongly.
+  bool usage() const { return location.usage(); }
+  // The drive mappings that resolve the sites' log folders.
+  const PathResolver& paths() const { return location.paths; }
   // What went wrong, in one English line naming the file.
   std::string error() const;
-  // What went wrong, in Chinese for the window's message: which file, and why.
-  std::string message() const;
 };
 
 // Locates and reads the configuration and its sites. Texts that are not valid UTF-8

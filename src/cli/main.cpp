@@ -1,7 +1,5 @@
 // tarnwick-report: the window's analysis without a window, for scripts and servers.
 
-#include <condition_variable>
-#include <mutex>
 #include <string>
 #include <vector>
 
@@ -35,39 +33,27 @@ int fail(const std::string& message) {
   return kFailed;
 }
 
-// Prints each row as it arrives and warns of files that could not be read.
+// Prints each row as it arrives and warns of files that could not be read; stops the
+// job at the first write that fails.
 class PrintingSink final : public RowSink {
  public:
   explicit PrintingSink(RowFormatter& formatter) : formatter_(formatter) {}
 
-  void row(FileResult&& row) override {
+  bool row(FileResult&& row) override {
     if (row.status == FileResult::Status::Unreadable)
       writeError("tarnwick-report: warning: cannot read " + row.local.value_or(row.name) + ": " +
                  row.reason + '\n');
-    if (!writeOut(formatter_.row(row))) end(false);
-  }
-  void finished(const Progress&) override { end(true); }
-
-  // Waits for the last row or the first failed write; whether all was written.
-  bool wait() {
-    std::unique_lock lock(mutex_);
-    changed_.wait(lock, [&] { return ended_; });
+    written_ = writeOut(formatter_.row(row));
     return written_;
   }
+  void finished(const Progress&) override {}
+
+  // Whether every row so far was written; read once the job has stopped.
+  bool written() const { return written_; }
 
  private:
-  void end(bool written) {
-    std::lock_guard lock(mutex_);
-    ended_ = true;
-    written_ = written;
-    changed_.notify_all();
-  }
-
   RowFormatter& formatter_;
-  std::mutex mutex_;
-  std::condition_variable changed_;
-  bool ended_ = false;
-  bool written_ = false;
+  bool written_ = true;
 };
 
 int printRows(const ReportOptions& options, Plan plan, const CrawlerList& crawlers,
@@ -76,10 +62,8 @@ int printRows(const ReportOptions& options, Plan plan, const CrawlerList& crawle
   if (!writeOut(formatter.header())) return fail("cannot write the output");
   PrintingSink sink(formatter);
   AnalysisJob job(std::move(plan.files), tokensOf(crawlers), input, sink);
-  if (!sink.wait()) {
-    job.cancel();
-    return fail("cannot write the output");
-  }
+  job.wait();
+  if (!sink.written()) return fail("cannot write the output");
   if (!writeOut(formatter.footer()) || !flushOut()) return fail("cannot write the output");
   return kDone;
 }
@@ -87,7 +71,7 @@ int printRows(const ReportOptions& options, Plan plan, const CrawlerList& crawle
 int listSites(const SiteSource& source, ReportOptions::Format format) {
   std::vector<ReportSite> sites;
   for (const Site& site : source.sites) {
-    const auto local = source.paths.resolve(site.logFolder);
+    const auto local = source.paths().resolve(site.logFolder);
     sites.push_back({site, local ? utf8Of(*local) : std::string()});
   }
   if (!writeOut(formatSites(sites, format)) || !flushOut()) return fail("cannot write the output");
@@ -114,10 +98,11 @@ int analyseSite(const ReportOptions& options, const SiteSource& source, const Si
                                                       : Mode::Today;
   selection.days = options.command == Command::Last ? options.days : 1;
   const SystemFolderListing folders;
-  Plan plan = planAnalysis(selection, folders, source.paths);
-  if (!plan.ok())
-    return fail("site \"" + site.name + "\": log folder " + site.logFolder + " cannot be read (" +
-                plan.reason + ")");
+  Plan plan = planAnalysis(selection, folders, source.paths());
+  const std::string folderProblem =
+      "site \"" + site.name + "\": log folder " + site.logFolder + " " + plan.description();
+  if (!plan.ok() && selection.mode == Mode::AllLogs) return fail(folderProblem);
+  if (!plan.ok()) writeError("tarnwick-report: warning: " + folderProblem + '\n');
   return printRows(options, std::move(plan), crawlers, input);
 }
 
@@ -134,17 +119,21 @@ int run(const std::vector<std::string_view>& args) {
   const SystemTextInput input;
 
   const CrawlerListResult crawlers = chooseCrawlers(options.crawlers, input, environmentVariable);
-  if (!crawlers.error.empty())
+  if (!crawlers.ok())
     return fail("cannot read the crawler list " +
                 (options.crawlers ? utf8Of(*options.crawlers) : std::string("")) + ": " +
-                crawlers.error);
-  for (const std::string& problem : crawlers.problems)
-    writeError("tarnwick-report: warning: crawler list, " + problem + " (left out)\n");
+                crawlers.description());
+  for (const CrawlerListProblem& problem : crawlers.problems)
+    writeError("tarnwick-report: warning: crawler list, " + problem.description() +
+               " (left out)\n");
+  if (crawlers.problemsNotKept)
+    writeError("tarnwick-report: warning: crawler list, " +
+               std::to_string(crawlers.problemsNotKept) + " more lines left out\n");
 
   if (options.command == Command::File) return analyseFile(options, crawlers.crawlers, input);
 
   const SiteSource source = readSites(options.source, input);
-  if (source.usage) {
+  if (source.usage()) {
     writeError("tarnwick-report: " + source.error() + '\n' + std::string(reportUsage()));
     return kUsage;
   }

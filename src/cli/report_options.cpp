@@ -1,6 +1,6 @@
 #include "cli/report_options.h"
 
-#include "platform/text.h"
+#include "text/text.h"
 #include "platform/utf8_path.h"
 
 namespace tarnwick {

@@ -9,7 +9,7 @@
 #include "analysis/plan.h"
 #include "analysis/row_text.h"
 #include "catalogue/config_source.h"
-#include "platform/date.h"
+#include "calendar/date.h"
 
 namespace tarnwick {
 

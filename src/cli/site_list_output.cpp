@@ -1,5 +1,7 @@
 #include "cli/site_list_output.h"
 
+#include "app/texts.h"
+
 #include <algorithm>
 
 namespace tarnwick {
@@ -7,7 +9,7 @@ namespace tarnwick {
 std::string formatSites(const std::vector<ReportSite>& sites, RowFormat format) {
   std::string out;
   if (format == RowFormat::Table) {
-    std::vector<std::vector<std::string>> cells{{"站点", "编号", "日志目录", "本地目录"}};
+    std::vector<std::vector<std::string>> cells{{std::string(kSiteHeader), std::string(kIdHeader), std::string(kLogFolderHeader), std::string(kLocalFolderHeader)}};
     for (const ReportSite& s : sites)
       cells.push_back({terminalText(s.site.name), terminalText(s.site.id),
                        terminalText(s.site.logFolder), terminalText(s.localFolder)});

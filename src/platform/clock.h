@@ -2,7 +2,7 @@
 
 #include <chrono>
 
-#include "platform/date.h"
+#include "calendar/date.h"
 
 namespace tarnwick {
 
@@ -32,21 +32,6 @@ class FixedClock final : public Clock {
 
  private:
   Date day_;
-};
-
-// A fixed moment in a fixed time zone, `utcOffset` ahead of UTC: for tests.
-class FixedInstantClock final : public Clock {
- public:
-  FixedInstantClock(std::chrono::sys_seconds utc, std::chrono::minutes utcOffset)
-      : utc_(utc), offset_(utcOffset) {}
-  Date today(LogClock clock) const override {
-    return dateOf(
-        std::chrono::floor<std::chrono::days>(clock == LogClock::Utc ? utc_ : utc_ + offset_));
-  }
-
- private:
-  std::chrono::sys_seconds utc_;
-  std::chrono::minutes offset_;
 };
 
 }  // namespace tarnwick

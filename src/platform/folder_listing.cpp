@@ -4,7 +4,7 @@
 #include <system_error>
 #include <utility>
 
-#include "platform/text.h"
+#include "text/text.h"
 
 namespace tarnwick {
 

@@ -3,7 +3,7 @@
 #include <system_error>
 #include <vector>
 
-#include "platform/text.h"
+#include "text/text.h"
 #include "platform/utf8_path.h"
 
 namespace tarnwick {

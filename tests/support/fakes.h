@@ -3,6 +3,7 @@
 // Fakes of the platform services, for unit and window tests alike.
 
 #include <algorithm>
+#include <chrono>
 #include <atomic>
 #include <condition_variable>
 #include <cstring>
@@ -13,12 +14,28 @@
 #include <string>
 #include <vector>
 
-#include "platform/file_dialog.h"
+#include "app/file_dialog.h"
+#include "platform/clock.h"
 #include "platform/folder_listing.h"
-#include "platform/message_dialog.h"
+#include "app/message_dialog.h"
 #include "platform/text_input.h"
 
 namespace tarnwick::testing {
+
+// A fixed moment in a fixed time zone, `utcOffset` ahead of UTC.
+class FixedInstantClock final : public Clock {
+ public:
+  FixedInstantClock(std::chrono::sys_seconds utc, std::chrono::minutes utcOffset)
+      : utc_(utc), offset_(utcOffset) {}
+  Date today(LogClock clock) const override {
+    return dateOf(
+        std::chrono::floor<std::chrono::days>(clock == LogClock::Utc ? utc_ : utc_ + offset_));
+  }
+
+ private:
+  std::chrono::sys_seconds utc_;
+  std::chrono::minutes offset_;
+};
 
 // A gate that holds readers until the test opens it.
 class Gate {

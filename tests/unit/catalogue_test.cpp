@@ -4,8 +4,9 @@
 
 #include <map>
 
+#include "app/texts.h"
 #include "catalogue/site_source.h"
-#include "platform/text.h"
+#include "text/text.h"
 #include "test_support.h"
 
 namespace tarnwick {
@@ -77,7 +78,7 @@ TEST_P(SourceOptionsTest, finds_the_configuration) {
   const SystemTextInput input;
   const SiteSource source = readSites(options, input);
   EXPECT_EQ(source.ok(), GetParam().ok) << source.error();
-  EXPECT_EQ(source.usage, GetParam().usage);
+  EXPECT_EQ(source.usage(), GetParam().usage);
   const std::string where = source.ok() ? source.config.file : source.error();
   // On Windows names compare ignoring case, and the name asked for is the name found.
   EXPECT_NE(asciiUpper(where).find(asciiUpper(GetParam().fileEnd)), std::string::npos) << where;
@@ -126,7 +127,7 @@ TEST(catalogue_test, window_message_names_the_file_and_the_reason) {
   for (const Case& c : cases) {
     SourceOptions options;
     options.config = c.file;
-    const std::string message = readSites(options, input).message();
+    const std::string message = configMessage(readSites(options, input));
     for (const std::string& part : c.parts)
       EXPECT_NE(message.find(part), std::string::npos) << message;
   }
@@ -136,8 +137,8 @@ TEST(catalogue_test, window_message_names_the_file_and_the_reason) {
   SourceOptions lockedOptions;
   lockedOptions.config = "applicationHost.config";
   const SiteSource denied = readSites(lockedOptions, locked);
-  EXPECT_NE(denied.message().find("请以管理员身份运行本程序"), std::string::npos)
-      << denied.message();
+  EXPECT_NE(configMessage(denied).find("请以管理员身份运行本程序"), std::string::npos)
+      << configMessage(denied);
   EXPECT_NE(denied.error().find("run as an administrator"), std::string::npos) << denied.error();
 
   std::string error;

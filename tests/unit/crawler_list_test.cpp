@@ -28,7 +28,8 @@ TEST_P(CrawlerListTest, adds_good_lines_and_names_bad_ones) {
   EXPECT_EQ(added, GetParam().added);
   ASSERT_EQ(list.problems.size(), GetParam().problems.size());
   for (std::size_t i = 0; i < list.problems.size(); ++i)
-    EXPECT_NE(list.problems[i].find(GetParam().problems[i]), std::string::npos) << list.problems[i];
+    EXPECT_NE(list.problems[i].description().find(GetParam().problems[i]), std::string::npos)
+        << list.problems[i].description();
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -46,7 +47,15 @@ INSTANTIATE_TEST_SUITE_P(
                  {"line 2: no token", "line 3: \"Googlebot\" is counted already",
                   "line 4: \"bingbot\"", "line 5: more than one tab",
                   "line 6: holds a control character", "line 7: not UTF-8"}},
-        ListCase{"too_long", std::string(201, 'x') + "\n", {}, {"line 1: token longer"}}),
+        ListCase{"too_long", std::string(201, 'x') + "\n", {}, {"line 1: token longer"}},
+        // "token<TAB>" with nothing after the tab: the header is the token itself.
+        ListCase{"empty_header", "bingbot\t\nYandexBot\t  \n", {"bingbot=bingbot", "YandexBot=YandexBot"}, {}},
+        // A row's own csv columns and json members cannot be crawler tokens too.
+        ListCase{"row_keys_are_no_tokens",
+                 "day\ndate\nfile\nstatus\nC#Bot # a comment after a blank\n",
+                 {"C#Bot=C#Bot"},
+                 {"line 1: \"day\" is the name", "line 2: \"date\"", "line 3: \"file\"",
+                  "line 4: \"status\""}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(crawler_list_test, at_most_64_added) {
@@ -54,7 +63,8 @@ TEST(crawler_list_test, at_most_64_added) {
   for (int i = 0; i < 70; ++i) text += "bot" + std::to_string(i) + "\n";
   const CrawlerListResult list = parseCrawlerList(text);
   EXPECT_EQ(list.crawlers.size(), 4u + kMaxAddedCrawlers);
-  EXPECT_EQ(list.problems.size(), 6u);
+  ASSERT_EQ(list.problems.size(), 1u) << "one warning for the cap, not one per line";
+  EXPECT_EQ(list.problems[0].line, 65);
 }
 
 TEST(crawler_list_test, given_file_else_the_users_own_else_the_designed_four) {
@@ -73,7 +83,8 @@ TEST(crawler_list_test, given_file_else_the_users_own_else_the_designed_four) {
 #endif
   EXPECT_EQ(chooseCrawlers({}, input, nowhere).crawlers.size(), 4u);
   const CrawlerListResult missing = chooseCrawlers(dir.path() / "none.txt", input, nowhere);
-  EXPECT_EQ(missing.error, "no such file");
+  EXPECT_EQ(missing.status, CrawlerListResult::Status::Unreadable);
+  EXPECT_EQ(missing.description(), "no such file");
   EXPECT_EQ(missing.crawlers.size(), 4u) << "still counts the designed four";
 }
 

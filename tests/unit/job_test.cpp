@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "support/count_lines.h"
 #include "test_support.h"
 
 namespace tarnwick {
@@ -17,13 +18,16 @@ const std::vector<std::string> kTokens{"Baiduspider", "Googlebot", "Yahoo!", "So
 // Keeps every row; fails the test where two calls overlap.
 class RecordingSink : public RowSink {
  public:
-  void row(FileResult&& row) override {
+  explicit RecordingSink(std::size_t stopAfter = SIZE_MAX) : stopAfter_(stopAfter) {}
+
+  bool row(FileResult&& row) override {
     EXPECT_FALSE(inside_.exchange(true)) << "two calls at once";
     std::this_thread::sleep_for(50us);
     std::lock_guard lock(mutex_);
     rows_.push_back(std::move(row));
     inside_ = false;
     changed_.notify_all();
+    return rows_.size() < stopAfter_;
   }
   void finished(const Progress& progress) override {
     std::lock_guard lock(mutex_);
@@ -59,6 +63,7 @@ class RecordingSink : public RowSink {
   std::vector<FileResult> rows_;
   std::optional<Progress> final_;
   std::atomic<bool> inside_{false};
+  std::size_t stopAfter_;
 };
 
 PlannedFile planned(std::int64_t position, const std::string& name) {
@@ -219,7 +224,7 @@ TEST(job_test, big_files_are_shared_out_in_parts) {
   AnalysisJob job(plan({"big", "bad", "big"}), kTokens, input, sink, shared);
   ASSERT_TRUE(sink.awaitFinished());
   const auto rows = sink.rows();
-  const auto whole = countFileLines(input, "big", kTokens);
+  const auto whole = testing::countFileLines(input, "big", kTokens);
   EXPECT_EQ(rows[0].counts, *whole);
   EXPECT_EQ(rows[2].counts, *whole);
   EXPECT_EQ(rows[1].status, FileResult::Status::Unreadable);
@@ -233,6 +238,18 @@ TEST(job_test, an_empty_plan_finishes_at_once) {
   ASSERT_TRUE(sink.awaitFinished());
   EXPECT_TRUE(job.finished());
   EXPECT_EQ(sink.final()->filesPlanned, 0u);
+}
+
+// A sink that can take no more (a closed pipe, a full disk) stops its job by saying so.
+TEST(job_test, a_sink_that_says_stop_gets_no_further_row_and_the_threads_end) {
+  FakeInput input;
+  for (const char* name : {"a", "b", "c", "d", "e"}) input.files[name] = {"Googlebot\r\n"};
+  RecordingSink sink(2);
+  AnalysisJob job(plan({"a", "b", "c", "d", "e"}), kTokens, input, sink, {2});
+  job.wait();
+  EXPECT_EQ(sink.labels(), (std::vector<std::string>{"a", "b"}));
+  EXPECT_FALSE(sink.final().has_value()) << "a stopped job does not finish";
+  EXPECT_FALSE(job.finished());
 }
 
 }  // namespace

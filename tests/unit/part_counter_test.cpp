@@ -4,6 +4,7 @@
 
 #include <random>
 
+#include "support/count_lines.h"
 #include "test_support.h"
 
 namespace tarnwick {
@@ -19,9 +20,9 @@ const std::vector<std::string> kTokens{"Baiduspider", "Googlebot", "Yahoo!", "So
 TEST(part_counter_test, unreadable_files_count_zero) {
   TempDir dir;
   const SystemTextInput input;
-  EXPECT_EQ(searchtxt(input, dir.path() / "ex080713.log", "Googlebot"), 0u);
-  EXPECT_EQ(searchtxt(input, dir.path(), "Googlebot"), 0u) << "a folder";
-  EXPECT_FALSE(countFileLines(input, dir.path(), kTokens));
+  EXPECT_EQ(testing::countLinesHolding(input, dir.path() / "ex080713.log", "Googlebot"), 0u);
+  EXPECT_EQ(testing::countLinesHolding(input, dir.path(), "Googlebot"), 0u) << "a folder";
+  EXPECT_FALSE(testing::countFileLines(input, dir.path(), kTokens));
 }
 
 TEST(part_counter_test, read_failing_part_way_counts_zero_and_next_file_counts) {
@@ -29,19 +30,19 @@ TEST(part_counter_test, read_failing_part_way_counts_zero_and_next_file_counts) 
   const std::string content = repeatLine("1 Googlebot\r\n", 1000);
   input.files["broken.log"] = {content, 5000};
   input.files["good.log"] = {content};
-  EXPECT_EQ(searchtxt(input, "broken.log", "Googlebot"), 0u);
-  EXPECT_FALSE(countFileLines(input, "broken.log", kTokens, 512));
-  EXPECT_EQ(searchtxt(input, "good.log", "Googlebot"), 1000u);
+  EXPECT_EQ(testing::countLinesHolding(input, "broken.log", "Googlebot"), 0u);
+  EXPECT_FALSE(testing::countFileLines(input, "broken.log", kTokens, 512));
+  EXPECT_EQ(testing::countLinesHolding(input, "good.log", "Googlebot"), 1000u);
 }
 
 TEST(part_counter_test, one_pass_gives_what_single_searches_give) {
   FakeInput input;
   input.files["day.log"] = {testing::testData("ex080713.log")};
   for (const std::size_t block : {std::size_t{1}, std::size_t{13}, std::size_t{4096}}) {
-    const auto all = countFileLines(input, "day.log", kTokens, block);
+    const auto all = testing::countFileLines(input, "day.log", kTokens, block);
     ASSERT_TRUE(all);
     for (std::size_t c = 0; c < kTokens.size(); ++c)
-      EXPECT_EQ((*all)[c], searchtxt(input, "day.log", kTokens[c])) << kTokens[c];
+      EXPECT_EQ((*all)[c], testing::countLinesHolding(input, "day.log", kTokens[c])) << kTokens[c];
     EXPECT_EQ(*all, (std::vector<std::uint64_t>{3, 4, 2, 1})) << "block " << block;
   }
 }
@@ -59,7 +60,7 @@ TEST_P(ManyMatchingLines, are_all_counted) {
   FakeInput input;
   const auto [lines, ending] = GetParam();
   input.files["busy.log"] = {repeatLine(std::string("Googlebot/2.1") + ending, lines)};
-  EXPECT_EQ(countFileLines(input, "busy.log", {"Googlebot"}, 4093)->front(),
+  EXPECT_EQ(testing::countFileLines(input, "busy.log", {"Googlebot"}, 4093)->front(),
             static_cast<std::uint64_t>(lines));
 }
 
@@ -74,7 +75,7 @@ TEST(part_counter_test, long_line_is_read_in_bounded_blocks) {
   text.replace(2 << 20, 9, "Googlebot");
   text += "\r\nGooglebot\r\n";
   input.files["long.log"] = {text};
-  EXPECT_EQ(countFileLines(input, "long.log", {"Googlebot"}, 4096)->front(), 2u);
+  EXPECT_EQ(testing::countFileLines(input, "long.log", {"Googlebot"}, 4096)->front(), 2u);
 }
 
 // Lines of `text` holding each token, counted the simple way.
@@ -156,7 +157,7 @@ TEST(part_counter_test, real_file_through_the_system) {
   TempDir dir;
   const auto file = dir.write("ex080713.log", testing::testData("ex080713.log"));
   const SystemTextInput input;
-  EXPECT_EQ(*countFileLines(input, file, kTokens), (std::vector<std::uint64_t>{3, 4, 2, 1}));
+  EXPECT_EQ(*testing::countFileLines(input, file, kTokens), (std::vector<std::uint64_t>{3, 4, 2, 1}));
   EXPECT_TRUE(input.isFile(file));
   EXPECT_FALSE(input.isFile(dir.path()));
 }

@@ -113,18 +113,18 @@ struct FolderCase {
 TEST_F(PlanTest, folders_that_cannot_be_listed) {
   const FolderCase cases[] = {
       {"C:\\Nowhere\\W3SVC1\\", Plan::Status::FolderNotFound, "no such folder"},
-      {"Q:\\LogFiles\\W3SVC1\\", Plan::Status::FolderNotFound, "drive Q:"},
-      {"%IIS_USER_HOME%\\Logs\\W3SVC1\\", Plan::Status::FolderNotFound, "variable"},
-      {"logs\\W3SVC1\\", Plan::Status::FolderNotFound, "not a full Windows path"},
-      {"\\W3SVC7\\", Plan::Status::FolderNotFound, "not a full Windows path"},
+      {"Q:\\LogFiles\\W3SVC1\\", Plan::Status::NotHere, "drive Q:"},
+      {"%IIS_USER_HOME%\\Logs\\W3SVC1\\", Plan::Status::NotHere, "variable"},
+      {"logs\\W3SVC1\\", Plan::Status::NotHere, "not a full Windows path"},
+      {"\\W3SVC7\\", Plan::Status::NotHere, "not a full Windows path"},
   };
   for (const FolderCase& c : cases) {
     const Plan all = planAnalysis({Mode::AllLogs, c.folder, {2008, 7, 13}, 1, {}}, folders, paths);
     EXPECT_EQ(all.status, c.status) << c.folder;
     EXPECT_NE(all.reason.find(c.reason), std::string::npos) << c.folder << ": " << all.reason;
-    // The daily modes still plan their rows, each reading as missing.
+    // The daily modes still plan their rows, each reading as missing, and say why.
     const Plan today = planAnalysis({Mode::Today, c.folder, {2008, 7, 13}, 1, {}}, folders, paths);
-    ASSERT_TRUE(today.ok());
+    EXPECT_EQ(today.status, c.status) << c.folder;
     ASSERT_EQ(today.files.size(), 1u);
     EXPECT_EQ(today.files[0].label, "080713");
   }

@@ -110,12 +110,12 @@ TEST(report_test, rows_in_each_format) {
        "080713         1        22         0         3\n"
        "080712         0         0         0         0\n"},
       {RowFormat::Csv,
-       "day,Baiduspider,Googlebot,Yahoo!,Sosospider,file,status\n"
-       "080713,1,22,0,3,/srv/c/ex080713.log,ok\n080712,0,0,0,0,,missing\n"},
+       "day,date,Baiduspider,Googlebot,Yahoo!,Sosospider,file,status\n"
+       "080713,2008-07-13,1,22,0,3,/srv/c/ex080713.log,ok\n080712,2008-07-12,0,0,0,0,,missing\n"},
       {RowFormat::Json,
-       "{\"rows\":[{\"day\":\"080713\",\"Baiduspider\":1,\"Googlebot\":22,\"Yahoo!\":0,"
+       "{\"rows\":[{\"day\":\"080713\",\"date\":\"2008-07-13\",\"Baiduspider\":1,\"Googlebot\":22,\"Yahoo!\":0,"
        "\"Sosospider\":3,\"file\":\"/srv/c/ex080713.log\",\"status\":\"ok\"},"
-       "{\"day\":\"080712\",\"Baiduspider\":0,\"Googlebot\":0,\"Yahoo!\":0,\"Sosospider\":0,"
+       "{\"day\":\"080712\",\"date\":\"2008-07-12\",\"Baiduspider\":0,\"Googlebot\":0,\"Yahoo!\":0,\"Sosospider\":0,"
        "\"file\":\"\",\"status\":\"missing\"}]}\n"},
   };
   for (const auto& [format, expected] : cases) {
@@ -204,22 +204,28 @@ TEST(report_test, end_to_end_on_a_server_copy) {
        "Default Web Site,1,C:\\inetpub\\logs\\LogFiles\\W3SVC1\\," + logs +
            "\n企业门户,2,D:\\Logs\\\\W3SVC2\\,\n",
        ""},
-      {"--root " + root + " --site 1 --last 3 --date 2008-07-13 --format csv", 0, "080713,3,4,2,1,",
+      {"--root " + root + " --site 1 --last 3 --date 2008-07-13 --format csv", 0,
+       "080713,2008-07-13,3,4,2,1,",
        "warning: cannot read"},
       {"--root " + root + " --site \"Default Web Site\" --last 4 --date 2008-07-13 --format csv", 0,
-       "080712,0,1,0,0," + testing::below(logs, "u_ex080712.log") + ",ok\n080711,0,0,0,0," +
-           testing::below(logs, "ex080711.log") + ",unreadable\n080710,0,0,0,0," +
+       "080712,2008-07-12,0,1,0,0," + testing::below(logs, "u_ex080712.log") +
+           ",ok\n080711,2008-07-11,0,0,0,0," + testing::below(logs, "ex080711.log") +
+           ",unreadable\n080710,2008-07-10,0,0,0,0," +
            testing::below(logs, "ex080710.log") + ",missing\n",
        "a folder"},
+      // A log folder on a drive that is not here: the rows stay, and one warning says why.
       {"--root " + root + " --site 2 --today --date 2008-07-13 --format csv", 0,
-       "080713,0,0,0,0,,missing\n", ""},
+       "080713,2008-07-13,0,0,0,0,,missing\n",
+       "warning: site \"企业门户\": log folder D:\\Logs\\\\W3SVC2\\ names nothing on this computer"},
       {"--root " + root + " --site 1 --all --format json", 0,
-       "{\"rows\":[{\"day\":\"080713\",\"Baiduspider\":3", ""},
+       "{\"rows\":[{\"day\":\"080713\",\"date\":\"2008-07-13\",\"Baiduspider\":3", ""},
       {"--root " + root + " --site-id 1 --today --date 2008-07-13 --crawlers " +
            (dir.path() / "crawlers.txt").string() + " --format csv",
-       0, "day,Baiduspider,Googlebot,Yahoo!,Sosospider,bingbot,file,status\n080713,3,4,2,1,0,",
+       0,
+       "day,date,Baiduspider,Googlebot,Yahoo!,Sosospider,bingbot,file,status\n"
+       "080713,2008-07-13,3,4,2,1,0,",
        "line 3: no token"},
-      {"--root " + root + " --site 2 --all", 1, "", "cannot be read"},
+      {"--root " + root + " --site 2 --all", 1, "", "names nothing on this computer"},
       {"--root " + root + " --site Nowhere --today", 1, "", "no site named or numbered"},
       {"--config " + root + "/nothing.config --list-sites", 1, "", "file not found"},
       {"--config " + root + " --list-sites", 1, "", "a folder, not a file"},
@@ -227,7 +233,7 @@ TEST(report_test, end_to_end_on_a_server_copy) {
       {"--site 1 --last nine", 2, "", "usage:"},
       {"--root " + root + " --site 1 --last 36526", 2, "", "1 to 36525"},
       {"--file " + root + "/inetpub/logs/LogFiles/W3SVC1/ex080713.log --format csv", 0,
-       "080713,3,4,2,1,", ""},
+       "080713,2008-07-13,3,4,2,1,", ""},
       {"--file " + root + "/mistyped.log", 1, "", "no such file"},
       {"--file " + root + "/inetpub", 1, "", "a folder"},
       {"--crawlers " + root + "/none.txt --file x", 1, "", "crawler list"},

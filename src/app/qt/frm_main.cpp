@@ -7,6 +7,8 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QEvent>
+#include <QHeaderView>
+#include <QScrollBar>
 #include <QGroupBox>
 #include <QLabel>
 #include <QListWidget>
@@ -19,7 +21,6 @@
 #include <QTimer>
 #include <QTreeView>
 
-#include "analysis/results_layout.h"
 #include "app/window_design.h"
 
 namespace tarnwick {
@@ -65,7 +66,7 @@ W* named(const std::vector<QWidget*>& controls, std::string_view name) {
 
 frmMain::frmMain(const WindowServices& services, const std::vector<Site>& sites,
                  const CrawlerList& crawlers, JobSettings settings, QWidget* parent)
-    : QWidget(parent), services_(services), sites_(sites), crawlers_(crawlers) {
+    : QWidget(parent) {
   setObjectName("frmMain");
   setWindowTitle(text(kWindowCaption));
   setMinimumSize(twipsToPixels(kClientWidthTwips), twipsToPixels(kClientHeightTwips));
@@ -73,14 +74,15 @@ frmMain::frmMain(const WindowServices& services, const std::vector<Site>& sites,
 
   buildControls();
   placeControls();
-  table_ = std::make_unique<ListViewTable>(*ListView1);
-  selection_ = std::make_unique<SiteSelection>(
-      services_, SelectionTargets{*table_, sites_, List2, List3, *this}, crawlers_,
+  presenter_ = std::make_unique<MainPresenter>(
+      static_cast<MainView&>(*this), services, sites, crawlers,
       [this] {
         QMetaObject::invokeMethod(
-            this, [this] { selection_->takeRows(); }, Qt::QueuedConnection);
+            this, [this] { presenter_->rowsWaiting(); }, Qt::QueuedConnection);
       },
       settings);
+  model_ = new ResultsModel(presenter_->rows(), this);
+  ListView1->setModel(model_);
   Form_Load();
   connectControls();
 }
@@ -125,8 +127,17 @@ void frmMain::buildControls() {
   for (QRadioButton* option : {Option1, Option2, Option3, Option4}) modes->addButton(option);
   Option3->setChecked(true);
   Combo1->setEditable(false);
-  for (int days = 1; days <= 9; ++days) Combo1->addItem(QString::number(days));
   List1->setSelectionMode(QAbstractItemView::SingleSelection);
+  // The results table: a report view, rows selected whole, never sorted.
+  ListView1->setRootIsDecorated(false);
+  ListView1->setItemsExpandable(false);
+  ListView1->setUniformRowHeights(true);
+  ListView1->setSortingEnabled(false);
+  ListView1->setAllColumnsShowFocus(true);
+  ListView1->setSelectionMode(QAbstractItemView::ExtendedSelection);
+  ListView1->setSelectionBehavior(QAbstractItemView::SelectRows);
+  ListView1->header()->setStretchLastSection(false);
+  ListView1->header()->setSectionsMovable(false);
   ListView1->setContextMenuPolicy(Qt::CustomContextMenu);
   Label6->setWordWrap(true);
   Label6->setAlignment(Qt::AlignLeft | Qt::AlignTop);
@@ -135,7 +146,7 @@ void frmMain::buildControls() {
   ProgressBar1->hide();
   Command1->hide();
   progressTimer_ = new QTimer(this);
-  progressTimer_->setInterval(100);
+  progressTimer_->setInterval(kProgressInterval);
 }
 
 void frmMain::placeControls() {
@@ -153,78 +164,110 @@ void frmMain::resizeEvent(QResizeEvent* event) {
 }
 
 void frmMain::connectControls() {
-  // Only the user starts an analysis: the list taking the focus makes a row current but
-  // selects none, so the selection, not the current row, is what starts one. Queued, so
-  // that the list shows the new selection first; the row is the one selected then.
+  // The list taking the focus makes a row current but selects none: only a selection
+  // reaches the presenter. Queued, so that the list shows the new selection first.
   connect(List1, &QListWidget::itemSelectionChanged, this, [this] {
-    if (List1->selectedItems().isEmpty()) return;
-    const int row = List1->currentRow();
+    if (highlighting_ || List1->selectedItems().isEmpty()) return;
+    const int row = List1->row(List1->selectedItems().front());
     QMetaObject::invokeMethod(
         this, [this, row] { List1_Click(row); }, Qt::QueuedConnection);
   });
-  // Clicking the site already selected runs it again, in whatever mode is set now.
   List1->viewport()->installEventFilter(this);
   connect(
       List1, &QListWidget::clicked, this,
-      [this](const QModelIndex& index) {
-        if (index.row() == rowBeforePress_) List1_Click(index.row());
-      },
+      [this](const QModelIndex& index) { presenter_->siteClicked(index.row()); },
       Qt::QueuedConnection);
   for (const QKeySequence& key : {QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)})
     connect(new QShortcut(key, List1, nullptr, nullptr, Qt::WidgetShortcut), &QShortcut::activated,
-            this, &frmMain::runSelectedSiteAgain);
+            this, [this] { presenter_->runAgain(); });
   connect(new QShortcut(QKeySequence(Qt::Key_F5), this), &QShortcut::activated, this,
-          &frmMain::runSelectedSiteAgain);
+          [this] { presenter_->runAgain(); });
   connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this,
-          [this] { selection_->cancel(); });
-  connect(Command1, &QPushButton::clicked, this, [this] { selection_->cancel(); });
-  connect(progressTimer_, &QTimer::timeout, this, [this] { selection_->showProgress(); });
+          [this] { presenter_->cancel(); });
+  connect(Command1, &QPushButton::clicked, this, [this] { presenter_->cancel(); });
+  connect(progressTimer_, &QTimer::timeout, this, [this] { presenter_->showProgress(); });
   connect(new QShortcut(QKeySequence::Copy, ListView1, nullptr, nullptr, Qt::WidgetShortcut),
-          &QShortcut::activated, this, &frmMain::copyRows);
+          &QShortcut::activated, this, [this] { presenter_->copyRows(); });
   connect(ListView1, &QWidget::customContextMenuRequested, this, &frmMain::showRowMenu);
 }
 
 void frmMain::Form_Load() {
-  Combo1->setCurrentText(QString::number(7));
-  prepareResultsTable(*table_, crawlers_);
-  for (const Site& site : sites_) {
-    auto* item = new QListWidgetItem(text(site.name), List1);
-    item->setToolTip(text(site.name));  // a long name shows in full
-    List2.append(site.logFolder);
-    List3.append(site.logFolder);
-  }
+  presenter_->load();
 }
 
-Mode frmMain::selectedMode() const {
+void frmMain::List1_Click(int row) {
+  presenter_->siteSelected(row);
+}
+
+void frmMain::showRowMenu(const QPoint& at) {
+  QMenu menu(this);
+  for (const RowMenuItem& item : kRowMenu)
+    connect(menu.addAction(text(item.text)), &QAction::triggered, this,
+            [this, entry = item.entry] { presenter_->chooseRowMenu(entry); });
+  menu.exec(ListView1->viewport()->mapToGlobal(at));
+}
+
+bool frmMain::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == List1->viewport() && event->type() == QEvent::MouseButtonPress)
+    presenter_->sitePressed();
+  return QWidget::eventFilter(watched, event);
+}
+
+Mode frmMain::mode() const {
   if (Option1->isChecked()) return Mode::AllLogs;
   if (Option2->isChecked()) return Mode::LastDays;
   if (Option4->isChecked()) return Mode::SingleFile;
   return Mode::Today;
 }
 
-void frmMain::List1_Click(int row) {
-  selection_->List1_Click(row, selectedMode(), Combo1->currentText().toStdString());
+std::string frmMain::dayCount() const {
+  return Combo1->currentText().toStdString();
 }
 
-void frmMain::runSelectedSiteAgain() {
-  const QList<QListWidgetItem*> selected = List1->selectedItems();
-  if (!selected.isEmpty()) List1_Click(List1->row(selected.front()));
-}
-
-void frmMain::copyRows() {
-  std::vector<int> rows;
+std::vector<std::size_t> frmMain::selectedRows() const {
+  std::vector<std::size_t> rows;
   for (const QModelIndex& index : ListView1->selectionModel()->selectedRows())
-    rows.push_back(index.row());
+    rows.push_back(static_cast<std::size_t>(index.row()));
   std::sort(rows.begin(), rows.end());
-  QApplication::clipboard()->setText(text(selection_->copyRows(rows)));
+  return rows;
 }
 
-void frmMain::showRowMenu(const QPoint& at) {
-  QMenu menu(this);
-  connect(menu.addAction(QString::fromUtf8("复制")), &QAction::triggered, this, &frmMain::copyRows);
-  connect(menu.addAction(QString::fromUtf8("导出 CSV…")), &QAction::triggered, this,
-          [this] { selection_->exportCsv(); });
-  menu.exec(ListView1->viewport()->mapToGlobal(at));
+void frmMain::showDayChoices(const std::vector<std::string>& choices, const std::string& chosen) {
+  for (const std::string& choice : choices) Combo1->addItem(text(choice));
+  Combo1->setCurrentText(text(chosen));
+}
+
+void frmMain::showSites(const std::vector<std::string>& names) {
+  for (const std::string& name : names) {
+    auto* item = new QListWidgetItem(text(name), List1);
+    item->setToolTip(text(name));  // a long name shows in full
+  }
+}
+
+void frmMain::showColumns(const std::vector<ResultsColumn>& columns) {
+  model_->showColumns();
+  // At least the designed width, and never too narrow for the header.
+  const QFontMetrics metrics = ListView1->header()->fontMetrics();
+  for (std::size_t c = 0; c < columns.size(); ++c)
+    ListView1->setColumnWidth(static_cast<int>(c),
+                              std::max(twipsToPixels(columns[c].widthTwips),
+                                       metrics.horizontalAdvance(text(columns[c].header)) + 16));
+}
+
+void frmMain::showRows(std::size_t count, bool followNewest) {
+  const QScrollBar* bar = ListView1->verticalScrollBar();
+  const bool atEnd = bar->value() >= bar->maximum();
+  model_->showRows(count);
+  if (followNewest && atEnd && count > 0) ListView1->scrollToBottom();
+}
+
+void frmMain::highlightSite(int index) {
+  highlighting_ = true;
+  if (index < 0)
+    List1->clearSelection();
+  else
+    List1->setCurrentRow(index);
+  highlighting_ = false;
 }
 
 void frmMain::showRunning(bool running) {
@@ -248,12 +291,8 @@ void frmMain::showStatus(std::string_view status) {
   Label6->setToolTip(text(status));
 }
 
-bool frmMain::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == List1->viewport() && event->type() == QEvent::MouseButtonPress) {
-    const QList<QListWidgetItem*> selected = List1->selectedItems();
-    rowBeforePress_ = selected.isEmpty() ? -1 : List1->row(selected.front());
-  }
-  return QWidget::eventFilter(watched, event);
+void frmMain::copyText(std::string_view copied) {
+  QApplication::clipboard()->setText(text(copied));
 }
 
 }  // namespace tarnwick

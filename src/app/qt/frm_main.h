@@ -6,11 +6,10 @@
 
 #include "analysis/crawlers.h"
 #include "analysis/job.h"
-#include "app/qt/list_view_table.h"
-#include "app/site_selection.h"
-#include "app/status_view.h"
+#include "app/main_presenter.h"
+#include "app/main_view.h"
+#include "app/qt/results_model.h"
 #include "catalogue/site_catalogue.h"
-#include "catalogue/site_list.h"
 
 class QComboBox;
 class QGroupBox;
@@ -24,9 +23,9 @@ class QTreeView;
 
 namespace tarnwick {
 
-// The one window: options, the site list and the results table. Selecting a site runs
-// the analysis in the chosen mode while the window stays responsive.
-class frmMain : public QWidget, private StatusView {
+// The one window, drawn with Qt: it creates the controls of the design, hands their
+// events to the presenter and shows what the presenter tells it.
+class frmMain : public QWidget, private MainView {
   Q_OBJECT
 
  public:
@@ -35,13 +34,10 @@ class frmMain : public QWidget, private StatusView {
           const CrawlerList& crawlers, JobSettings settings = {}, QWidget* parent = nullptr);
   ~frmMain() override;
 
-  // The hidden log-folder lists, parallel to the site list.
-  const SiteList& list2() const { return List2; }
-  const SiteList& list3() const { return List3; }
-  // The results table.
-  const ResultsModel& results() const { return table_->model(); }
+  // The results table as the view shows it.
+  const ResultsModel& results() const { return *model_; }
   // Whether an analysis is running.
-  bool analysing() const { return selection_->running(); }
+  bool analysing() const { return presenter_->running(); }
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -52,16 +48,23 @@ class frmMain : public QWidget, private StatusView {
   void placeControls();
   void connectControls();
   void Form_Load();
-  // Site `row` of List1 was selected (the selection as it was when the user made it).
+  // Site `row` of List1 was selected.
   void List1_Click(int row);
-  void runSelectedSiteAgain();
-  void copyRows();
   void showRowMenu(const QPoint& at);
-  Mode selectedMode() const;
 
+  // MainView
+  Mode mode() const override;
+  std::string dayCount() const override;
+  std::vector<std::size_t> selectedRows() const override;
+  void showDayChoices(const std::vector<std::string>& choices, const std::string& chosen) override;
+  void showSites(const std::vector<std::string>& names) override;
+  void showColumns(const std::vector<ResultsColumn>& columns) override;
+  void showRows(std::size_t count, bool followNewest) override;
+  void highlightSite(int index) override;
   void showRunning(bool running) override;
   void showProgress(std::size_t done, std::size_t planned) override;
   void showStatus(std::string_view text) override;
+  void copyText(std::string_view text) override;
 
   QGroupBox* Frame1 = nullptr;
   QListWidget* List1 = nullptr;
@@ -79,18 +82,13 @@ class frmMain : public QWidget, private StatusView {
   QProgressBar* ProgressBar1 = nullptr;
   QPushButton* Command1 = nullptr;  // "取消"
   QLabel* Label6 = nullptr;         // the status line
-  SiteList List2;                   // log folders, for "该站点所有日志"
-  SiteList List3;                   // log folders, for the other modes
   std::vector<QWidget*> controls_;  // in the order of the design
 
-  const WindowServices services_;
-  const std::vector<Site>& sites_;
-  const CrawlerList& crawlers_;
-  std::unique_ptr<ListViewTable> table_;
-  std::unique_ptr<SiteSelection> selection_;
+  std::unique_ptr<MainPresenter> presenter_;
+  ResultsModel* model_ = nullptr;
   QTimer* progressTimer_ = nullptr;
-  int rowBeforePress_ = -1;  // List1's selected row when the mouse went down
-  bool analysing_ = false;   // as last shown: the status line's room depends on it
+  bool analysing_ = false;  // as last shown: the status line's room depends on it
+  bool highlighting_ = false;  // the presenter moves the selection, not the user
 };
 
 }  // namespace tarnwick

@@ -41,7 +41,7 @@ int main(int argc, char** argv) {
   QtFileDialog cd;
   const SystemClock clock;
   const SystemFolderListing folders;
-  frmMain window({box, cd, clock, input, folders, start.source.paths}, start.source.sites,
+  frmMain window({box, cd, clock, input, folders, start.source.paths()}, start.source.sites,
                  start.crawlers.crawlers);
   box.setParent(&window);
   cd.setParent(&window);

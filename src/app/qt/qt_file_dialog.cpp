@@ -1,5 +1,7 @@
 #include "app/qt/qt_file_dialog.h"
 
+#include "app/texts.h"
+
 #include <QFileDialog>
 #include <vector>
 
@@ -30,13 +32,13 @@ std::string qtFilter(std::string_view filter) {
 }
 
 void QtFileDialog::showOpen(std::string_view filter, std::string_view initialFolder) {
-  const QString chosen = QFileDialog::getOpenFileName(parent_, QString::fromUtf8("打开"),
+  const QString chosen = QFileDialog::getOpenFileName(parent_, text(kOpenDialogTitle),
                                                       text(initialFolder), text(qtFilter(filter)));
   fileName_ = chosen.toStdString();
 }
 
 std::string QtFileDialog::askSaveName(std::string_view filter, std::string_view suggestedName) {
-  return QFileDialog::getSaveFileName(parent_, QString::fromUtf8("导出 CSV"), text(suggestedName),
+  return QFileDialog::getSaveFileName(parent_, text(kCsvDialogTitle), text(suggestedName),
                                       text(qtFilter(filter)))
       .toStdString();
 }

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "platform/file_dialog.h"
+#include "app/file_dialog.h"
 
 class QWidget;
 

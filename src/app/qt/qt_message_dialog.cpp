@@ -1,5 +1,7 @@
 #include "app/qt/qt_message_dialog.h"
 
+#include "app/texts.h"
+
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -17,9 +19,9 @@ MessageDialog::Answer QtMessageDialog::show(std::string_view message, Buttons bu
                                             std::string_view title) {
   QMessageBox box(QMessageBox::Information, text(title), text(message), QMessageBox::NoButton,
                   parent_);
-  box.addButton(QString::fromUtf8("确定"), QMessageBox::AcceptRole);
+  box.addButton(text(kOk), QMessageBox::AcceptRole);
   if (buttons == Buttons::OkCancel) {
-    QPushButton* cancel = box.addButton(QString::fromUtf8("取消"), QMessageBox::RejectRole);
+    QPushButton* cancel = box.addButton(text(kCancel), QMessageBox::RejectRole);
     box.setEscapeButton(cancel);
   }
   box.exec();

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/message_dialog.h"
+#include "app/message_dialog.h"
 
 class QWidget;
 

@@ -2,44 +2,33 @@
 
 #include <QAbstractTableModel>
 
-#include "platform/memory_table.h"
+#include "app/result_rows.h"
 
 namespace tarnwick {
 
-// The results table's data for a Qt view: one row per log file, one column per key.
-// Rows added between beginUpdate() and endUpdate() reach the view in one insertion, so
-// that a hundred thousand rows cost the view one update, not a hundred thousand.
+// The presenter's rows for a Qt view. It shows as many of them as it was last told to,
+// so that rows that arrive in a batch reach the view in one insertion.
 class ResultsModel : public QAbstractTableModel {
   Q_OBJECT
 
  public:
-  using QAbstractTableModel::QAbstractTableModel;
+  explicit ResultsModel(const ResultRows& rows, QObject* parent = nullptr)
+      : QAbstractTableModel(parent), rows_(rows) {}
 
   int rowCount(const QModelIndex& parent = {}) const override;
   int columnCount(const QModelIndex& parent = {}) const override;
   QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
   QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
-  // The results table's operations, announced to the view.
-  void addColumn(std::string_view key, std::string_view header);
-  void clearRows();
-  RowHandle addRow(std::int64_t position, std::string_view key, std::string_view text);
-  void setCell(const RowHandle& row, std::string_view columnKey, std::uint64_t value);
-  void describeRow(const RowHandle& row, RowState state, std::string_view tip);
-  void beginUpdate() { batching_ = true; }
-  void endUpdate();
-
-  // The rows the view shows.
-  const MemoryTable& table() const { return table_; }
+  // Shows the first `count` rows: fewer than now means the rows were replaced.
+  void showRows(std::size_t count);
+  // The columns are set: announces them to the view.
+  void showColumns();
 
  private:
-  void flush();
-  // The table that holds `row`: the shown one, or the batch not yet shown.
-  MemoryTable& holder(const RowHandle& row);
-
-  MemoryTable table_;
-  MemoryTable pending_;  // appended rows not yet shown, with the same columns
-  bool batching_ = false;
+  const ResultRows& rows_;
+  int shown_ = 0;
+  int columns_ = 0;
 };
 
 }  // namespace tarnwick

@@ -43,7 +43,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
   Win32FileDialog cd;
   const SystemClock clock;
   const SystemFolderListing folders;
-  frmMain window({box, cd, clock, input, folders, start.source.paths}, start.source.sites,
+  frmMain window({box, cd, clock, input, folders, start.source.paths()}, start.source.sites,
                  start.crawlers.crawlers);
   if (!window.create(instance)) return 1;
   box.setOwner(window.hwnd());

@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "platform/file_dialog.h"
-#include "platform/message_dialog.h"
+#include "app/file_dialog.h"
+#include "app/message_dialog.h"
 
 namespace tarnwick {
 

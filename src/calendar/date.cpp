@@ -1,4 +1,4 @@
-#include "platform/date.h"
+#include "calendar/date.h"
 
 #include <charconv>
 #include <chrono>

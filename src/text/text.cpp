@@ -1,4 +1,4 @@
-#include "platform/text.h"
+#include "text/text.h"
 
 #include <algorithm>
 #include <charconv>

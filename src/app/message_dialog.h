@@ -15,7 +15,4 @@ class MessageDialog {
   virtual Answer show(std::string_view text, Buttons buttons, std::string_view title) = 0;
 };
 
-// The title every message of the program carries.
-inline constexpr std::string_view kMessageTitle = "提示";
-
 }  // namespace tarnwick

@@ -1,0 +1,246 @@
+#include "app/main_presenter.h"
+
+#include <exception>
+
+#include "analysis/row_text.h"
+#include "platform/file_output.h"
+#include "platform/utf8_path.h"
+#include "text/text.h"
+
+namespace tarnwick {
+
+namespace {
+
+// The day counts the drop-down list offers, and the one it shows at first.
+constexpr int kMostDays = 9;
+constexpr int kFirstDays = 7;
+
+}  // namespace
+
+MainPresenter::MainPresenter(MainView& view, WindowServices services,
+                             const std::vector<Site>& sites, const CrawlerList& crawlers,
+                             std::function<void()> wake, JobSettings settings)
+    : view_(view),
+      services_(services),
+      sites_(sites),
+      crawlers_(crawlers),
+      wake_(std::move(wake)),
+      settings_(settings),
+      rows_(crawlers) {}
+
+MainPresenter::~MainPresenter() {
+  if (job_) job_->cancel();
+}
+
+void MainPresenter::load() {
+  std::vector<std::string> days;
+  for (int n = 1; n <= kMostDays; ++n) days.push_back(std::to_string(n));
+  view_.showDayChoices(days, std::to_string(kFirstDays));
+  view_.showColumns(rows_.columns());
+  std::vector<std::string> names;
+  for (const Site& site : sites_) names.push_back(site.name);
+  view_.showSites(names);
+}
+
+void MainPresenter::sitePressed() {
+  selectedAtPress_ = listSelection_;
+}
+
+void MainPresenter::siteSelected(int index) {
+  // A click on the site already selected reports a selection too (Windows does); it
+  // runs again through siteClicked() alone, so that one click asks one question.
+  if (index == listSelection_) return;
+  listSelection_ = index;
+  run(index);
+}
+
+void MainPresenter::siteClicked(int index) {
+  const int before = selectedAtPress_;
+  selectedAtPress_ = -1;
+  if (index >= 0 && index == before && index == listSelection_) run(index);
+}
+
+void MainPresenter::runAgain() {
+  if (listSelection_ >= 0) run(listSelection_);
+}
+
+void MainPresenter::showFailure(const std::exception& error) {
+  services_.box.show(analysisFailed(error.what()), MessageDialog::Buttons::Ok, kMessageTitle);
+}
+
+bool MainPresenter::confirm(std::string_view text) {
+  if (services_.box.show(text, MessageDialog::Buttons::OkCancel, kMessageTitle) ==
+      MessageDialog::Answer::Ok)
+    return true;
+  giveBackHighlight();
+  return false;
+}
+
+// The rows stay as they were: the list shows their site again, so that nobody reads one
+// site's numbers under another's name.
+void MainPresenter::giveBackHighlight() {
+  listSelection_ = shownSite_;
+  view_.highlightSite(shownSite_);
+}
+
+void MainPresenter::run(int index) {
+  try {
+    // The list already shows the new site: no row of the old analysis may follow.
+    cancel();
+    if (index < 0 || index >= static_cast<int>(sites_.size())) return;
+    const Site& site = sites_[static_cast<std::size_t>(index)];
+    AnalysisScope scope;
+    scope.mode = view_.mode();
+    scope.site = site.name;
+    scope.clock = site.logClock;
+    scope.folder = site.logFolder;
+    // Read once, so that an analysis that runs past midnight neither skips nor repeats a day.
+    scope.newest = services_.clock.today(scope.clock);
+    Selection selection{scope.mode, site.logFolder, scope.newest, 1, {}};
+
+    switch (scope.mode) {
+      case Mode::AllLogs:
+        if (!confirm(kConfirmAllLogs)) return;
+        break;
+      case Mode::LastDays: {
+        const std::string days = view_.dayCount();
+        if (!confirm(confirmLastDays(days))) return;
+        selection.days = scope.days = static_cast<int>(parsePositive(days, kMaxDays).value_or(0));
+        break;
+      }
+      case Mode::Today:
+        if (!confirm(kConfirmToday)) return;
+        break;
+      case Mode::SingleFile:
+        services_.cd.showOpen(kLogFileFilter, dialogFolder(site.logFolder));
+        selection.chosenFile = scope.chosenFile = services_.cd.fileName();
+        if (selection.chosenFile.empty()) return giveBackHighlight();
+        break;
+    }
+    Plan plan = planAnalysis(selection, services_.folders, services_.paths);
+    if (scope.mode != Mode::SingleFile) scope.folderStatus = plan.status;
+    if (scope.mode == Mode::AllLogs && !plan.ok()) return showNoLogs(scope, index);
+    start(std::move(plan), scope, index);
+  } catch (const std::exception& error) {
+    cancel();
+    showFailure(error);
+  }
+}
+
+void MainPresenter::showNoLogs(const AnalysisScope& scope, int site) {
+  rows_.clear();
+  view_.showRows(0, false);
+  scope_ = scope;
+  shownSite_ = site;
+  view_.showStatus(noLogsStatus(scope));
+  services_.box.show(kNoLogFiles, MessageDialog::Buttons::Ok, kMessageTitle);
+}
+
+// The open dialog starts in the site's log folder, or in the nearest folder above it
+// that exists.
+std::string MainPresenter::dialogFolder(const std::string& serverFolder) const {
+  const auto local = services_.paths.resolve(serverFolder);
+  if (!local) return {};
+  for (std::filesystem::path folder = *local; !folder.empty(); folder = folder.parent_path()) {
+    if (services_.folders.isFolder(folder)) return utf8Of(folder);
+    if (folder == folder.parent_path()) break;
+  }
+  return {};
+}
+
+void MainPresenter::start(Plan plan, const AnalysisScope& scope, int site) {
+  rows_.clear();
+  view_.showRows(0, false);
+  scope_ = scope;
+  shownSite_ = site;
+  totals_ = {};
+  totals_.counts.assign(crawlers_.size(), 0);
+  mailbox_ = std::make_unique<RowMailbox>(wake_);
+  job_ = std::make_unique<AnalysisJob>(std::move(plan.files), tokensOf(crawlers_), services_.input,
+                                       *mailbox_, settings_);
+  view_.showRunning(true);
+  showProgress();
+}
+
+void MainPresenter::rowsWaiting() {
+  if (!mailbox_) return;
+  RowMailbox::Batch batch = mailbox_->take();
+  for (FileResult& row : batch.rows) {
+    totals_.add(row);
+    rows_.add(std::move(row));
+  }
+  // "该站点所有日志" lists the oldest first: today's row comes last.
+  if (!batch.rows.empty()) view_.showRows(rows_.size(), scope_.mode == Mode::AllLogs);
+  if (batch.finished) {
+    view_.showStatus(finishedStatus(scope_, *batch.finished, totals_, crawlers_));
+    endJob();
+  }
+}
+
+void MainPresenter::showProgress() {
+  if (!job_) return;
+  const Progress progress = job_->progress();
+  view_.showProgress(progress.filesDone, progress.filesPlanned);
+  view_.showStatus(runningStatus(scope_, progress));
+}
+
+void MainPresenter::cancel() {
+  if (!job_) return;
+  job_->cancel();
+  rowsWaiting();  // the rows finished before the cancel stay
+  if (!job_) return;
+  view_.showStatus(cancelledStatus(scope_, totals_, job_->progress().filesPlanned));
+  endJob();
+}
+
+void MainPresenter::endJob() {
+  job_.reset();
+  mailbox_.reset();
+  view_.showRunning(false);
+}
+
+std::vector<std::size_t> MainPresenter::chosenRows() const {
+  std::vector<std::size_t> chosen;
+  for (const std::size_t row : view_.selectedRows())
+    if (row < rows_.size()) chosen.push_back(row);
+  if (chosen.empty())
+    for (std::size_t row = 0; row < rows_.size(); ++row) chosen.push_back(row);
+  return chosen;
+}
+
+void MainPresenter::copyRows() {
+  RowFormatter tsv(RowFormat::Tsv, crawlers_);
+  std::string text = tsv.header();
+  for (const std::size_t row : chosenRows()) text += tsv.row(rows_[row]);
+  view_.copyText(text);
+}
+
+std::string MainPresenter::csvFile() const {
+  RowFormatter csv(RowFormat::WindowCsv, crawlers_, &kWindowCsvHeaders);
+  std::string text = "\xEF\xBB\xBF" + csv.header();
+  for (const std::size_t row : chosenRows()) text += csv.row(rows_[row]);
+  return text;
+}
+
+void MainPresenter::exportCsv() {
+  const std::string name = services_.cd.askSaveName(kCsvFilter, kCsvSuggestedName);
+  if (name.empty()) return;
+  const std::size_t count = chosenRows().size();
+  const WriteResult written = writeFileWhole(pathFromUtf8(name), csvFile());
+  if (!written.ok())
+    services_.box.show(cannotWrite(name, written.description()), MessageDialog::Buttons::Ok,
+                       kMessageTitle);
+  else
+    view_.showStatus(exportedStatus(count, name));
+}
+
+void MainPresenter::chooseRowMenu(RowMenuEntry entry) {
+  switch (entry) {
+    case RowMenuEntry::Copy:
+      return copyRows();
+    case RowMenuEntry::ExportCsv:
+      return exportCsv();
+  }
+}
+
+}  // namespace tarnwick

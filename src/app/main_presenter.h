@@ -1,0 +1,133 @@
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "analysis/crawlers.h"
+#include "analysis/job.h"
+#include "analysis/plan.h"
+#include "analysis/row_mailbox.h"
+#include "app/file_dialog.h"
+#include "app/main_view.h"
+#include "app/message_dialog.h"
+#include "app/result_rows.h"
+#include "app/texts.h"
+#include "catalogue/site_catalogue.h"
+#include "platform/clock.h"
+#include "platform/folder_listing.h"
+#include "platform/text_input.h"
+#include "platform/windows_path.h"
+
+namespace tarnwick {
+
+// What the main window asks of the platform.
+struct WindowServices {
+  MessageDialog& box;
+  FileDialog& cd;  // the open dialog of "选择单一日志", and the export's save dialog
+  const Clock& clock;
+  const TextInput& input;
+  const FolderListing& folders;
+  const PathResolver& paths;
+};
+
+// How often a window shows a running analysis's progress.
+inline constexpr std::chrono::milliseconds kProgressInterval{100};
+
+// The entries of the rows' menu, in order.
+enum class RowMenuEntry { Copy, ExportCsv };
+struct RowMenuItem {
+  RowMenuEntry entry;
+  std::string_view text;
+};
+inline constexpr RowMenuItem kRowMenu[] = {{RowMenuEntry::Copy, kCopy},
+                                           {RowMenuEntry::ExportCsv, kExportCsv}};
+
+// The main window's behaviour, for both toolkits: what the user's actions do, and what
+// the window shows. A window creates its controls, hands their events to the methods
+// below and paints what it is told through MainView. Everything here runs on the
+// window's thread; the analysis itself runs as a job on threads of its own.
+class MainPresenter {
+ public:
+  // `wake` is called on a job thread when rows are waiting; it must have the window's
+  // thread call rowsWaiting() soon.
+  MainPresenter(MainView& view, WindowServices services, const std::vector<Site>& sites,
+                const CrawlerList& crawlers, std::function<void()> wake, JobSettings settings = {});
+  ~MainPresenter();
+  MainPresenter(const MainPresenter&) = delete;
+  MainPresenter& operator=(const MainPresenter&) = delete;
+
+  // The window was created: fills its lists and sets up the results table.
+  void load();
+
+  // The user pressed the mouse on the site list.
+  void sitePressed();
+  // The site list's selection moved to `index`, by mouse or keyboard. Runs the analysis
+  // of that site where it is another than the one selected before.
+  void siteSelected(int index);
+  // The mouse was released over site `index`: where it was the site selected before the
+  // press, it runs again, in the mode set now.
+  void siteClicked(int index);
+  // F5 or Enter: the selected site runs again.
+  void runAgain();
+  // Esc or 取消: stops the running analysis, keeping the rows it finished.
+  void cancel();
+
+  // Puts the rows that have arrived into the table.
+  void rowsWaiting();
+  // Shows how far the running analysis has come; for the progress timer.
+  void showProgress();
+
+  // Ctrl+C: the selected rows (all where none is selected) with their header, as
+  // tab-separated text.
+  void copyRows();
+  // Asks where to save the selected rows (all where none is selected) as csv, writes
+  // them and says where in the status line.
+  void exportCsv();
+  // An entry of the rows' menu was chosen.
+  void chooseRowMenu(RowMenuEntry entry);
+
+  // The rows of the table.
+  const ResultRows& rows() const { return rows_; }
+  bool running() const { return job_ != nullptr; }
+  // The site whose rows are shown, or -1.
+  int shownSite() const { return shownSite_; }
+
+  // The csv of the selected rows (all where none is selected), as a file gets it: with a
+  // UTF-8 byte-order mark and the window's headers.
+  std::string csvFile() const;
+
+ private:
+  void run(int index);
+  bool confirm(std::string_view text);
+  void giveBackHighlight();
+  void start(Plan plan, const AnalysisScope& scope, int site);
+  void showNoLogs(const AnalysisScope& scope, int site);
+  void endJob();
+  std::string dialogFolder(const std::string& serverFolder) const;
+  std::vector<std::size_t> chosenRows() const;
+  void showFailure(const std::exception& error);
+
+  MainView& view_;
+  WindowServices services_;
+  const std::vector<Site>& sites_;
+  const CrawlerList& crawlers_;
+  std::function<void()> wake_;
+  JobSettings settings_;
+
+  ResultRows rows_;
+  AnalysisScope scope_;  // what the rows on screen are
+  RowTotals totals_;
+  int shownSite_ = -1;       // the site whose rows are shown
+  int listSelection_ = -1;   // the site the list shows selected
+  int selectedAtPress_ = -1; // the list's selection when the mouse went down
+  // The mailbox outlives the job that fills it.
+  std::unique_ptr<RowMailbox> mailbox_;
+  std::unique_ptr<AnalysisJob> job_;
+};
+
+}  // namespace tarnwick

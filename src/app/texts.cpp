@@ -1,0 +1,218 @@
+#include "app/texts.h"
+
+#include <cstdio>
+
+#include "analysis/crawler_list.h"
+#include "catalogue/site_source.h"
+
+namespace tarnwick {
+
+namespace {
+
+std::string decimal(double value, int places) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.*f", places, value);
+  return text;
+}
+
+std::string megabytes(std::uint64_t bytes) {
+  return decimal(static_cast<double>(bytes) / (1024.0 * 1024.0), 1) + " MB";
+}
+
+double seconds(std::chrono::steady_clock::duration elapsed) {
+  return std::chrono::duration<double>(elapsed).count();
+}
+
+std::string clockName(LogClock clock) {
+  return clock == LogClock::Utc ? "按 UTC 日期" : "按本地日期";
+}
+
+// Why the site's log folder could not be listed, naming it; empty where it could.
+std::string folderNote(const AnalysisScope& scope) {
+  switch (scope.folderStatus) {
+    case Plan::Status::Ok:
+      return {};
+    case Plan::Status::FolderNotFound:
+      return "日志目录不存在：" + scope.folder;
+    case Plan::Status::FolderUnreadable:
+      return "日志目录无法读取：" + scope.folder;
+    case Plan::Status::NotHere:
+      return "日志目录在这台计算机上找不到（驱动器不存在或未映射，或是网络路径）：" + scope.folder;
+  }
+  return {};
+}
+
+}  // namespace
+
+std::string confirmLastDays(std::string_view days) {
+  return "确认要查看最近" + std::string(days) + "天的日志吗？";
+}
+
+std::string analysisFailed(std::string_view what) {
+  return "分析出错：" + std::string(what);
+}
+
+std::string cannotWrite(std::string_view file, std::string_view reason) {
+  return "无法写入文件：" + std::string(file) + "\n原因：" + std::string(reason);
+}
+
+std::string rowTip(const FileResult& row) {
+  const std::string& read = row.local ? *row.local : row.name;
+  switch (row.status) {
+    case FileResult::Status::Counted:
+      return "读取：" + read;
+    case FileResult::Status::Missing:
+      return "没有这个日志文件：" + read;
+    case FileResult::Status::Unreadable:
+      return "无法读取：" + read;
+  }
+  return read;
+}
+
+void RowTotals::add(const FileResult& row) {
+  if (counts.size() < row.counts.size()) counts.resize(row.counts.size(), 0);
+  for (std::size_t c = 0; c < row.counts.size(); ++c) counts[c] += row.counts[c];
+  ++rows;
+  missing += row.status == FileResult::Status::Missing;
+  unreadable += row.status == FileResult::Status::Unreadable;
+}
+
+std::string describeScope(const AnalysisScope& scope) {
+  const std::string site = "「" + scope.site + "」";
+  switch (scope.mode) {
+    case Mode::AllLogs:
+      return site + "所有日志";
+    case Mode::LastDays:
+      return site + "最近 " + std::to_string(scope.days) + " 天（" +
+             isoDate(daysBefore(scope.newest, scope.days - 1)) + " 至 " + isoDate(scope.newest) +
+             "，" + clockName(scope.clock) + "）";
+    case Mode::Today:
+      return site + "当天日志（" + isoDate(scope.newest) + "，" + clockName(scope.clock) + "）";
+    case Mode::SingleFile:
+      return "单一日志 " + scope.chosenFile;
+  }
+  return site;
+}
+
+std::string runningStatus(const AnalysisScope& scope, const Progress& progress) {
+  const double elapsed = seconds(progress.elapsed);
+  const double rate = elapsed > 0 ? static_cast<double>(progress.bytesRead) / elapsed : 0;
+  return "正在分析" + describeScope(scope) + "：" + std::to_string(progress.filesDone) + "/" +
+         std::to_string(progress.filesPlanned) + " 个文件，" + megabytes(progress.bytesRead) +
+         "，" + megabytes(static_cast<std::uint64_t>(rate)) + "/s";
+}
+
+std::string finishedStatus(const AnalysisScope& scope, const Progress& progress,
+                           const RowTotals& totals, const CrawlerList& crawlers) {
+  std::string text = describeScope(scope) + "：" + std::to_string(totals.rows) + " 个文件，" +
+                     megabytes(progress.bytesRead) + "，用时 " +
+                     decimal(seconds(progress.elapsed), 2) + " 秒。合计";
+  for (std::size_t c = 0; c < crawlers.size(); ++c)
+    text += (c ? "，" : " ") + crawlers[c].header + " " +
+            std::to_string(c < totals.counts.size() ? totals.counts[c] : 0);
+  text += "。";
+  if (totals.missing) text += std::to_string(totals.missing) + " 个日志文件不存在。";
+  if (totals.unreadable) text += std::to_string(totals.unreadable) + " 个日志文件无法读取。";
+  return text + folderNote(scope);
+}
+
+std::string cancelledStatus(const AnalysisScope& scope, const RowTotals& totals,
+                            std::size_t planned) {
+  return describeScope(scope) + "：已取消，保留已完成的 " + std::to_string(totals.rows) + "/" +
+         std::to_string(planned) + " 行。";
+}
+
+std::string noLogsStatus(const AnalysisScope& scope) {
+  return describeScope(scope) + "：该站点无日志文件。" + folderNote(scope);
+}
+
+std::string exportedStatus(std::size_t rows, std::string_view file) {
+  return "已导出 " + std::to_string(rows) + " 行到 " + std::string(file) + "。";
+}
+
+std::string configMessage(const SiteSource& source) {
+  using L = ConfigLocation::Status;
+  const ConfigLocation& location = source.location;
+  const auto neither = [&] {
+    std::string text;
+    for (const std::string& file : location.looked) text += "\n" + file;
+    return text;
+  };
+  switch (location.status) {
+    case L::Found:
+      break;
+    case L::RootAndConfig:
+      return "--root 与 --config 不能同时使用。";
+    case L::NotGiven:
+      return "没有指定站点配置：请用 --root 目录（服务器系统盘的副本）或 --config 文件。";
+    case L::NotUnderRoot:
+      return "找不到站点配置：下列文件都不存在：" + neither();
+    case L::NotInstalled:
+      return "找不到站点配置：这台计算机没有安装 IIS，下列文件都不存在：" + neither();
+  }
+  using S = ConfigOpenResult::Status;
+  const ConfigOpenResult& config = source.config;
+  const std::string& file = config.file;
+  switch (config.status) {
+    case S::Ok:
+      return {};
+    case S::FileNotFound:
+      return "站点配置文件不存在：" + file;
+    case S::NotAFile:
+      return "站点配置不是一个文件：" + file;
+    case S::AccessDenied:
+      return "无权读取站点配置文件：" + file + "\n请以管理员身份运行本程序。";
+    case S::FileUnreadable:
+      return "无法读取站点配置文件：" + file;
+    case S::TooLarge:
+      return "站点配置文件过大，不像是 IIS 的站点配置：" + file;
+    case S::OutOfMemory:
+      return "内存不足，无法读取站点配置文件：" + file;
+    case S::NotWellFormed:
+      return "站点配置文件格式错误：" + file + "\n第 " + std::to_string(config.line) + " 行第 " +
+             std::to_string(config.column) + " 列。";
+    case S::NotIisConfiguration:
+      return "不是 IIS 的站点配置文件：" + file;
+    case S::NoServiceNode:
+      return "站点配置文件中找不到网站节点（<sites> 或 /LM/W3SVC）：" + file;
+  }
+  return {};
+}
+
+std::string crawlerListMessage(const CrawlerListResult& list, std::string_view given) {
+  if (list.status != CrawlerListResult::Status::Ok)
+    return "无法读取蜘蛛列表" + (given.empty() ? std::string() : "：" + std::string(given)) +
+           "\n只统计四种默认的蜘蛛。";
+  if (list.problems.empty()) return {};
+  std::string text = "蜘蛛列表中有几行不能使用，已略过：";
+  for (const CrawlerListProblem& problem : list.problems) {
+    text += "\n第 " + std::to_string(problem.line) + " 行：";
+    using P = CrawlerListProblem::Kind;
+    switch (problem.kind) {
+      case P::NotUtf8:
+        text += "不是 UTF-8 文本";
+        break;
+      case P::NoToken:
+        text += "制表符前没有蜘蛛标识";
+        break;
+      case P::TooLong:
+        text += "蜘蛛标识过长";
+        break;
+      case P::TooManyTabs:
+        text += "多于一个制表符";
+        break;
+      case P::ControlCharacter:
+        text += "含有控制字符";
+        break;
+      case P::Duplicate:
+        text += "「" + problem.token + "」已经统计";
+        break;
+      case P::TooMany:
+        text += "蜘蛛超过 " + std::to_string(kMaxAddedCrawlers) + " 个";
+        break;
+    }
+  }
+  return text;
+}
+
+}  // namespace tarnwick

@@ -1,0 +1,109 @@
+#pragma once
+
+// Every text the windows show the user, in Chinese, and the words of the report's
+// Chinese headers: one place to read and to change them. The design table keeps its
+// captions (window_design.cpp), the crawler table its column headers (crawlers.cpp).
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "analysis/crawlers.h"
+#include "analysis/job.h"
+#include "analysis/plan.h"
+#include "analysis/row_text.h"
+#include "platform/clock.h"
+
+namespace tarnwick {
+
+struct SiteSource;
+struct CrawlerListResult;
+
+// The title of every message box.
+inline constexpr std::string_view kMessageTitle = "提示";
+
+// Questions and messages of a site selection.
+inline constexpr std::string_view kConfirmAllLogs =
+    "确认要查看所有日志吗？ 如果日志文件比较大或文件比较多，可能会出现卡死现象。";
+inline constexpr std::string_view kConfirmToday = "确认要查看当天的日志吗？";
+inline constexpr std::string_view kNoLogFiles = "该站点无日志文件。";
+inline constexpr std::string_view kLogFileFilter = "日志文件|*.log|所有文件|*.*";
+std::string confirmLastDays(std::string_view days);
+// A failure while showing rows, with what the program said of it.
+std::string analysisFailed(std::string_view what);
+
+// The rows' menu, and the export it offers.
+inline constexpr std::string_view kCopy = "复制";
+inline constexpr std::string_view kExportCsv = "导出 CSV…";
+inline constexpr std::string_view kCsvFilter = "CSV 文件|*.csv|所有文件|*.*";
+inline constexpr std::string_view kCsvSuggestedName = "蜘蛛统计.csv";
+inline constexpr std::string_view kCsvDialogTitle = "导出 CSV";
+inline constexpr WindowCsvHeaders kWindowCsvHeaders{"年月日", "文件", "状态",
+                                                     "已读取", "不存在", "无法读取"};
+std::string cannotWrite(std::string_view file, std::string_view reason);
+
+// The platform dialogs' own words, where the toolkit does not supply them.
+inline constexpr std::string_view kOk = "确定";
+inline constexpr std::string_view kCancel = "取消";
+inline constexpr std::string_view kOpenDialogTitle = "打开";
+
+// Column headers of the report's --list-sites table.
+inline constexpr std::string_view kSiteHeader = "站点";
+inline constexpr std::string_view kIdHeader = "编号";
+inline constexpr std::string_view kLogFolderHeader = "日志目录";
+inline constexpr std::string_view kLocalFolderHeader = "本地目录";
+
+// The tip of a row: which file was read, and why it shows zeros where it does.
+std::string rowTip(const FileResult& row);
+
+// What an analysis covers, as the status line names it.
+struct AnalysisScope {
+  std::string site;  // the site's display name
+  Mode mode = Mode::Today;
+  int days = 1;                    // LastDays
+  Date newest;                     // the newest day of LastDays and Today
+  LogClock clock = LogClock::Utc;  // the clock that names the site's logs
+  std::string chosenFile;          // SingleFile
+  std::string folder;              // the site's log folder, as the configuration builds it
+  Plan::Status folderStatus = Plan::Status::Ok;  // whether it could be listed
+};
+
+// What the rows of a finished or cancelled analysis add up to.
+struct RowTotals {
+  std::vector<std::uint64_t> counts;  // one per crawler
+  std::size_t rows = 0;
+  std::size_t missing = 0;
+  std::size_t unreadable = 0;
+
+  void add(const FileResult& row);
+};
+
+// The site, the mode and the range: "「Default Web Site」最近 7 天（2008-07-07 至 2008-07-13，
+// 按 UTC 日期）".
+std::string describeScope(const AnalysisScope& scope);
+
+// While it runs: files done of planned, megabytes read and the rate.
+std::string runningStatus(const AnalysisScope& scope, const Progress& progress);
+
+// Once every row is in: the number of files, the time taken and the totals per crawler.
+std::string finishedStatus(const AnalysisScope& scope, const Progress& progress,
+                           const RowTotals& totals, const CrawlerList& crawlers);
+
+// After the user cancelled: which rows stay.
+std::string cancelledStatus(const AnalysisScope& scope, const RowTotals& totals,
+                            std::size_t planned);
+
+// Where the site's log folder could not be listed.
+std::string noLogsStatus(const AnalysisScope& scope);
+
+// After an export: how many rows went where.
+std::string exportedStatus(std::size_t rows, std::string_view file);
+
+// Why the window cannot open on the configuration: which file, and why.
+std::string configMessage(const SiteSource& source);
+
+// The crawler list that could not be read, or its lines left out; empty where all is well.
+std::string crawlerListMessage(const CrawlerListResult& list, std::string_view given);
+
+}  // namespace tarnwick

@@ -1,0 +1,459 @@
+#include "app/main_presenter.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "analysis/crawler_list.h"
+#include "test_support.h"
+
+namespace tarnwick {
+namespace {
+
+using Buttons = MessageDialog::Buttons;
+using Answer = MessageDialog::Answer;
+
+// A window that records what it is told and answers what the test sets.
+class FakeView : public MainView {
+ public:
+  Mode mode() const override { return setMode; }
+  std::string dayCount() const override { return days; }
+  std::vector<std::size_t> selectedRows() const override { return selected; }
+
+  void showDayChoices(const std::vector<std::string>& c, const std::string& chosen) override {
+    dayChoices = c;
+    dayShown = chosen;
+  }
+  void showSites(const std::vector<std::string>& names) override { sites = names; }
+  void showColumns(const std::vector<ResultsColumn>& c) override { columns = c; }
+  void showRows(std::size_t count, bool follow) override {
+    if (count < rowsShown) ++resets;
+    rowsShown = count;
+    followed = followed || (follow && count > 0);
+  }
+  void highlightSite(int index) override { highlighted = index; }
+  void showRunning(bool on) override { running = on; }
+  void showProgress(std::size_t d, std::size_t p) override { done = d, planned = p; }
+  void showStatus(std::string_view text) override { status = text; }
+  void copyText(std::string_view text) override { clipboard = text; }
+
+  Mode setMode = Mode::Today;
+  std::string days = "7";
+  std::vector<std::size_t> selected;
+
+  std::vector<std::string> dayChoices, sites;
+  std::string dayShown;
+  std::vector<ResultsColumn> columns;
+  std::size_t rowsShown = 0;
+  int resets = 0;
+  bool followed = false;
+  int highlighted = -2;  // never told
+  bool running = false;
+  std::size_t done = 0, planned = 0;
+  std::string status, clipboard;
+};
+
+// A server drive with two sites: site 1 has logs, site 2's folder does not exist.
+class MainPresenterTest : public ::testing::Test {
+ protected:
+  MainPresenterTest() {
+    paths.mapDrive('C', dir.path());
+    for (const char* day : {"080713", "080711", "080707", "081231", "090101"})
+      dir.write(std::string("LogFiles/W3SVC1/ex") + day + ".log", "Googlebot\r\nBaiduspider\r\n");
+    dir.write("LogFiles/W3SVC1/ex080712.log", testing::testData("ex080713.log"));
+  }
+
+  std::unique_ptr<MainPresenter> make(const Clock& on, const TextInput& with,
+                                      const CrawlerList& list = designedCrawlers()) {
+    auto made = std::make_unique<MainPresenter>(
+        view, WindowServices{box, dialog, on, with, folders, paths}, sites, list, [] {},
+        JobSettings{2});
+    made->load();
+    return made;
+  }
+  // Takes rows until the analysis has finished.
+  void finish() {
+    ASSERT_TRUE(testing::pollUntil([&] { return !presenter->running(); },
+                                   [&] { presenter->rowsWaiting(); }));
+  }
+  // The user selects site `index` with `mode` set, and the analysis runs to its end.
+  void select(int index, Mode mode, const char* days = "7") {
+    view.setMode = mode;
+    view.days = days;
+    presenter->siteSelected(index);
+    finish();
+  }
+  // The user clicks site `index` with the mouse, as the windows report it: a press, a
+  // selection where it changes (Windows reports one even where it does not), a release.
+  void click(int index, bool reportsUnchanged = false) {
+    presenter->sitePressed();
+    if (reportsUnchanged || index != presenter->shownSite()) presenter->siteSelected(index);
+    presenter->siteClicked(index);
+    finish();
+  }
+  std::vector<std::string> labels() const {
+    std::vector<std::string> out;
+    for (std::size_t r = 0; r < view.rowsShown; ++r) out.push_back(presenter->rows()[r].label);
+    return out;
+  }
+  std::vector<std::string> cells(std::size_t row) const {
+    std::vector<std::string> out;
+    for (std::size_t c = 1; c < presenter->rows().columns().size(); ++c)
+      out.push_back(presenter->rows().cell(row, c));
+    return out;
+  }
+
+  testing::TempDir dir;
+  SystemTextInput input;
+  SystemFolderListing folders;
+  PathResolver paths;
+  std::vector<Site> sites{{"Default Web Site", "1", "C:\\LogFiles\\W3SVC1\\", LogClock::Utc},
+                          {"Staging", "2", "C:\\LogFiles\\W3SVC2\\", LogClock::Local}};
+  FakeView view;
+  testing::FakeMessageDialog box;
+  testing::FakeFileDialog dialog;
+  FixedClock clock{{2008, 7, 13}};
+  std::unique_ptr<MainPresenter> presenter = make(clock, input);
+};
+
+TEST_F(MainPresenterTest, load_fills_the_lists_and_the_five_designed_columns) {
+  EXPECT_EQ(view.dayChoices,
+            (std::vector<std::string>{"1", "2", "3", "4", "5", "6", "7", "8", "9"}));
+  EXPECT_EQ(view.dayShown, "7");
+  EXPECT_EQ(view.sites, (std::vector<std::string>{"Default Web Site", "Staging"}));
+  std::vector<std::string> columns;
+  for (const ResultsColumn& c : view.columns)
+    columns.push_back(c.key + "=" + c.header + "@" + std::to_string(c.widthTwips));
+  EXPECT_EQ(columns, (std::vector<std::string>{"MyDate=日期@800", "MyBaidu=百度蜘蛛@800",
+                                               "MyGoogle=谷歌蜘蛛@800", "MyYahoo=雅虎蜘蛛@800",
+                                               "MySoSo=搜搜蜘蛛@800"}));
+  EXPECT_TRUE(box.shown.empty()) << "nothing is asked before the user selects a site";
+  EXPECT_EQ(view.rowsShown, 0u);
+}
+
+TEST_F(MainPresenterTest, last_seven_days_newest_first_after_confirmation) {
+  select(0, Mode::LastDays, "7");
+  ASSERT_EQ(box.shown.size(), 1u);
+  EXPECT_EQ(box.shown[0].text, "确认要查看最近7天的日志吗？");
+  EXPECT_EQ(box.shown[0].buttons, Buttons::OkCancel);
+  EXPECT_EQ(box.shown[0].title, "提示");
+  EXPECT_EQ(labels(), (std::vector<std::string>{"080713", "080712", "080711", "080710", "080709",
+                                                "080708", "080707"}));
+  EXPECT_EQ(cells(1), (std::vector<std::string>{"3", "4", "2", "1"}));
+  EXPECT_EQ(cells(3), (std::vector<std::string>{"0", "0", "0", "0"})) << "no log that day";
+  EXPECT_FALSE(view.followed) << "the newest row is the first: nothing to follow";
+}
+
+TEST_F(MainPresenterTest, days_cross_the_year_end) {
+  FixedClock newYear({2009, 1, 1});
+  presenter = make(newYear, input);
+  select(0, Mode::LastDays, "2");
+  EXPECT_EQ(labels(), (std::vector<std::string>{"090101", "081231"}));
+  EXPECT_EQ(cells(1)[0], "1");
+}
+
+TEST_F(MainPresenterTest, missing_and_unreadable_logs_keep_their_zeros_but_are_greyed) {
+  dir.write("LogFiles/W3SVC1/ex080710.log/inside", "a folder where a log should be");
+  select(0, Mode::LastDays, "4");
+  const ResultRows& rows = presenter->rows();
+  ASSERT_EQ(rows.size(), 4u);
+  EXPECT_FALSE(rows.greyed(0));
+  EXPECT_NE(rows.tip(0).find("ex080713.log"), std::string::npos) << "names the file read";
+  EXPECT_TRUE(rows.greyed(3));
+  EXPECT_EQ(rows[3].status, FileResult::Status::Unreadable);
+  EXPECT_NE(rows.tip(3).find("无法读取"), std::string::npos) << rows.tip(3);
+  EXPECT_EQ(cells(3), (std::vector<std::string>{"0", "0", "0", "0"}));
+  select(1, Mode::Today);
+  EXPECT_TRUE(presenter->rows().greyed(0));
+  EXPECT_NE(presenter->rows().tip(0).find("没有这个日志文件"), std::string::npos);
+}
+
+// Cancel at the question: the rows stay, and the list shows their site again.
+TEST_F(MainPresenterTest, cancel_at_the_question_keeps_the_rows_and_their_site) {
+  for (const Mode mode : {Mode::AllLogs, Mode::LastDays, Mode::Today}) {
+    box.answer = Answer::Ok;
+    select(0, Mode::Today);
+    box.answer = Answer::Cancel;
+    select(1, mode, "3");
+    EXPECT_EQ(labels(), (std::vector<std::string>{"080713"})) << static_cast<int>(mode);
+    EXPECT_EQ(view.highlighted, 0) << "the list highlights the site whose rows are shown";
+    EXPECT_EQ(presenter->shownSite(), 0);
+    EXPECT_NE(view.status.find("Default Web Site"), std::string::npos)
+        << "the status still names the rows' site";
+    // The site the list went back to is selected: selecting site 2 again asks again.
+    select(1, mode, "3");
+    EXPECT_EQ(box.shown.back().buttons, Buttons::OkCancel);
+  }
+  // Before any rows, a cancelled question leaves no site highlighted.
+  presenter = make(clock, input);
+  box.answer = Answer::Cancel;
+  select(1, Mode::Today);
+  EXPECT_EQ(view.highlighted, -1);
+}
+
+TEST_F(MainPresenterTest, all_logs_of_a_site_and_a_fresh_count_each_time) {
+  select(0, Mode::AllLogs);
+  EXPECT_EQ(box.shown.at(0).text,
+            "确认要查看所有日志吗？ 如果日志文件比较大或文件比较多，可能会出现卡死现象。");
+  EXPECT_EQ(view.rowsShown, 6u);
+  EXPECT_EQ(labels().front(), "080707");
+  EXPECT_TRUE(view.followed) << "the newest log is listed last: the table follows it";
+  presenter->runAgain();
+  finish();
+  EXPECT_EQ(view.resets, 1) << "the rows are replaced, not added to";
+  EXPECT_EQ(labels().front(), "080707");
+  EXPECT_EQ(view.rowsShown, 6u);
+}
+
+// Windows lists "Ex080713.log" after "ex080712.log": by name, ignoring case.
+TEST_F(MainPresenterTest, all_logs_in_the_order_a_windows_server_lists_them) {
+  dir.write("LogFiles/W3SVC1/Ex080714.log", "Googlebot\r\n");
+  dir.write("LogFiles/W3SVC1/EX080706.log", "Googlebot\r\n");
+  select(0, Mode::AllLogs);
+  std::vector<std::string> names;
+  for (std::size_t r = 0; r < view.rowsShown; ++r) {
+    const std::string& name = presenter->rows()[r].name;
+    names.push_back(name.substr(name.rfind('\\') + 1, 8));
+  }
+  EXPECT_EQ(names, (std::vector<std::string>{"EX080706", "ex080707", "ex080711", "ex080712",
+                                             "ex080713", "Ex080714", "ex081231", "ex090101"}))
+      << "a byte-order sort would put the upper-case names first";
+}
+
+TEST_F(MainPresenterTest, all_logs_of_a_site_without_log_folder) {
+  select(0, Mode::Today);
+  select(1, Mode::AllLogs);
+  ASSERT_EQ(box.shown.size(), 3u);
+  EXPECT_EQ(box.shown[2].text, "该站点无日志文件。");
+  EXPECT_EQ(box.shown[2].buttons, Buttons::Ok);
+  EXPECT_EQ(view.rowsShown, 0u);
+  EXPECT_NE(view.status.find("「Staging」所有日志：该站点无日志文件。日志目录不存在："
+                             "C:\\LogFiles\\W3SVC2\\"),
+            std::string::npos)
+      << view.status;
+}
+
+// The daily modes still show a row per day, and the status line says why they are grey.
+TEST_F(MainPresenterTest, a_missing_folder_or_drive_is_named_in_the_status_line) {
+  select(1, Mode::LastDays, "7");
+  EXPECT_EQ(view.rowsShown, 7u);
+  EXPECT_NE(view.status.find("7 个日志文件不存在。日志目录不存在：C:\\LogFiles\\W3SVC2\\"),
+            std::string::npos)
+      << view.status;
+  sites[1].logFolder = "D:\\logs\\W3SVC2\\";
+  select(0, Mode::Today);
+  select(1, Mode::Today);
+  EXPECT_NE(view.status.find("驱动器不存在或未映射"), std::string::npos) << view.status;
+  EXPECT_NE(view.status.find("D:\\logs\\W3SVC2\\"), std::string::npos) << view.status;
+  select(0, Mode::Today);
+  EXPECT_EQ(view.status.find("日志目录"), std::string::npos) << view.status;
+}
+
+TEST_F(MainPresenterTest, single_file_from_any_folder_through_the_open_dialog) {
+  const auto elsewhere = dir.write("elsewhere/u_ex090315.log", testing::testData("ex080713.log"));
+  select(0, Mode::SingleFile);
+  EXPECT_EQ(dialog.opened, 1);
+  EXPECT_EQ(view.rowsShown, 0u) << "a first use that is cancelled changes nothing";
+  EXPECT_EQ(dialog.filter, "日志文件|*.log|所有文件|*.*");
+  EXPECT_TRUE(testing::samePlace(dialog.initialFolder, dir.path() / "LogFiles/W3SVC1"))
+      << dialog.initialFolder;
+  EXPECT_TRUE(box.shown.empty()) << "no confirmation";
+
+  dialog.choice = elsewhere.string();
+  select(1, Mode::SingleFile);
+  EXPECT_TRUE(testing::samePlace(dialog.initialFolder, dir.path() / "LogFiles"))
+      << "site 2's folder is missing: the nearest folder above it";
+  EXPECT_EQ(labels(), (std::vector<std::string>{"090315"}));
+  EXPECT_EQ(cells(0), (std::vector<std::string>{"3", "4", "2", "1"}));
+  EXPECT_NE(view.status.find("单一日志 " + elsewhere.string()), std::string::npos) << view.status;
+}
+
+TEST_F(MainPresenterTest, status_names_site_mode_range_clock_files_and_totals) {
+  select(0, Mode::LastDays, "3");
+  EXPECT_FALSE(view.running);
+  EXPECT_NE(
+      view.status.find("「Default Web Site」最近 3 天（2008-07-11 至 2008-07-13，按 UTC 日期）"
+                       "：3 个文件"),
+      std::string::npos)
+      << view.status;
+  EXPECT_NE(view.status.find("合计 百度蜘蛛 5，谷歌蜘蛛 6，雅虎蜘蛛 2，搜搜蜘蛛 1。"),
+            std::string::npos)
+      << view.status;
+  select(1, Mode::Today);
+  EXPECT_NE(view.status.find("「Staging」当天日志（2008-07-13，按本地日期）"), std::string::npos);
+  EXPECT_NE(view.status.find("1 个日志文件不存在"), std::string::npos) << view.status;
+}
+
+TEST_F(MainPresenterTest, added_crawlers_are_columns_after_the_four) {
+  const CrawlerList list = parseCrawlerList("bingbot\t必应\nYandexBot\n").crawlers;
+  dir.write("LogFiles/W3SVC1/ex080713.log", "bingbot\r\nbingbot YandexBot\r\n");
+  presenter = make(clock, input, list);
+  ASSERT_EQ(view.columns.size(), 7u);
+  EXPECT_EQ(view.columns[5].header, "必应");
+  EXPECT_EQ(view.columns[6].header, "YandexBot");
+  select(0, Mode::Today);
+  EXPECT_EQ(cells(0), (std::vector<std::string>{"0", "0", "0", "0", "2", "1"}));
+}
+
+// One click, one question: Windows reports a selection for a click on the site already
+// selected, and the click itself runs it again.
+TEST_F(MainPresenterTest, a_click_asks_once_whatever_the_toolkit_reports) {
+  for (const bool reportsUnchanged : {false, true}) {
+    box.shown.clear();
+    presenter = make(clock, input);
+    click(0, reportsUnchanged);
+    EXPECT_EQ(box.shown.size(), 1u);
+    click(0, reportsUnchanged);
+    EXPECT_EQ(box.shown.size(), 2u) << "the selected site clicked again runs again";
+    click(1, reportsUnchanged);
+    EXPECT_EQ(box.shown.size(), 3u) << "another site";
+    presenter->runAgain();
+    finish();
+    EXPECT_EQ(box.shown.size(), 4u) << "F5 runs the selected site again";
+    // The keyboard moves the selection without a click.
+    presenter->siteSelected(0);
+    finish();
+    EXPECT_EQ(box.shown.size(), 5u);
+  }
+}
+
+struct ClockCase {
+  const char* name;
+  std::chrono::sys_seconds utc;
+  const char* utcSite;    // today's label for the site whose logs roll over at midnight UTC
+  const char* localSite;  // and for the one that rolls over by local time (UTC+8)
+};
+
+class TodayByTheLogsClock : public MainPresenterTest,
+                            public ::testing::WithParamInterface<ClockCase> {};
+
+// On a server in China, from midnight to 8 a.m. local time IIS still writes yesterday's
+// UTC log: "today" is the day the site's logs are named after.
+TEST_P(TodayByTheLogsClock, names_the_file_the_server_writes) {
+  const testing::FixedInstantClock clock(GetParam().utc, std::chrono::hours(8));
+  presenter = make(clock, input);
+  select(0, Mode::Today);
+  EXPECT_EQ(labels(), std::vector<std::string>{GetParam().utcSite});
+  select(1, Mode::Today);
+  EXPECT_EQ(labels(), std::vector<std::string>{GetParam().localSite});
+}
+
+using std::chrono::sys_days;
+using namespace std::chrono_literals;
+INSTANTIATE_TEST_SUITE_P(
+    Clocks, TodayByTheLogsClock,
+    ::testing::Values(
+        // 00:30 on 13 July in UTC+8 is 16:30 on 12 July UTC.
+        ClockCase{"just_after_local_midnight",
+                  sys_days{std::chrono::July / 12 / 2008} + 16h + 30min, "080712", "080713"},
+        // 07:30 local, the hour the issue was met.
+        ClockCase{"half_past_seven_local", sys_days{std::chrono::July / 12 / 2008} + 23h + 30min,
+                  "080712", "080713"},
+        ClockCase{"just_before_utc_midnight", sys_days{std::chrono::July / 12 / 2008} + 23h + 59min,
+                  "080712", "080713"},
+        ClockCase{"just_after_utc_midnight", sys_days{std::chrono::July / 13 / 2008} + 1min,
+                  "080713", "080713"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// A site's first days, held at a gate so that the job is still running.
+class RunningJob : public MainPresenterTest {
+ protected:
+  RunningJob() {
+    slow.files[dir.path() / "LogFiles/W3SVC1/ex080713.log"] = {"Googlebot\r\n"};
+    slow.files[dir.path() / "LogFiles/W3SVC1/ex080712.log"] = {"Googlebot\r\n", -1, gate};
+    slow.files[dir.path() / "LogFiles/W3SVC2/ex080713.log"] = {"Baiduspider\r\n"};
+    std::filesystem::create_directories(dir.path() / "LogFiles/W3SVC2");
+    presenter = make(clock, slow);
+    view.setMode = Mode::LastDays;
+    view.days = "3";
+    presenter->siteSelected(0);
+    EXPECT_TRUE(testing::pollUntil([&] { return view.rowsShown == 1; },
+                                   [&] { presenter->rowsWaiting(); }));
+    gate->awaitWaiting(1);
+  }
+  ~RunningJob() override { gate->open(); }
+
+  std::shared_ptr<testing::Gate> gate = std::make_shared<testing::Gate>();
+  testing::FakeInput slow;
+};
+
+// Rows of the old site must never appear once another site is selected.
+TEST_F(RunningJob, a_selection_while_a_job_runs_cancels_it_first) {
+  EXPECT_TRUE(view.running);
+  EXPECT_NE(view.status.find("正在分析「Default Web Site」"), std::string::npos);
+  view.setMode = Mode::Today;
+  presenter->siteSelected(1);
+  finish();
+  gate->open();
+  EXPECT_EQ(labels(), (std::vector<std::string>{"080713"}));
+  EXPECT_EQ(cells(0), (std::vector<std::string>{"1", "0", "0", "0"})) << "the new site's row";
+  EXPECT_NE(view.status.find("「Staging」"), std::string::npos);
+  std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  presenter->rowsWaiting();
+  EXPECT_EQ(view.rowsShown, 1u) << "nothing of the old job arrives late";
+}
+
+// The old job ends before the question: whatever the answer, none of its rows follows.
+TEST_F(RunningJob, a_selection_cancelled_at_the_question_still_ends_the_old_job) {
+  box.answer = Answer::Cancel;
+  view.setMode = Mode::Today;
+  presenter->siteSelected(1);
+  EXPECT_FALSE(presenter->running());
+  EXPECT_FALSE(view.running);
+  gate->open();
+  std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  presenter->rowsWaiting();
+  EXPECT_EQ(labels(), (std::vector<std::string>{"080713"})) << "the rows finished before stay";
+  EXPECT_EQ(view.highlighted, 0);
+}
+
+TEST_F(RunningJob, the_user_cancels_and_the_finished_rows_stay) {
+  presenter->cancel();
+  EXPECT_FALSE(presenter->running());
+  EXPECT_FALSE(view.running);
+  EXPECT_EQ(labels(), (std::vector<std::string>{"080713"}));
+  EXPECT_NE(view.status.find("已取消，保留已完成的 1/3 行"), std::string::npos) << view.status;
+}
+
+TEST_F(MainPresenterTest, rows_copy_as_tab_separated_text) {
+  dir.write("LogFiles/W3SVC1/=cmd.log", "Googlebot\r\n");
+  select(0, Mode::AllLogs);
+  presenter->copyRows();
+  const std::string all = view.clipboard;
+  EXPECT_EQ(all.substr(0, all.find('\n')), "日期\t百度蜘蛛\t谷歌蜘蛛\t雅虎蜘蛛\t搜搜蜘蛛");
+  EXPECT_NE(all.find("\n'=cmd\t0\t1\t0\t0\n"), std::string::npos) << "never a formula:\n" << all;
+  view.selected = {1, 3};
+  presenter->chooseRowMenu(RowMenuEntry::Copy);
+  EXPECT_EQ(view.clipboard,
+            "日期\t百度蜘蛛\t谷歌蜘蛛\t雅虎蜘蛛\t搜搜蜘蛛\n080707\t1\t1\t0\t0\n080712\t3\t4\t2\t1\n");
+}
+
+// The export takes what the copy takes, under the window's headers, with the day as a
+// date a spreadsheet reads, and says where it went.
+TEST_F(MainPresenterTest, export_writes_the_selection_as_csv_and_says_where) {
+  select(0, Mode::LastDays, "3");
+  view.selected = {0, 2};
+  dialog.saveAs = (dir.path() / "导出.csv").string();
+  presenter->chooseRowMenu(RowMenuEntry::ExportCsv);
+  std::ifstream in(dir.path() / std::filesystem::path(u8"导出.csv"), std::ios::binary);
+  const std::string csv{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  EXPECT_EQ(csv.substr(0, 3), "\xEF\xBB\xBF") << "a byte-order mark for spreadsheets";
+  const std::string header = csv.substr(3, csv.find('\n') - 2);
+  EXPECT_EQ(header, "日期,年月日,百度蜘蛛,谷歌蜘蛛,雅虎蜘蛛,搜搜蜘蛛,文件,状态\n");
+  EXPECT_NE(csv.find("\n080713,2008-07-13,1,1,0,0,"), std::string::npos) << csv;
+  EXPECT_NE(csv.find("\n080711,2008-07-11,1,1,0,0,"), std::string::npos) << csv;
+  EXPECT_EQ(csv.find("080712"), std::string::npos) << "only the selected rows";
+  EXPECT_NE(csv.find(",已读取\n"), std::string::npos) << csv;
+  EXPECT_EQ(view.status, "已导出 2 行到 " + dialog.saveAs + "。");
+
+  // A file that cannot be written is said in a box, and the status stays.
+  dialog.saveAs = (dir.path() / "no-such-folder/x.csv").string();
+  presenter->exportCsv();
+  ASSERT_FALSE(box.shown.empty());
+  EXPECT_EQ(box.shown.back().text.rfind("无法写入文件：" + dialog.saveAs, 0), 0u)
+      << box.shown.back().text;
+  EXPECT_EQ(view.status.rfind("已导出 2 行", 0), 0u);
+}
+
+}  // namespace
+}  // namespace tarnwick
