@@ -68,8 +68,27 @@ for k in 0 1 2 3 4 5 6; do
 done
 today_utc=$(date -u +%y%m%d)
 today_local=$(date +%y%m%d)
+iso_utc=$(date -u +%F)
+iso_local=$(date +%F)
 
-failed=0
+# Both programs start on Windows 7 and Server 2008 R2 and later: every function they
+# import is one of the allow-list's, each checked against its documented minimum version.
+imports_failed=0
+for exe in tarnwick.exe tarnwick-report.exe; do
+  unknown=$(x86_64-w64-mingw32-objdump -p "$build/dist/$exe" |
+    awk '/DLL Name:/ {dll = toupper($3); next}
+         dll && /^\t[0-9a-f]+\t +[0-9]+ +[A-Za-z_]/ {print dll, $3}' |
+    grep -vxF -f <(grep -vE '^(#|$)' "$source_dir/scripts/windows-imports.txt" | awk '{print toupper($1), $2}') || true)
+  if [ -n "$unknown" ]; then
+    echo "FAILED: $exe imports functions not known to exist on Windows 7:"
+    echo "$unknown"
+    imports_failed=1
+  else
+    echo "ok: $exe imports only what Windows 7 has"
+  fi
+done
+
+failed=$imports_failed
 check() {  # check NAME EXPECTED-STATUS TEXT COMMAND...: TEXT is in the command's output
   local name=$1 status=$2 text=$3
   shift 3
@@ -94,12 +113,12 @@ for locale in C.UTF-8 zh_CN.UTF-8; do
 
   check "the local server's sites, no options" 0 "企业门户,2,C:\\网站日志\\W3SVC2\\" \
     report --list-sites --format csv
-  check "the last 7 days of site 1" 0 "$today_utc,1,2,0,0,C:\\inetpub\\logs\\LogFiles\\W3SVC1\\u_ex$today_utc.log,ok" \
+  check "the last 7 days of site 1" 0 "$today_utc,$iso_utc,1,2,0,0,C:\\inetpub\\logs\\LogFiles\\W3SVC1\\u_ex$today_utc.log,ok" \
     report --site 1 --last 7 --format csv
   check "seven rows" 0 "7" bash -c "$(declare -f report); wine=$wine build=$build; report --site 1 --last 7 --format csv | grep -c ',ok\$'"
-  check "a Chinese site name as an argument" 0 "$today_local,0,0,0,1,C:\\网站日志\\W3SVC2\\u_ex$today_local.log,ok" \
+  check "a Chinese site name as an argument" 0 "$today_local,$iso_local,0,0,0,1,C:\\网站日志\\W3SVC2\\u_ex$today_local.log,ok" \
     report --site 企业门户 --today --format csv
-  check "a Chinese folder name as an argument" 0 "$today_local,0,0,0,1" \
+  check "a Chinese folder name as an argument" 0 "$today_local,$iso_local,0,0,0,1" \
     report --file "C:\\网站日志\\W3SVC2\\u_ex$today_local.log" --format csv
   check "Chinese headers on a terminal table" 0 "日期    百度蜘蛛" report --file \
     "C:\\inetpub\\logs\\LogFiles\\W3SVC1\\u_ex$today_utc.log"

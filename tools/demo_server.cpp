@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/clock.h"
 #include "calendar/date.h"
+#include "platform/clock.h"
 #include "sample_logs.h"
 
 namespace {

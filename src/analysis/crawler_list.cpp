@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <set>
 
-#include "text/text.h"
 #include "platform/utf8_path.h"
+#include "text/text.h"
 
 namespace tarnwick {
 

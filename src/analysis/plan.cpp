@@ -4,8 +4,8 @@
 #include <unordered_map>
 
 #include "analysis/day_label.h"
-#include "text/text.h"
 #include "platform/utf8_path.h"
+#include "text/text.h"
 
 namespace tarnwick {
 

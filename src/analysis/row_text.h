@@ -11,10 +11,10 @@ namespace tarnwick {
 
 // How rows are written out.
 enum class RowFormat {
-  Table,  // aligned columns under the window's headers, for a terminal
-  Csv,    // RFC 4180: day, one count per crawler token, the file read, its status
-  Json,   // {"rows":[...]}, the same members as csv
-  Tsv,    // the window's columns separated by tabs, for pasting into a spreadsheet
+  Table,      // aligned columns under the window's headers, for a terminal
+  Csv,        // RFC 4180: day, one count per crawler token, the file read, its status
+  Json,       // {"rows":[...]}, the same members as csv
+  Tsv,        // the window's columns separated by tabs, for pasting into a spreadsheet
   WindowCsv,  // csv under the window's headers, with the day as a date, for a spreadsheet
 };
 

@@ -122,9 +122,9 @@ class MainPresenter {
   ResultRows rows_;
   AnalysisScope scope_;  // what the rows on screen are
   RowTotals totals_;
-  int shownSite_ = -1;       // the site whose rows are shown
-  int listSelection_ = -1;   // the site the list shows selected
-  int selectedAtPress_ = -1; // the list's selection when the mouse went down
+  int shownSite_ = -1;        // the site whose rows are shown
+  int listSelection_ = -1;    // the site the list shows selected
+  int selectedAtPress_ = -1;  // the list's selection when the mouse went down
   // The mailbox outlives the job that fills it.
   std::unique_ptr<RowMailbox> mailbox_;
   std::unique_ptr<AnalysisJob> job_;

@@ -207,6 +207,9 @@ std::string crawlerListMessage(const CrawlerListResult& list, std::string_view g
       case P::Duplicate:
         text += "「" + problem.token + "」已经统计";
         break;
+      case P::Reserved:
+        text += "「" + problem.token + "」是每一行自有的列名";
+        break;
       case P::TooMany:
         text += "蜘蛛超过 " + std::to_string(kMaxAddedCrawlers) + " 个";
         break;

@@ -39,8 +39,8 @@ inline constexpr std::string_view kExportCsv = "导出 CSV…";
 inline constexpr std::string_view kCsvFilter = "CSV 文件|*.csv|所有文件|*.*";
 inline constexpr std::string_view kCsvSuggestedName = "蜘蛛统计.csv";
 inline constexpr std::string_view kCsvDialogTitle = "导出 CSV";
-inline constexpr WindowCsvHeaders kWindowCsvHeaders{"年月日", "文件", "状态",
-                                                     "已读取", "不存在", "无法读取"};
+inline constexpr WindowCsvHeaders kWindowCsvHeaders{"年月日", "文件",   "状态",
+                                                    "已读取", "不存在", "无法读取"};
 std::string cannotWrite(std::string_view file, std::string_view reason);
 
 // The platform dialogs' own words, where the toolkit does not supply them.

@@ -47,8 +47,7 @@ WindowStart startWindow(const WindowOptions& options, const TextInput& input, Me
   }
   start.crawlers = chooseCrawlers(options.crawlers, input, environmentVariable);
   const std::string given = options.crawlers ? utf8Of(*options.crawlers) : std::string();
-  if (const std::string problems = crawlerListMessage(start.crawlers, given);
-      !problems.empty())
+  if (const std::string problems = crawlerListMessage(start.crawlers, given); !problems.empty())
     box.show(problems, MessageDialog::Buttons::Ok, kMessageTitle);
   return start;
 }

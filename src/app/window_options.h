@@ -7,9 +7,9 @@
 #include <string_view>
 
 #include "analysis/crawler_list.h"
+#include "app/message_dialog.h"
 #include "catalogue/config_source.h"
 #include "catalogue/site_source.h"
-#include "app/message_dialog.h"
 
 namespace tarnwick {
 

@@ -1,8 +1,8 @@
 #include "catalogue/config_source.h"
 
 #include "platform/environment.h"
-#include "text/text.h"
 #include "platform/utf8_path.h"
+#include "text/text.h"
 
 namespace tarnwick {
 
@@ -51,7 +51,13 @@ PathResolver pathResolver(const SourceOptions& options) {
   PathResolver paths;
   if (options.root) paths.mapDrive('C', *options.root);
   for (const auto& [letter, folder] : options.drives) paths.mapDrive(letter, folder);
-  if (options.localServer()) paths.useLocalServer();
+#ifdef _WIN32
+  // On Windows a drive no option maps is this computer's drive of that letter.
+  if (options.localServer())
+    paths.useLocalServer();
+  else
+    paths.useLocalDrives();
+#endif
   return paths;
 }
 

@@ -4,8 +4,8 @@
 #include <vector>
 
 #include "catalogue/xml_stores.h"
-#include "text/text.h"
 #include "platform/utf8_path.h"
+#include "text/text.h"
 
 namespace tarnwick {
 

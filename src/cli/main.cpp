@@ -1,5 +1,6 @@
 // tarnwick-report: the window's analysis without a window, for scripts and servers.
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,7 @@
 #include "platform/clock.h"
 #include "platform/console.h"
 #include "platform/environment.h"
+#include "platform/file_output.h"
 #include "platform/utf8_path.h"
 #ifdef _WIN32
 #include "platform/win32_text.h"
@@ -33,17 +35,50 @@ int fail(const std::string& message) {
   return kFailed;
 }
 
+// Where the report's text goes: standard output, or with --output a file that takes its
+// name only once complete; a csv file starts with a byte-order mark there, for
+// spreadsheets on a Chinese Windows.
+class ReportOutput {
+ public:
+  explicit ReportOutput(const ReportOptions& options) {
+    if (!options.output) return;
+    name_ = utf8Of(*options.output);
+    file_.emplace(*options.output);
+    if (options.format == RowFormat::Csv) write("\xEF\xBB\xBF");
+  }
+
+  // Appends `text`; false once anything failed.
+  bool write(std::string_view text) { return file_ ? file_->write(text) : writeOut(text); }
+  // Delivers all that was written: the status to exit with.
+  int finish() {
+    if (!file_) return flushOut() ? kDone : fail("cannot write the output");
+    const WriteResult written = file_->commit();
+    return written.ok() ? kDone : failed(written);
+  }
+  // The status after a write that failed.
+  int failed() { return file_ ? failed(file_->commit()) : fail("cannot write the output"); }
+
+ private:
+  int failed(const WriteResult& written) {
+    return fail("cannot write " + name_ + ": " + written.description());
+  }
+
+  std::string name_;
+  std::optional<WholeFileWriter> file_;
+};
+
 // Prints each row as it arrives and warns of files that could not be read; stops the
 // job at the first write that fails.
 class PrintingSink final : public RowSink {
  public:
-  explicit PrintingSink(RowFormatter& formatter) : formatter_(formatter) {}
+  PrintingSink(RowFormatter& formatter, ReportOutput& output)
+      : formatter_(formatter), output_(output) {}
 
   bool row(FileResult&& row) override {
     if (row.status == FileResult::Status::Unreadable)
       writeError("tarnwick-report: warning: cannot read " + row.local.value_or(row.name) + ": " +
                  row.reason + '\n');
-    written_ = writeOut(formatter_.row(row));
+    written_ = output_.write(formatter_.row(row));
     return written_;
   }
   void finished(const Progress&) override {}
@@ -53,29 +88,31 @@ class PrintingSink final : public RowSink {
 
  private:
   RowFormatter& formatter_;
+  ReportOutput& output_;
   bool written_ = true;
 };
 
 int printRows(const ReportOptions& options, Plan plan, const CrawlerList& crawlers,
               const TextInput& input) {
+  ReportOutput output(options);
   RowFormatter formatter(options.format, crawlers);
-  if (!writeOut(formatter.header())) return fail("cannot write the output");
-  PrintingSink sink(formatter);
+  if (!output.write(formatter.header())) return output.failed();
+  PrintingSink sink(formatter, output);
   AnalysisJob job(std::move(plan.files), tokensOf(crawlers), input, sink);
   job.wait();
-  if (!sink.written()) return fail("cannot write the output");
-  if (!writeOut(formatter.footer()) || !flushOut()) return fail("cannot write the output");
-  return kDone;
+  if (!sink.written() || !output.write(formatter.footer())) return output.failed();
+  return output.finish();
 }
 
-int listSites(const SiteSource& source, ReportOptions::Format format) {
+int listSites(const ReportOptions& options, const SiteSource& source) {
   std::vector<ReportSite> sites;
   for (const Site& site : source.sites) {
     const auto local = source.paths().resolve(site.logFolder);
     sites.push_back({site, local ? utf8Of(*local) : std::string()});
   }
-  if (!writeOut(formatSites(sites, format)) || !flushOut()) return fail("cannot write the output");
-  return kDone;
+  ReportOutput output(options);
+  if (!output.write(formatSites(sites, options.format))) return output.failed();
+  return output.finish();
 }
 
 int analyseFile(const ReportOptions& options, const CrawlerList& crawlers, const TextInput& input) {
@@ -138,7 +175,7 @@ int run(const std::vector<std::string_view>& args) {
     return kUsage;
   }
   if (!source.ok()) return fail(source.error());
-  if (options.command == Command::ListSites) return listSites(source, options.format);
+  if (options.command == Command::ListSites) return listSites(options, source);
 
   const SiteChoice choice = chooseSite(source.sites, options.site, options.siteById);
   if (!choice.site) return fail(choice.error + " in " + source.config.file);

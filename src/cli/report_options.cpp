@@ -1,7 +1,7 @@
 #include "cli/report_options.h"
 
-#include "text/text.h"
 #include "platform/utf8_path.h"
+#include "text/text.h"
 
 namespace tarnwick {
 
@@ -20,7 +20,7 @@ std::optional<ReportOptions::Format> format(std::string_view text) {
 
 std::string_view reportUsage() {
   return "usage: tarnwick-report [SOURCE] COMMAND [--format table|csv|json] [--date YYYY-MM-DD]\n"
-         "                       [--crawlers FILE]\n"
+         "                       [--crawlers FILE] [--output FILE]\n"
          "SOURCE (on Windows, none: this server's own configuration):\n"
          "  --root DIR        DIR is a copy or mount of the server's system drive (C:)\n"
          "  --config FILE     an applicationHost.config or a MetaBase.xml\n"
@@ -32,6 +32,7 @@ std::string_view reportUsage() {
          "  --site NAME --today        today's daily log\n"
          "  --site-id ID ...           as --site, choosing the site by its id alone\n"
          "  --file PATH                one log file\n"
+         "--output FILE: write to FILE, whole or not at all (csv with a byte-order mark)\n"
          "NAME is a site's display name or its numeric id.\n"
          "--crawlers FILE adds crawlers: one a line, the token, then a tab and a header.\n";
 }
@@ -95,6 +96,8 @@ ReportOptionsResult parseReportOptions(std::span<const std::string_view> args) {
         result.error = "--date takes a day as YYYY-MM-DD, not \"" + std::string(*text) + "\"";
     } else if (arg == "--crawlers") {
       if (const auto text = value(i)) options.crawlers = pathFromUtf8(*text);
+    } else if (arg == "--output") {
+      if (const auto text = value(i)) options.output = pathFromUtf8(*text);
     } else {
       result.error = "unknown option \"" + std::string(arg) + "\"";
     }

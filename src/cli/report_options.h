@@ -8,8 +8,8 @@
 
 #include "analysis/plan.h"
 #include "analysis/row_text.h"
-#include "catalogue/config_source.h"
 #include "calendar/date.h"
+#include "catalogue/config_source.h"
 
 namespace tarnwick {
 
@@ -27,6 +27,7 @@ struct ReportOptions {
   Format format = Format::Table;
   std::optional<Date> date;                       // --date: the day taken as today
   std::optional<std::filesystem::path> crawlers;  // --crawlers FILE
+  std::optional<std::filesystem::path> output;    // --output FILE
   bool help = false;
 };
 

@@ -9,7 +9,9 @@ namespace tarnwick {
 std::string formatSites(const std::vector<ReportSite>& sites, RowFormat format) {
   std::string out;
   if (format == RowFormat::Table) {
-    std::vector<std::vector<std::string>> cells{{std::string(kSiteHeader), std::string(kIdHeader), std::string(kLogFolderHeader), std::string(kLocalFolderHeader)}};
+    std::vector<std::vector<std::string>> cells{{std::string(kSiteHeader), std::string(kIdHeader),
+                                                 std::string(kLogFolderHeader),
+                                                 std::string(kLocalFolderHeader)}};
     for (const ReportSite& s : sites)
       cells.push_back({terminalText(s.site.name), terminalText(s.site.id),
                        terminalText(s.site.logFolder), terminalText(s.localFolder)});

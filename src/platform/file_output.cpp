@@ -96,7 +96,8 @@ WriteResult WholeFileWriter::commit() {
   const int error = errno;
   const bool closed = std::fclose(file_) == 0;
   file_ = nullptr;
-  if (!flushed || !closed) return result_ = {WriteResult::Status::WriteFailed, std::strerror(error)};
+  if (!flushed || !closed)
+    return result_ = {WriteResult::Status::WriteFailed, std::strerror(error)};
   if (std::string why = replace(temporary_, path_); !why.empty())
     return result_ = {WriteResult::Status::CannotReplace, std::move(why)};
   committed_ = true;

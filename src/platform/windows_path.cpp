@@ -3,8 +3,8 @@
 #include <system_error>
 #include <vector>
 
-#include "text/text.h"
 #include "platform/utf8_path.h"
+#include "text/text.h"
 
 namespace tarnwick {
 
@@ -92,12 +92,11 @@ std::string PathResolver::whyUnresolved(std::string_view text) const {
 
 std::optional<fs::path> PathResolver::resolve(std::string_view text) const {
   if (holdsVariable(text)) return std::nullopt;
-  const bool local = localServer_ && drives_.empty();
-  if (isUncPath(text)) return local ? std::optional(pathFromUtf8(text)) : std::nullopt;
+  if (isUncPath(text)) return localServer_ ? std::optional(pathFromUtf8(text)) : std::nullopt;
   if (!isDrivePath(text)) return std::nullopt;
-  if (local) return pathFromUtf8(text);
   const auto root = drive(text[0]);
-  if (!root) return std::nullopt;
+  // This computer's own drive: Windows finds names whatever their case.
+  if (!root) return localDrives_ ? std::optional(pathFromUtf8(text)) : std::nullopt;
   fs::path found = *root;
   std::string key(1, asciiUpper(text[0]));
   const auto parts = components(text.substr(2));

@@ -17,9 +17,11 @@ class PathResolver {
   // Windows drive `letter` (any case) is the local folder `folder`.
   void mapDrive(char letter, std::filesystem::path folder);
 
-  // Server paths are local paths as they stand: the program runs on the server itself.
-  // Only where no drive is mapped; Windows only.
-  void useLocalServer() { localServer_ = true; }
+  // A drive no mapping names is this computer's drive of that letter. Windows only.
+  void useLocalDrives() { localDrives_ = true; }
+  // The program runs on the server itself: network paths are read as they stand too.
+  // Windows only.
+  void useLocalServer() { localServer_ = localDrives_ = true; }
 
   // The local folder of a mapped drive.
   std::optional<std::filesystem::path> drive(char letter) const;
@@ -36,6 +38,7 @@ class PathResolver {
 
  private:
   std::map<char, std::filesystem::path> drives_;
+  bool localDrives_ = false;
   bool localServer_ = false;
   // Folders already found, by their Windows path in upper case: every file of a log
   // folder goes through the same folders, and a system folder may hold thousands of

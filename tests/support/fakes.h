@@ -3,8 +3,8 @@
 // Fakes of the platform services, for unit and window tests alike.
 
 #include <algorithm>
-#include <chrono>
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstring>
 #include <filesystem>
@@ -15,9 +15,9 @@
 #include <vector>
 
 #include "app/file_dialog.h"
+#include "app/message_dialog.h"
 #include "platform/clock.h"
 #include "platform/folder_listing.h"
-#include "app/message_dialog.h"
 #include "platform/text_input.h"
 
 namespace tarnwick::testing {

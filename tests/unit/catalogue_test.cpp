@@ -6,8 +6,8 @@
 
 #include "app/texts.h"
 #include "catalogue/site_source.h"
-#include "text/text.h"
 #include "test_support.h"
+#include "text/text.h"
 
 namespace tarnwick {
 namespace {

@@ -49,7 +49,10 @@ INSTANTIATE_TEST_SUITE_P(
                   "line 6: holds a control character", "line 7: not UTF-8"}},
         ListCase{"too_long", std::string(201, 'x') + "\n", {}, {"line 1: token longer"}},
         // "token<TAB>" with nothing after the tab: the header is the token itself.
-        ListCase{"empty_header", "bingbot\t\nYandexBot\t  \n", {"bingbot=bingbot", "YandexBot=YandexBot"}, {}},
+        ListCase{"empty_header",
+                 "bingbot\t\nYandexBot\t  \n",
+                 {"bingbot=bingbot", "YandexBot=YandexBot"},
+                 {}},
         // A row's own csv columns and json members cannot be crawler tokens too.
         ListCase{"row_keys_are_no_tokens",
                  "day\ndate\nfile\nstatus\nC#Bot # a comment after a blank\n",

@@ -5,6 +5,7 @@
 #include <fstream>
 
 #include "analysis/crawler_list.h"
+#include "platform/utf8_path.h"
 #include "test_support.h"
 
 namespace tarnwick {
@@ -367,8 +368,8 @@ class RunningJob : public MainPresenterTest {
     view.setMode = Mode::LastDays;
     view.days = "3";
     presenter->siteSelected(0);
-    EXPECT_TRUE(testing::pollUntil([&] { return view.rowsShown == 1; },
-                                   [&] { presenter->rowsWaiting(); }));
+    EXPECT_TRUE(
+        testing::pollUntil([&] { return view.rowsShown == 1; }, [&] { presenter->rowsWaiting(); }));
     gate->awaitWaiting(1);
   }
   ~RunningJob() override { gate->open(); }
@@ -424,8 +425,9 @@ TEST_F(MainPresenterTest, rows_copy_as_tab_separated_text) {
   EXPECT_NE(all.find("\n'=cmd\t0\t1\t0\t0\n"), std::string::npos) << "never a formula:\n" << all;
   view.selected = {1, 3};
   presenter->chooseRowMenu(RowMenuEntry::Copy);
-  EXPECT_EQ(view.clipboard,
-            "日期\t百度蜘蛛\t谷歌蜘蛛\t雅虎蜘蛛\t搜搜蜘蛛\n080707\t1\t1\t0\t0\n080712\t3\t4\t2\t1\n");
+  EXPECT_EQ(
+      view.clipboard,
+      "日期\t百度蜘蛛\t谷歌蜘蛛\t雅虎蜘蛛\t搜搜蜘蛛\n080707\t1\t1\t0\t0\n080712\t3\t4\t2\t1\n");
 }
 
 // The export takes what the copy takes, under the window's headers, with the day as a
@@ -433,9 +435,9 @@ TEST_F(MainPresenterTest, rows_copy_as_tab_separated_text) {
 TEST_F(MainPresenterTest, export_writes_the_selection_as_csv_and_says_where) {
   select(0, Mode::LastDays, "3");
   view.selected = {0, 2};
-  dialog.saveAs = (dir.path() / "导出.csv").string();
+  dialog.saveAs = utf8Of(dir.path() / pathFromUtf8("导出.csv"));  // dialogs answer in UTF-8
   presenter->chooseRowMenu(RowMenuEntry::ExportCsv);
-  std::ifstream in(dir.path() / std::filesystem::path(u8"导出.csv"), std::ios::binary);
+  std::ifstream in(pathFromUtf8(dialog.saveAs), std::ios::binary);
   const std::string csv{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
   EXPECT_EQ(csv.substr(0, 3), "\xEF\xBB\xBF") << "a byte-order mark for spreadsheets";
   const std::string header = csv.substr(3, csv.find('\n') - 2);
@@ -447,7 +449,7 @@ TEST_F(MainPresenterTest, export_writes_the_selection_as_csv_and_says_where) {
   EXPECT_EQ(view.status, "已导出 2 行到 " + dialog.saveAs + "。");
 
   // A file that cannot be written is said in a box, and the status stays.
-  dialog.saveAs = (dir.path() / "no-such-folder/x.csv").string();
+  dialog.saveAs = utf8Of(dir.path() / "no-such-folder" / "x.csv");
   presenter->exportCsv();
   ASSERT_FALSE(box.shown.empty());
   EXPECT_EQ(box.shown.back().text.rfind("无法写入文件：" + dialog.saveAs, 0), 0u)

@@ -157,7 +157,8 @@ TEST(part_counter_test, real_file_through_the_system) {
   TempDir dir;
   const auto file = dir.write("ex080713.log", testing::testData("ex080713.log"));
   const SystemTextInput input;
-  EXPECT_EQ(*testing::countFileLines(input, file, kTokens), (std::vector<std::uint64_t>{3, 4, 2, 1}));
+  EXPECT_EQ(*testing::countFileLines(input, file, kTokens),
+            (std::vector<std::uint64_t>{3, 4, 2, 1}));
   EXPECT_TRUE(input.isFile(file));
   EXPECT_FALSE(input.isFile(dir.path()));
 }

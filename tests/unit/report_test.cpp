@@ -113,9 +113,11 @@ TEST(report_test, rows_in_each_format) {
        "day,date,Baiduspider,Googlebot,Yahoo!,Sosospider,file,status\n"
        "080713,2008-07-13,1,22,0,3,/srv/c/ex080713.log,ok\n080712,2008-07-12,0,0,0,0,,missing\n"},
       {RowFormat::Json,
-       "{\"rows\":[{\"day\":\"080713\",\"date\":\"2008-07-13\",\"Baiduspider\":1,\"Googlebot\":22,\"Yahoo!\":0,"
+       "{\"rows\":[{\"day\":\"080713\",\"date\":\"2008-07-13\",\"Baiduspider\":1,\"Googlebot\":22,"
+       "\"Yahoo!\":0,"
        "\"Sosospider\":3,\"file\":\"/srv/c/ex080713.log\",\"status\":\"ok\"},"
-       "{\"day\":\"080712\",\"date\":\"2008-07-12\",\"Baiduspider\":0,\"Googlebot\":0,\"Yahoo!\":0,\"Sosospider\":0,"
+       "{\"day\":\"080712\",\"date\":\"2008-07-12\",\"Baiduspider\":0,\"Googlebot\":0,\"Yahoo!\":0,"
+       "\"Sosospider\":0,"
        "\"file\":\"\",\"status\":\"missing\"}]}\n"},
   };
   for (const auto& [format, expected] : cases) {
@@ -127,8 +129,17 @@ TEST(report_test, rows_in_each_format) {
   }
 }
 
-TEST(report_test, a_value_that_is_one_sites_name_and_anothers_id_names_neither) {
-  const std::vector<Site> sites{{"7", "1", "C:\\a\\", {}}, {"Shop", "7", "C:\\b\\", {}}};
+// A value names one site, or it is an error that names every site it could mean.
+TEST(report_test, a_value_names_one_site_or_says_which_it_could_mean) {
+  const std::vector<Site> sites{{"7", "1", "C:\\a\\", {}},
+                                {"Shop", "7", "C:\\b\\", {}},
+                                {"Default Web Site", "3", "C:\\c\\", {}},
+                                {"Twin", "4", "C:\\d\\", {}},
+                                {"Twin", "5", "C:\\e\\", {}},
+                                {"blog", "6", "C:\\f\\", {}},
+                                {"BLOG", "8", "C:\\g\\", {}},
+                                {"Copy", "9", "C:\\h\\", {}},
+                                {"Copy of 9", "9", "C:\\i\\", {}}};
   struct Case {
     const char* value;
     bool byId;
@@ -140,8 +151,17 @@ TEST(report_test, a_value_that_is_one_sites_name_and_anothers_id_names_neither) 
       {"1", false, "1", ""},
       {"7", false, nullptr, "the name of site \"7\" (id 1) and the id of site \"Shop\" (id 7)"},
       {"7", true, "7", ""},
-      {"9", false, nullptr, "no site named or numbered \"9\""},
+      {"19", false, nullptr, "no site named or numbered \"19\""},
       {"Shop", true, nullptr, "no site with id \"Shop\""},
+      // IIS treats site names without regard to case.
+      {"default web site", false, "3", ""},
+      {"SHOP", false, "7", ""},
+      // Two sites of one name (IIS 6 allows it), or of one id.
+      {"Twin", false, nullptr, "names sites \"Twin\" (id 4) and \"Twin\" (id 5)"},
+      {"9", false, nullptr, "sites \"Copy\" (id 9) and \"Copy of 9\" (id 9) have the same id"},
+      // An exact name wins over names equal but for case; two of those are ambiguous.
+      {"blog", false, "6", ""},
+      {"Blog", false, nullptr, "names sites \"blog\" (id 6) and \"BLOG\" (id 8)"},
   };
   for (const Case& c : cases) {
     const SiteChoice choice = chooseSite(sites, c.value, c.byId);
@@ -205,18 +225,18 @@ TEST(report_test, end_to_end_on_a_server_copy) {
            "\n企业门户,2,D:\\Logs\\\\W3SVC2\\,\n",
        ""},
       {"--root " + root + " --site 1 --last 3 --date 2008-07-13 --format csv", 0,
-       "080713,2008-07-13,3,4,2,1,",
-       "warning: cannot read"},
+       "080713,2008-07-13,3,4,2,1,", "warning: cannot read"},
       {"--root " + root + " --site \"Default Web Site\" --last 4 --date 2008-07-13 --format csv", 0,
        "080712,2008-07-12,0,1,0,0," + testing::below(logs, "u_ex080712.log") +
            ",ok\n080711,2008-07-11,0,0,0,0," + testing::below(logs, "ex080711.log") +
-           ",unreadable\n080710,2008-07-10,0,0,0,0," +
-           testing::below(logs, "ex080710.log") + ",missing\n",
+           ",unreadable\n080710,2008-07-10,0,0,0,0," + testing::below(logs, "ex080710.log") +
+           ",missing\n",
        "a folder"},
       // A log folder on a drive that is not here: the rows stay, and one warning says why.
       {"--root " + root + " --site 2 --today --date 2008-07-13 --format csv", 0,
        "080713,2008-07-13,0,0,0,0,,missing\n",
-       "warning: site \"企业门户\": log folder D:\\Logs\\\\W3SVC2\\ names nothing on this computer"},
+       "warning: site \"企业门户\": log folder D:\\Logs\\\\W3SVC2\\ names nothing on this "
+       "computer"},
       {"--root " + root + " --site 1 --all --format json", 0,
        "{\"rows\":[{\"day\":\"080713\",\"date\":\"2008-07-13\",\"Baiduspider\":3", ""},
       {"--root " + root + " --site-id 1 --today --date 2008-07-13 --crawlers " +
@@ -244,6 +264,43 @@ TEST(report_test, end_to_end_on_a_server_copy) {
     EXPECT_NE(run.out.find(c.out), std::string::npos) << c.args << "\n" << run.out;
     EXPECT_NE(run.err.find(c.err), std::string::npos) << c.args << "\n" << run.err;
   }
+}
+
+// --output writes a file whole or not at all; csv there starts with a byte-order mark
+// for spreadsheets, standard output never does.
+TEST(report_test, output_file_is_whole_or_left_as_it_was) {
+  testing::TempDir dir;
+  const auto log = dir.write("ex080713.log", testing::testData("ex080713.log"));
+  const auto target = dir.write("crawlers.csv", "the old file\n");
+  const std::string file = "--file " + log.string();
+
+  ReportRun run = runReport(dir, file + " --format csv --output " + target.string());
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out, "") << "nothing on standard output";
+  EXPECT_EQ(readFile(target).rfind("\xEF\xBB\xBF"
+                                   "day,date,Baiduspider,",
+                                   0),
+            0u)
+      << readFile(target);
+  run = runReport(dir, file + " --format csv");
+  EXPECT_EQ(run.out.rfind("day,date,", 0), 0u) << "no byte-order mark on standard output";
+
+  run = runReport(dir, file + " --format json --output " + target.string());
+  EXPECT_EQ(readFile(target).rfind("{\"rows\":[", 0), 0u) << "json gets no mark";
+
+  // A file that cannot take the place of what is there: an error, the folder untouched,
+  // and no temporary file left beside it.
+  const auto folder = dir.path() / "a-folder";
+  std::filesystem::create_directories(folder / "inside");
+  run = runReport(dir, file + " --format csv --output " + folder.string());
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.err.find("cannot write " + folder.string()), std::string::npos) << run.err;
+  EXPECT_TRUE(std::filesystem::is_directory(folder / "inside"));
+  run = runReport(dir, file + " --output " + (dir.path() / "none/x.csv").string());
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.err.find("cannot create a file there"), std::string::npos) << run.err;
+  for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
+    EXPECT_EQ(entry.path().string().find(".tmp"), std::string::npos) << entry.path();
 }
 
 #ifndef _WIN32

@@ -10,6 +10,7 @@
 
 #include "analysis/part_counter.h"
 
+#include "support/count_lines.h"
 #include "test_support.h"
 
 namespace tarnwick {
@@ -76,7 +77,7 @@ TEST(text_input_test, a_log_another_process_writes_is_read) {
                                nullptr, &startup, &server));
   const bool held =
       testing::pollUntil([&] { return std::filesystem::exists(log.wstring() + L".held"); }, [] {});
-  const auto counts = countFileLines(SystemTextInput(), log, {"Googlebot", "Baiduspider"});
+  const auto counts = testing::countFileLines(SystemTextInput(), log, {"Googlebot", "Baiduspider"});
   ::TerminateProcess(server.hProcess, 0);
   ::WaitForSingleObject(server.hProcess, 5000);
   ::CloseHandle(server.hProcess);

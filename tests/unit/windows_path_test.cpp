@@ -69,5 +69,21 @@ TEST(windows_path_test, folders_created_later_are_still_found) {
   EXPECT_TRUE(testing::samePlace(paths.resolve("C:\\logs\\w3svc1\\"), dir.path() / "LOGS/w3svc1"));
 }
 
+// On Windows a drive no option maps is this computer's own; network paths only on the
+// server itself.
+TEST(windows_path_test, unmapped_drives_are_this_computers_where_asked) {
+  PathResolver paths;
+  paths.mapDrive('C', "/srv/c");
+  paths.useLocalDrives();
+  EXPECT_EQ(paths.resolve("D:\\Logs\\W3SVC1\\"), std::filesystem::path("D:\\Logs\\W3SVC1\\"));
+  EXPECT_TRUE(testing::samePlace(paths.resolve("C:\\x.log"), std::filesystem::path("/srv/c/x.log")))
+      << "a mapped drive still goes through its mapping";
+  EXPECT_FALSE(paths.resolve("\\\\server\\share\\"));
+  PathResolver server;
+  server.useLocalServer();
+  EXPECT_TRUE(server.resolve("\\\\server\\share\\"));
+  EXPECT_TRUE(server.resolve("E:\\logs\\"));
+}
+
 }  // namespace
 }  // namespace tarnwick

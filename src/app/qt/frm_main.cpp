@@ -7,9 +7,8 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QEvent>
-#include <QHeaderView>
-#include <QScrollBar>
 #include <QGroupBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
@@ -17,6 +16,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QResizeEvent>
+#include <QScrollBar>
 #include <QShortcut>
 #include <QTimer>
 #include <QTreeView>

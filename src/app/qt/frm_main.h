@@ -87,7 +87,7 @@ class frmMain : public QWidget, private MainView {
   std::unique_ptr<MainPresenter> presenter_;
   ResultsModel* model_ = nullptr;
   QTimer* progressTimer_ = nullptr;
-  bool analysing_ = false;  // as last shown: the status line's room depends on it
+  bool analysing_ = false;     // as last shown: the status line's room depends on it
   bool highlighting_ = false;  // the presenter moves the selection, not the user
 };
 

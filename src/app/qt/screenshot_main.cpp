@@ -43,7 +43,8 @@ int main(int argc, char** argv) {
   CancelledDialog cd;
   const SystemClock clock;
   const SystemFolderListing folders;
-  frmMain window({box, cd, clock, input, folders, source.paths()}, source.sites, designedCrawlers());
+  frmMain window({box, cd, clock, input, folders, source.paths()}, source.sites,
+                 designedCrawlers());
   window.findChild<QRadioButton*>("Option2")->setChecked(true);
   window.show();
   window.findChild<QListWidget*>("List1")->setCurrentRow(0);

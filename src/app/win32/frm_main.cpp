@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "analysis/results_layout.h"
+#include "app/win32/dpi.h"
 #include "app/window_design.h"
 #include "platform/win32_text.h"
 
@@ -15,13 +15,10 @@ namespace {
 constexpr wchar_t kWindowClass[] = L"TarnwickMain";
 constexpr UINT kRowsWaiting = WM_APP + 1;  // a job has rows for the table
 constexpr UINT kSelected = WM_APP + 2;     // the user selected a site; run after painting
+constexpr UINT kClicked = WM_APP + 3;      // the mouse was released over a site
 constexpr UINT_PTR kProgressTimer = 1;
-constexpr int kFirstId = 100;  // control ids follow the design's order
-constexpr int kCopy = 1, kExport = 2;
-
-int dpiOf(HWND window) {
-  return static_cast<int>(::GetDpiForWindow(window));
-}
+constexpr int kFirstId = 100;    // control ids follow the design's order
+constexpr int kFirstMenuId = 1;  // the rows' menu entries follow kRowMenu
 
 int px(int twips, int dpi) {
   return twipsToPixels(twips, dpi);
@@ -88,7 +85,7 @@ frmMain::frmMain(const WindowServices& services, const std::vector<Site>& sites,
     : services_(services), sites_(sites), crawlers_(crawlers), settings_(settings) {}
 
 frmMain::~frmMain() {
-  selection_.reset();  // stops a running job before the window goes
+  presenter_.reset();  // stops a running job before the window goes
   if (window_) ::DestroyWindow(window_);
   if (font_) ::DeleteObject(font_);
 }
@@ -113,20 +110,19 @@ bool frmMain::create(HINSTANCE instance) {
   if (!window_) return false;
   // The designed client area, at this screen's DPI.
   const int dpi = dpiOf(window_);
-  RECT frame{0, 0, px(kClientWidthTwips, dpi), px(kClientHeightTwips, dpi)};
-  ::AdjustWindowRectExForDpi(&frame, WS_OVERLAPPEDWINDOW, FALSE, WS_EX_CONTROLPARENT,
-                             static_cast<UINT>(dpi));
+  const RECT frame = frameFor({0, 0, px(kClientWidthTwips, dpi), px(kClientHeightTwips, dpi)},
+                              WS_OVERLAPPEDWINDOW, WS_EX_CONTROLPARENT, dpi);
   ::SetWindowPos(window_, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 
   buildControls();
   applyFont();
   placeControls();
-  table_ = std::make_unique<ListViewTable>(ListView1);
   const HWND target = window_;
-  selection_ = std::make_unique<SiteSelection>(
-      services_, SelectionTargets{*table_, sites_, List2, List3, *this}, crawlers_,
+  presenter_ = std::make_unique<MainPresenter>(
+      static_cast<MainView&>(*this), services_, sites_, crawlers_,
       [target] { ::PostMessageW(target, kRowsWaiting, 0, 0); }, settings_);
+  table_ = std::make_unique<ListViewTable>(ListView1, presenter_->rows());
   Form_Load();
   return true;
 }
@@ -166,9 +162,6 @@ void frmMain::buildControls() {
   Label6 = control("Label6");
 
   ::SendMessageW(Option3, BM_SETCHECK, BST_CHECKED, 0);
-  for (int days = 1; days <= 9; ++days)
-    ::SendMessageW(Combo1, CB_ADDSTRING, 0,
-                   reinterpret_cast<LPARAM>(std::to_wstring(days).c_str()));
   ::ShowWindow(ProgressBar1, SW_HIDE);
   ::ShowWindow(Command1, SW_HIDE);
   ::SetWindowSubclass(List1, listProc, 1, reinterpret_cast<DWORD_PTR>(this));
@@ -195,7 +188,7 @@ void frmMain::applyFont() {
   metrics.cbSize = sizeof metrics;
   ::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0);
   LOGFONTW font = metrics.lfMessageFont;
-  font.lfHeight = ::MulDiv(font.lfHeight, dpiOf(window_), static_cast<int>(::GetDpiForSystem()));
+  font.lfHeight = ::MulDiv(font.lfHeight, dpiOf(window_), systemDpi());
   if (font_) ::DeleteObject(font_);
   font_ = ::CreateFontIndirectW(&font);
   for (const HWND control : controls_)
@@ -218,24 +211,7 @@ void frmMain::placeControls() {
 }
 
 void frmMain::Form_Load() {
-  ::SendMessageW(Combo1, CB_SELECTSTRING, static_cast<WPARAM>(-1),
-                 reinterpret_cast<LPARAM>(std::to_wstring(7).c_str()));
-  prepareResultsTable(*table_, crawlers_);
-  for (const Site& site : sites_) {
-    ::SendMessageW(List1, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(widen(site.name).c_str()));
-    List2.append(site.logFolder);
-    List3.append(site.logFolder);
-  }
-}
-
-Mode frmMain::selectedMode() const {
-  const auto checked = [](HWND option) {
-    return ::SendMessageW(option, BM_GETCHECK, 0, 0) == BST_CHECKED;
-  };
-  if (checked(Option1)) return Mode::AllLogs;
-  if (checked(Option2)) return Mode::LastDays;
-  if (checked(Option4)) return Mode::SingleFile;
-  return Mode::Today;
+  presenter_->load();
 }
 
 int frmMain::selectedSite() const {
@@ -243,20 +219,13 @@ int frmMain::selectedSite() const {
 }
 
 void frmMain::List1_Click(int row) {
-  if (row < 0) return;
-  wchar_t days[8] = {};
-  ::GetWindowTextW(Combo1, days, 8);
-  selection_->List1_Click(row, selectedMode(), narrow(days));
-}
-
-void frmMain::runSelectedSiteAgain() {
-  List1_Click(selectedSite());
+  presenter_->siteSelected(row);
 }
 
 bool frmMain::translate(MSG& message) {
   if (!window_ || (message.hwnd != window_ && !::IsChild(window_, message.hwnd))) return false;
   if (message.message == WM_KEYDOWN && message.wParam == VK_F5) {
-    runSelectedSiteAgain();
+    presenter_->runAgain();
     return true;
   }
   // Tab between controls, arrows within the options; Esc and Enter come as IDCANCEL and
@@ -287,9 +256,8 @@ LRESULT frmMain::handle(UINT message, WPARAM w, LPARAM l) {
     case WM_GETMINMAXINFO: {
       // The designed size is the smallest.
       const int dpi = dpiOf(window_);
-      RECT frame{0, 0, px(kClientWidthTwips, dpi), px(kClientHeightTwips, dpi)};
-      ::AdjustWindowRectExForDpi(&frame, WS_OVERLAPPEDWINDOW, FALSE, WS_EX_CONTROLPARENT,
-                                 static_cast<UINT>(dpi));
+      const RECT frame = frameFor({0, 0, px(kClientWidthTwips, dpi), px(kClientHeightTwips, dpi)},
+                                  WS_OVERLAPPEDWINDOW, WS_EX_CONTROLPARENT, dpi);
       auto* limits = reinterpret_cast<MINMAXINFO*>(l);
       limits->ptMinTrackSize = {frame.right - frame.left, frame.bottom - frame.top};
       return 0;
@@ -305,13 +273,16 @@ LRESULT frmMain::handle(UINT message, WPARAM w, LPARAM l) {
       return 0;
     }
     case WM_TIMER:
-      if (w == kProgressTimer) selection_->showProgress();
+      if (w == kProgressTimer) presenter_->showProgress();
       return 0;
     case kRowsWaiting:
-      if (selection_) selection_->takeRows();
+      if (presenter_) presenter_->rowsWaiting();
       return 0;
     case kSelected:
       List1_Click(static_cast<int>(w));
+      return 0;
+    case kClicked:
+      presenter_->siteClicked(static_cast<int>(w));
       return 0;
     case WM_CONTEXTMENU:
       if (reinterpret_cast<HWND>(w) == ListView1) {
@@ -328,7 +299,7 @@ LRESULT frmMain::handle(UINT message, WPARAM w, LPARAM l) {
       ::DestroyWindow(window_);
       return 0;
     case WM_DESTROY:
-      if (selection_) selection_->cancel();
+      if (presenter_) presenter_->cancel();
       window_ = nullptr;
       ::PostQuitMessage(0);
       return 0;
@@ -339,9 +310,9 @@ LRESULT frmMain::handle(UINT message, WPARAM w, LPARAM l) {
 }
 
 void frmMain::onCommand(int id, int code) {
-  if (id == IDCANCEL) return selection_->cancel();  // Esc
+  if (id == IDCANCEL) return presenter_->cancel();  // Esc
   if (id == IDOK) {                                 // Enter
-    if (::GetFocus() == List1) runSelectedSiteAgain();
+    if (::GetFocus() == List1) presenter_->runAgain();
     return;
   }
   const HWND from = ::GetDlgItem(window_, id);
@@ -350,7 +321,7 @@ void frmMain::onCommand(int id, int code) {
     // selected now.
     ::PostMessageW(window_, kSelected, static_cast<WPARAM>(selectedSite()), 0);
   } else if (from == Command1 && code == BN_CLICKED) {
-    selection_->cancel();
+    presenter_->cancel();
   }
 }
 
@@ -359,7 +330,7 @@ LRESULT frmMain::onNotify(const NMHDR& header) {
   if (table_ && table_->onNotify(header, result)) return result;
   if (header.hwndFrom == ListView1 && header.code == LVN_KEYDOWN) {
     const auto& key = reinterpret_cast<const NMLVKEYDOWN&>(header);
-    if (key.wVKey == 'C' && ::GetKeyState(VK_CONTROL) < 0) copyRows();
+    if (key.wVKey == 'C' && ::GetKeyState(VK_CONTROL) < 0) presenter_->copyRows();
     return 0;
   }
   if (header.hwndFrom == tips_ && header.code == TTN_GETDISPINFOW) {
@@ -380,14 +351,12 @@ LRESULT frmMain::handleList(HWND list, UINT message, WPARAM w, LPARAM l) {
   switch (message) {
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:  // a second click soon after the first
-      rowBeforePress_ = selectedSite();
+      presenter_->sitePressed();
       break;
     case WM_LBUTTONUP: {
-      // Clicking the site already selected runs it again, in whatever mode is set now.
+      // Posted after the selection the press made, which is posted too.
       const LRESULT hit = ::SendMessageW(list, LB_ITEMFROMPOINT, 0, l);
-      if (HIWORD(hit) == 0 && static_cast<int>(LOWORD(hit)) == rowBeforePress_ &&
-          rowBeforePress_ >= 0)
-        ::PostMessageW(window_, kSelected, static_cast<WPARAM>(rowBeforePress_), 0);
+      if (HIWORD(hit) == 0) ::PostMessageW(window_, kClicked, LOWORD(hit), 0);
       break;
     }
     case WM_MOUSEMOVE: {
@@ -409,32 +378,61 @@ LRESULT frmMain::handleList(HWND list, UINT message, WPARAM w, LPARAM l) {
   return ::DefSubclassProc(list, message, w, l);
 }
 
-void frmMain::copyRows() {
-  std::vector<int> rows;
-  for (int item = ListView_GetNextItem(ListView1, -1, LVNI_SELECTED); item >= 0;
-       item = ListView_GetNextItem(ListView1, item, LVNI_SELECTED))
-    rows.push_back(item);
-  const std::wstring text = widen(selection_->copyRows(rows));
-  if (!::OpenClipboard(window_)) return;
-  ::EmptyClipboard();
-  if (HGLOBAL memory = ::GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t))) {
-    auto* copy = static_cast<wchar_t*>(::GlobalLock(memory));
-    std::copy(text.c_str(), text.c_str() + text.size() + 1, copy);
-    ::GlobalUnlock(memory);
-    if (!::SetClipboardData(CF_UNICODETEXT, memory)) ::GlobalFree(memory);
-  }
-  ::CloseClipboard();
-}
-
 void frmMain::showRowMenu(POINT at) {
   const HMENU menu = ::CreatePopupMenu();
-  ::AppendMenuW(menu, MF_STRING, kCopy, widen("复制").c_str());
-  ::AppendMenuW(menu, MF_STRING, kExport, widen("导出 CSV…").c_str());
+  int id = kFirstMenuId;
+  for (const RowMenuItem& item : kRowMenu)
+    ::AppendMenuW(menu, MF_STRING, static_cast<UINT_PTR>(id++), widen(item.text).c_str());
   const int chosen = static_cast<int>(::TrackPopupMenu(
       menu, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, at.x, at.y, 0, window_, nullptr));
   ::DestroyMenu(menu);
-  if (chosen == kCopy) copyRows();
-  if (chosen == kExport) selection_->exportCsv();
+  const int entry = chosen - kFirstMenuId;
+  if (entry >= 0 && entry < static_cast<int>(std::size(kRowMenu)))
+    presenter_->chooseRowMenu(kRowMenu[entry].entry);
+}
+
+Mode frmMain::mode() const {
+  const auto checked = [](HWND option) {
+    return ::SendMessageW(option, BM_GETCHECK, 0, 0) == BST_CHECKED;
+  };
+  if (checked(Option1)) return Mode::AllLogs;
+  if (checked(Option2)) return Mode::LastDays;
+  if (checked(Option4)) return Mode::SingleFile;
+  return Mode::Today;
+}
+
+std::string frmMain::dayCount() const {
+  wchar_t days[8] = {};
+  ::GetWindowTextW(Combo1, days, 8);
+  return narrow(days);
+}
+
+std::vector<std::size_t> frmMain::selectedRows() const {
+  return table_->selectedRows();
+}
+
+void frmMain::showDayChoices(const std::vector<std::string>& choices, const std::string& chosen) {
+  for (const std::string& choice : choices)
+    ::SendMessageW(Combo1, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(widen(choice).c_str()));
+  ::SendMessageW(Combo1, CB_SELECTSTRING, static_cast<WPARAM>(-1),
+                 reinterpret_cast<LPARAM>(widen(chosen).c_str()));
+}
+
+void frmMain::showSites(const std::vector<std::string>& names) {
+  for (const std::string& name : names)
+    ::SendMessageW(List1, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(widen(name).c_str()));
+}
+
+void frmMain::showColumns(const std::vector<ResultsColumn>& columns) {
+  table_->showColumns(columns);
+}
+
+void frmMain::showRows(std::size_t count, bool followNewest) {
+  table_->showRows(count, followNewest);
+}
+
+void frmMain::highlightSite(int index) {
+  ::SendMessageW(List1, LB_SETCURSEL, static_cast<WPARAM>(index), 0);
 }
 
 void frmMain::showRunning(bool running) {
@@ -443,7 +441,7 @@ void frmMain::showRunning(bool running) {
   ::ShowWindow(ProgressBar1, running ? SW_SHOW : SW_HIDE);
   ::ShowWindow(Command1, running ? SW_SHOW : SW_HIDE);
   if (running)
-    ::SetTimer(window_, kProgressTimer, 100, nullptr);
+    ::SetTimer(window_, kProgressTimer, static_cast<UINT>(kProgressInterval.count()), nullptr);
   else
     ::KillTimer(window_, kProgressTimer);
 }
@@ -457,6 +455,19 @@ void frmMain::showProgress(std::size_t done, std::size_t planned) {
 void frmMain::showStatus(std::string_view text) {
   status_ = widen(text);
   ::SetWindowTextW(Label6, status_.c_str());
+}
+
+void frmMain::copyText(std::string_view copied) {
+  const std::wstring text = widen(copied);
+  if (!::OpenClipboard(window_)) return;
+  ::EmptyClipboard();
+  if (HGLOBAL memory = ::GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t))) {
+    auto* copy = static_cast<wchar_t*>(::GlobalLock(memory));
+    std::copy(text.c_str(), text.c_str() + text.size() + 1, copy);
+    ::GlobalUnlock(memory);
+    if (!::SetClipboardData(CF_UNICODETEXT, memory)) ::GlobalFree(memory);
+  }
+  ::CloseClipboard();
 }
 
 }  // namespace tarnwick

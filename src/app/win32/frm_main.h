@@ -8,18 +8,16 @@
 
 #include "analysis/crawlers.h"
 #include "analysis/job.h"
-#include "app/site_selection.h"
-#include "app/status_view.h"
+#include "app/main_presenter.h"
+#include "app/main_view.h"
 #include "app/win32/list_view_table.h"
 #include "catalogue/site_catalogue.h"
-#include "catalogue/site_list.h"
 
 namespace tarnwick {
 
-// The one window, built with the platform's own controls: options, the site list and
-// the results table. Selecting a site runs the analysis in the chosen mode while the
-// window stays responsive.
-class frmMain final : private StatusView {
+// The one window, drawn with the platform's own controls: it creates the controls of the
+// design, hands their events to the presenter and shows what the presenter tells it.
+class frmMain final : private MainView {
  public:
   frmMain(const WindowServices& services, const std::vector<Site>& sites,
           const CrawlerList& crawlers, JobSettings settings = {});
@@ -37,13 +35,10 @@ class frmMain final : private StatusView {
   // Enter run the selected site again); true where `message` was handled.
   bool translate(MSG& message);
 
-  // The hidden log-folder lists, parallel to the site list.
-  const SiteList& list2() const { return List2; }
-  const SiteList& list3() const { return List3; }
-  // The rows shown.
-  const MemoryTable& results() const { return table_->table(); }
+  // The rows the table shows.
+  const ResultRows& results() const { return presenter_->rows(); }
   // Whether an analysis is running.
-  bool analysing() const { return selection_->running(); }
+  bool analysing() const { return presenter_ && presenter_->running(); }
 
  private:
   static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM w, LPARAM l);
@@ -55,19 +50,26 @@ class frmMain final : private StatusView {
   void placeControls();
   void applyFont();
   void Form_Load();
-  // Site `row` of List1 was selected (the selection as it was when the user made it).
+  // Site `row` of List1 was selected.
   void List1_Click(int row);
-  void runSelectedSiteAgain();
   void onCommand(int id, int code);
   LRESULT onNotify(const NMHDR& header);
-  void copyRows();
   void showRowMenu(POINT at);
-  Mode selectedMode() const;
   int selectedSite() const;
 
+  // MainView
+  Mode mode() const override;
+  std::string dayCount() const override;
+  std::vector<std::size_t> selectedRows() const override;
+  void showDayChoices(const std::vector<std::string>& choices, const std::string& chosen) override;
+  void showSites(const std::vector<std::string>& names) override;
+  void showColumns(const std::vector<ResultsColumn>& columns) override;
+  void showRows(std::size_t count, bool followNewest) override;
+  void highlightSite(int index) override;
   void showRunning(bool running) override;
   void showProgress(std::size_t done, std::size_t planned) override;
   void showStatus(std::string_view text) override;
+  void copyText(std::string_view text) override;
 
   HWND window_ = nullptr;
   std::vector<HWND> controls_;  // in the order of the design
@@ -83,20 +85,17 @@ class frmMain final : private StatusView {
   HWND Label6 = nullptr;    // the status line
   HWND tips_ = nullptr;     // tooltips for long site names and the status line
   HFONT font_ = nullptr;
-  SiteList List2;  // log folders, for "该站点所有日志"
-  SiteList List3;  // log folders, for the other modes
 
   const WindowServices services_;
   const std::vector<Site>& sites_;
   const CrawlerList& crawlers_;
   const JobSettings settings_;
+  std::unique_ptr<MainPresenter> presenter_;
   std::unique_ptr<ListViewTable> table_;
-  std::unique_ptr<SiteSelection> selection_;
   std::wstring status_;   // the status line's text, also its tooltip
   std::wstring siteTip_;  // the name under the pointer in the site list
   int tipItem_ = -1;
-  int rowBeforePress_ = -1;  // List1's selection when the mouse went down
-  bool analysing_ = false;   // as last shown: the status line's room depends on it
+  bool analysing_ = false;  // as last shown: the status line's room depends on it
 };
 
 }  // namespace tarnwick

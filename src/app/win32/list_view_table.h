@@ -5,43 +5,35 @@
 #include <string>
 #include <vector>
 
-#include "platform/memory_table.h"
+#include "app/result_rows.h"
 
 namespace tarnwick {
 
-// The window's results table: a report-view list control that asks for its texts as it
-// draws them (a virtual list), so that a hundred thousand rows cost no more than their
-// data. Rows added between beginUpdate() and endUpdate() are shown in one go.
-class ListViewTable : public ResultsTable {
+// The results table on a report-view list control that asks for its texts as it draws
+// them (a virtual list): it shows the presenter's rows by index, so that a hundred
+// thousand rows cost no more than their data.
+class ListViewTable {
  public:
-  explicit ListViewTable(HWND list) : list_(list) {}
+  ListViewTable(HWND list, const ResultRows& rows) : list_(list), rows_(rows) {}
 
-  void setReportView() override;
-  void addColumn(std::string_view key, std::string_view header) override;
-  void setColumnWidth(int position, int twips) override;
-  void clearRows() override;
-  RowHandle addRow(std::int64_t position, std::string_view key, std::string_view text) override;
-  void setCell(const RowHandle& row, std::string_view columnKey, std::uint64_t value) override;
-  void describeRow(const RowHandle& row, RowState state, std::string_view tip) override;
-  void beginUpdate() override { batching_ = true; }
-  void endUpdate() override;
-
+  // Report view, full-row selection, and the columns, each at least the designed width
+  // and wide enough for its header.
+  void showColumns(const std::vector<ResultsColumn>& columns);
+  // Shows the first `count` rows; where `followNewest`, scrolls to the last unless the
+  // user has scrolled away from the end.
+  void showRows(std::size_t count, bool followNewest);
   // The column widths again, at the window's DPI now.
   void rescale();
   // Handles the list's notifications for its texts, its look and its tips; whether it
   // handled `header`, with the answer in `result`.
   bool onNotify(const NMHDR& header, LRESULT& result);
-
-  const MemoryTable& table() const { return table_; }
+  // The selected rows, in order.
+  std::vector<std::size_t> selectedRows() const;
 
  private:
-  void showRowCount();
-  void redraw(const RowHandle& row);
-
   HWND list_;
-  MemoryTable table_;
-  std::vector<int> widthsTwips_;
-  bool batching_ = false;
+  const ResultRows& rows_;
+  std::size_t shown_ = 0;
   std::wstring text_;  // the text last handed to the list; it reads it after we return
 };
 

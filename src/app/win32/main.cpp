@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "app/texts.h"
 #include "app/win32/frm_main.h"
 #include "app/win32/win32_dialogs.h"
 #include "app/window_options.h"
