@@ -31,6 +31,10 @@ PartCounter::Result PartCounter::count(InputFile& file, const FilePart& part,
   char* const block = buffer_.get() + overlap;
   carry_.clear();
   bool started = part.begin == 0;  // whether the part's first line has been reached
+  // Read up to the size the file reports, asked again once that is passed: a log the
+  // server still writes grows, and what it adds is read; a file that produces more than
+  // it says it holds (/proc) is not read past what it says.
+  std::uint64_t limit = file.size();
   Result result;
   for (std::uint64_t offset = part.begin;;) {
     if (stop && stop->load(std::memory_order_relaxed)) {
@@ -47,10 +51,16 @@ PartCounter::Result PartCounter::count(InputFile& file, const FilePart& part,
     char* data = block;
     std::size_t size = static_cast<std::size_t>(got);
     std::uint64_t at = offset;  // where `data` is in the file
+    // A short read that reaches the size the file reports is its end: one read less per
+    // small file.
+    bool last = size < blockSize_ && at + size >= limit;
+    if (at + size > limit) {
+      limit = std::max(limit, file.currentSize());
+      // Grown: read on until a read finds nothing more. Not grown: stop at its size.
+      last = at + size > limit;
+      if (last) size = static_cast<std::size_t>(limit > at ? limit - at : 0);
+    }
     offset += size;
-    // A short read that reaches the size the file had when it was opened is its end: one
-    // read less per small file. A file that has grown since is read on to its new end.
-    bool last = size < blockSize_ && offset >= file.size();
 
     if (!started) {
       const std::size_t skip = firstBreak(data, size);

@@ -26,6 +26,10 @@ class PosixFile final : public InputFile {
     }
   }
   std::uint64_t size() const override { return size_; }
+  std::uint64_t currentSize() const override {
+    struct stat info {};
+    return ::fstat(fd_, &info) == 0 ? static_cast<std::uint64_t>(info.st_size) : size_;
+  }
 
  private:
   int fd_;

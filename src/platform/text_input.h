@@ -18,6 +18,8 @@ class InputFile {
   virtual std::ptrdiff_t readAt(char* buffer, std::size_t size, std::uint64_t offset) = 0;
   // The file's size when it was opened; it may grow or shrink while it is read.
   virtual std::uint64_t size() const = 0;
+  // The file's size now, asked of the system again: a log the server still writes grows.
+  virtual std::uint64_t currentSize() const { return size(); }
 };
 
 // What opening a file gave.

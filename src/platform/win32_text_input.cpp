@@ -25,6 +25,10 @@ class Win32File final : public InputFile {
     return ::GetLastError() == ERROR_HANDLE_EOF ? 0 : -1;
   }
   std::uint64_t size() const override { return size_; }
+  std::uint64_t currentSize() const override {
+    LARGE_INTEGER now{};
+    return ::GetFileSizeEx(handle_, &now) ? static_cast<std::uint64_t>(now.QuadPart) : size_;
+  }
 
  private:
   HANDLE handle_;

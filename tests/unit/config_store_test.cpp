@@ -190,8 +190,50 @@ INSTANTIATE_TEST_SUITE_P(
                          "<IIsWebServer Location='/LM/W3SVC/2' ServerComment='B' "
                          "LogFileLocalTimeRollover='FALSE'/>" +
                          kMetaEnd,
-                     {kLocal, kUtc}}),
+                     {kLocal, kUtc}},
+        // The metabase writes booleans as 1 and 0 as often as TRUE and FALSE.
+        RolloverCase{"iis6_written_as_numbers",
+                     kMeta +
+                         "<IIsWebService Location='/LM/W3SVC' LogFileDirectory='C:\\L'/>"
+                         "<IIsWebServer Location='/LM/W3SVC/1' ServerComment='A' "
+                         "LogFileLocalTimeRollover='1'/>"
+                         "<IIsWebServer Location='/LM/W3SVC/2' ServerComment='B' "
+                         "LogFileLocalTimeRollover='0'/>"
+                         "<IIsWebServer Location='/LM/W3SVC/3' ServerComment='C' "
+                         "LogFileLocalTimeRollover='yes'/>" +
+                         kMetaEnd,
+                     {kLocal, kUtc, kUtc}}),
     [](const auto& info) { return std::string(info.param.name); });
+
+struct ExpandCase {
+  const char* text;
+  const char* expanded;
+};
+
+// A variable's value is used as it stands, never searched again for variables; a "%" that
+// opens no known name stays.
+TEST(config_store_test, variables_expand_once_and_unknown_ones_stay) {
+  const auto lookup = [](std::string_view name) -> std::optional<std::string> {
+    if (name == "SystemDrive") return "C:";
+    if (name == "LOOP") return "%LOOP%";
+    if (name == "HALF") return "%SystemDrive";
+    if (name == "Empty") return "";
+    return std::nullopt;
+  };
+  const ExpandCase cases[] = {
+      {"%SystemDrive%\\inetpub", "C:\\inetpub"},
+      {"%LOOP%\\x", "%LOOP%\\x"},                     // no second pass, no endless loop
+      {"%HALF%%\\x", "%SystemDrive%\\x"},             // nor a name made of a value and the rest
+      {"100%%SystemDrive%\\x", "100%C:\\x"},          // the first "%" opens no name
+      {"%Unknown%\\%SystemDrive%", "%Unknown%\\C:"},  // the unknown name stays
+      {"%Empty%\\logs", "\\logs"},
+      {"%%", "%%"},
+      {"no variables", "no variables"},
+      {"%SystemDrive", "%SystemDrive"},
+  };
+  for (const ExpandCase& c : cases)
+    EXPECT_EQ(expandVariables(c.text, lookup), c.expanded) << c.text;
+}
 
 }  // namespace
 }  // namespace tarnwick

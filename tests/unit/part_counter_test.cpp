@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <random>
 
 #include "support/count_lines.h"
@@ -44,6 +45,67 @@ TEST(part_counter_test, one_pass_gives_what_single_searches_give) {
     for (std::size_t c = 0; c < kTokens.size(); ++c)
       EXPECT_EQ((*all)[c], testing::countLinesHolding(input, "day.log", kTokens[c])) << kTokens[c];
     EXPECT_EQ(*all, (std::vector<std::uint64_t>{3, 4, 2, 1})) << "block " << block;
+  }
+}
+
+// A log the server writes while it is read: each read finds a little more, sometimes half
+// a line. What the size says when it is asked again is read, each line once.
+class GrowingLog : public InputFile {
+ public:
+  GrowingLog(std::string start, std::vector<std::string> writes)
+      : content_(std::move(start)), opened_(content_.size()), writes_(std::move(writes)) {}
+  std::ptrdiff_t readAt(char* buffer, std::size_t size, std::uint64_t offset) override {
+    if (next_ < writes_.size()) content_ += writes_[next_++];  // the server writes on
+    if (offset >= content_.size()) return 0;
+    const std::size_t n = std::min<std::size_t>(size, content_.size() - offset);
+    std::memcpy(buffer, content_.data() + offset, n);
+    return static_cast<std::ptrdiff_t>(n);
+  }
+  std::uint64_t size() const override { return opened_; }
+  std::uint64_t currentSize() const override { return content_.size(); }
+
+ private:
+  std::string content_;
+  std::uint64_t opened_;
+  std::vector<std::string> writes_;
+  std::size_t next_ = 0;
+};
+
+// Says it holds nothing and reads forever, as /proc/self/pagemap does.
+class EndlessFile : public InputFile {
+ public:
+  std::ptrdiff_t readAt(char* buffer, std::size_t size, std::uint64_t) override {
+    std::memset(buffer, 'x', size);
+    if (size > 10) std::memcpy(buffer, "Googlebot\n", 10);
+    ++reads;
+    return static_cast<std::ptrdiff_t>(size);
+  }
+  std::uint64_t size() const override { return reported; }
+  std::uint64_t reported = 0;
+  int reads = 0;
+};
+
+TEST(part_counter_test, a_log_that_grows_while_it_is_read_counts_each_line_once) {
+  for (const std::size_t block : {std::size_t{7}, std::size_t{64}, std::size_t{4096}}) {
+    GrowingLog log(repeatLine("Googlebot a\r\n", 10),
+                   {repeatLine("Googlebot b\r\n", 100), "Google", "bot c\r\nBaidu", "spider d\r\n",
+                    repeatLine("Googlebot e\r\n", 50)});
+    PartCounter counter(kTokens, block);
+    const PartCounter::Result result = counter.count(log, {});
+    ASSERT_EQ(result.status, Status::Counted);
+    EXPECT_EQ(result.counts, (std::vector<std::uint64_t>{1, 161, 0, 0})) << "block " << block;
+  }
+}
+
+TEST(part_counter_test, a_file_is_not_read_past_the_size_it_reports) {
+  for (const std::uint64_t reported : {std::uint64_t{0}, std::uint64_t{25}}) {
+    EndlessFile endless;
+    endless.reported = reported;
+    PartCounter counter(kTokens, 20);
+    const PartCounter::Result result = counter.count(endless, {});
+    EXPECT_EQ(result.status, Status::Counted);
+    EXPECT_LE(endless.reads, 3) << "reported " << reported;
+    EXPECT_EQ(result.counts[1], reported ? 1u : 0u) << "only the reported bytes count";
   }
 }
 

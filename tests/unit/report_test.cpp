@@ -64,6 +64,25 @@ INSTANTIATE_TEST_SUITE_P(
         OptionCase{{"--file", "x", "--root", "/c", "--config", "y"}, "together", Command::None},
         OptionCase{{"--list-sites", "--verbose"}, "unknown option", Command::None}));
 
+// Help, short or long, whatever else is given; a drive mapped to a one-character folder.
+TEST(report_test, help_and_the_shortest_drive_mapping) {
+  for (const std::vector<std::string_view>& args : {std::vector<std::string_view>{"-h"},
+                                                    {"--help"},
+                                                    {"--list-sites", "-h"},
+                                                    {"--nonsense-later", "-h"}}) {
+    const auto result = parseReportOptions(args);
+    EXPECT_TRUE(result.options.help || !result.error.empty()) << args.back();
+    if (args.front() != "--nonsense-later") EXPECT_TRUE(result.options.help) << args.front();
+  }
+  const std::vector<std::string_view> root{"--drive", "D=/", "--list-sites"};
+  const auto mapped = parseReportOptions(root);
+  EXPECT_EQ(mapped.error, "");
+  ASSERT_EQ(mapped.options.source.drives.size(), 1u);
+  EXPECT_EQ(mapped.options.source.drives[0].second, std::filesystem::path("/"));
+  const std::vector<std::string_view> empty{"--drive", "D=", "--list-sites"};
+  EXPECT_NE(parseReportOptions(empty).error.find("--drive takes X=DIR"), std::string::npos);
+}
+
 struct CellCase {
   const char* text;
   const char* csv;
@@ -219,10 +238,18 @@ TEST(report_test, end_to_end_on_a_server_copy) {
   dir.write("c/inetpub/logs/LogFiles/W3SVC1/ex080711.log/x", "a folder, not a log");
   dir.write("crawlers.txt", "bingbot\t必应\n# comment\n\tno token\n");
 
+#ifdef _WIN32
+  // On Windows a drive no option maps is this computer's own: D: here is the real D:.
+  const std::string driveD = "D:\\Logs\\\\W3SVC2\\";
+  const std::string notHere = "log folder D:\\Logs\\\\W3SVC2\\ does not exist";
+#else
+  const std::string driveD;
+  const std::string notHere = "log folder D:\\Logs\\\\W3SVC2\\ names nothing on this computer";
+#endif
   const EndToEnd cases[] = {
       {"--root " + root + " --list-sites --format csv", 0,
        "Default Web Site,1,C:\\inetpub\\logs\\LogFiles\\W3SVC1\\," + logs +
-           "\n企业门户,2,D:\\Logs\\\\W3SVC2\\,\n",
+           "\n企业门户,2,D:\\Logs\\\\W3SVC2\\," + driveD + "\n",
        ""},
       {"--root " + root + " --site 1 --last 3 --date 2008-07-13 --format csv", 0,
        "080713,2008-07-13,3,4,2,1,", "warning: cannot read"},
@@ -234,9 +261,7 @@ TEST(report_test, end_to_end_on_a_server_copy) {
        "a folder"},
       // A log folder on a drive that is not here: the rows stay, and one warning says why.
       {"--root " + root + " --site 2 --today --date 2008-07-13 --format csv", 0,
-       "080713,2008-07-13,0,0,0,0,,missing\n",
-       "warning: site \"企业门户\": log folder D:\\Logs\\\\W3SVC2\\ names nothing on this "
-       "computer"},
+       "080713,2008-07-13,0,0,0,0,", "warning: site \"企业门户\": " + notHere},
       {"--root " + root + " --site 1 --all --format json", 0,
        "{\"rows\":[{\"day\":\"080713\",\"date\":\"2008-07-13\",\"Baiduspider\":3", ""},
       {"--root " + root + " --site-id 1 --today --date 2008-07-13 --crawlers " +
@@ -245,7 +270,7 @@ TEST(report_test, end_to_end_on_a_server_copy) {
        "day,date,Baiduspider,Googlebot,Yahoo!,Sosospider,bingbot,file,status\n"
        "080713,2008-07-13,3,4,2,1,0,",
        "line 3: no token"},
-      {"--root " + root + " --site 2 --all", 1, "", "names nothing on this computer"},
+      {"--root " + root + " --site 2 --all", 1, "", notHere},
       {"--root " + root + " --site Nowhere --today", 1, "", "no site named or numbered"},
       {"--config " + root + "/nothing.config --list-sites", 1, "", "file not found"},
       {"--config " + root + " --list-sites", 1, "", "a folder, not a file"},
@@ -329,6 +354,10 @@ TEST(report_test, hostile_files_and_outputs) {
     EXPECT_EQ(run.status, 1) << c.args << "\n" << run.err;
     EXPECT_NE(run.err.find(c.err), std::string::npos) << c.args << "\n" << run.err;
   }
+  // A file of /proc says it is empty and reads forever: it is read as far as it says.
+  const ReportRun proc = runReport(dir, "--file /proc/self/pagemap --format csv");
+  EXPECT_EQ(proc.status, 0) << proc.err;
+  EXPECT_NE(proc.out.find(",0,0,0,0,/proc/self/pagemap,ok"), std::string::npos) << proc.out;
 }
 #endif
 
