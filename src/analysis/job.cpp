@@ -1,5 +1,7 @@
 #include "analysis/job.h"
 
+#include <new>
+
 #include <algorithm>
 #include <condition_variable>
 #include <deque>
@@ -49,6 +51,7 @@ struct AnalysisJob::Shared {
   const Clock::time_point start;
 
   std::atomic<bool> stop{false};
+  std::atomic<bool> outOfMemory{false};
   std::atomic<std::size_t> nextFile{0};
   std::atomic<std::size_t> filesDone{0};
   std::atomic<std::size_t> rowsDelivered{0};
@@ -120,6 +123,10 @@ void AnalysisJob::cancel() {
   shared_->sink = nullptr;
 }
 
+bool AnalysisJob::outOfMemory() const {
+  return shared_->outOfMemory.load();
+}
+
 bool AnalysisJob::finished() const {
   return shared_->rowsDelivered.load() == shared_->files.size();
 }
@@ -134,14 +141,21 @@ void AnalysisJob::wait() const {
 }
 
 void AnalysisJob::Shared::run() {
-  PartCounter counter(tokens, settings.blockSize);
-  PartWork work;
-  std::size_t file = 0;
-  while (nextWork(work, file)) {
-    if (work.file)
-      countPart(counter, work);
-    else
-      countFile(counter, file);
+  try {
+    PartCounter counter(tokens, settings.blockSize);
+    PartWork work;
+    std::size_t file = 0;
+    while (nextWork(work, file)) {
+      if (work.file)
+        countPart(counter, work);
+      else
+        countFile(counter, file);
+    }
+  } catch (const std::bad_alloc&) {
+    // The job ends without its last rows; the caller learns why from outOfMemory().
+    outOfMemory = true;
+    stop = true;
+    workChanged.notify_all();
   }
   {
     std::lock_guard lock(deliveryMutex);

@@ -81,6 +81,8 @@ class AnalysisJob {
   void cancel();
   // Whether every row has been delivered.
   bool finished() const;
+  // Whether a counting thread ran out of memory, which stops the job: no further row.
+  bool outOfMemory() const;
   // A snapshot of the counters: none of them ever goes back.
   Progress progress() const;
   // Waits until every counting thread has stopped.

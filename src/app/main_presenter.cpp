@@ -179,6 +179,13 @@ void MainPresenter::rowsWaiting() {
 
 void MainPresenter::showProgress() {
   if (!job_) return;
+  if (job_->outOfMemory()) {
+    const std::size_t planned = job_->progress().filesPlanned;
+    cancel();
+    view_.showStatus(outOfMemoryStatus(scope_, totals_, planned));
+    services_.box.show(kOutOfMemory, MessageDialog::Buttons::Ok, kMessageTitle);
+    return;
+  }
   const Progress progress = job_->progress();
   view_.showProgress(progress.filesDone, progress.filesPlanned);
   view_.showStatus(runningStatus(scope_, progress));

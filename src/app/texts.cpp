@@ -122,6 +122,12 @@ std::string cancelledStatus(const AnalysisScope& scope, const RowTotals& totals,
          std::to_string(planned) + " 行。";
 }
 
+std::string outOfMemoryStatus(const AnalysisScope& scope, const RowTotals& totals,
+                              std::size_t planned) {
+  return describeScope(scope) + "：内存不足，已停止，保留已完成的 " + std::to_string(totals.rows) +
+         "/" + std::to_string(planned) + " 行。";
+}
+
 std::string noLogsStatus(const AnalysisScope& scope) {
   return describeScope(scope) + "：该站点无日志文件。" + folderNote(scope);
 }

@@ -13,8 +13,11 @@ std::chrono::year_month_day toYmd(const Date& date) {
          std::chrono::day{static_cast<unsigned>(date.day)};
 }
 
+// A field of digits only: no sign, so "-001" is no year.
 bool parseField(std::string_view text, int& out) {
   if (text.empty()) return false;
+  for (const char c : text)
+    if (c < '0' || c > '9') return false;
   auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), out);
   return ec == std::errc() && end == text.data() + text.size();
 }

@@ -27,12 +27,31 @@ namespace {
 constexpr int kDone = 0;
 constexpr int kFailed = 1;
 constexpr int kUsage = 2;
+constexpr std::string_view kOutOfMemory = "not enough memory to read it";
 
 using Command = ReportOptions::Command;
 
-int fail(const std::string& message) {
-  writeError("tarnwick-report: " + message + '\n');
+// One line on standard error: names from a configuration or a folder may hold line
+// breaks, escape sequences or bytes that are not UTF-8, and none of them reaches the
+// terminal raw.
+void say(std::string_view message) {
+  writeError("tarnwick-report: " + terminalText(message) + '\n');
+}
+
+void warn(std::string_view message) {
+  say("warning: " + std::string(message));
+}
+
+int fail(std::string_view message) {
+  say(message);
   return kFailed;
+}
+
+// Wrong usage: the message, then the usage text.
+int usage(std::string_view message) {
+  say(message);
+  writeError(reportUsage());
+  return kUsage;
 }
 
 // Where the report's text goes: standard output, or with --output a file that takes its
@@ -76,20 +95,27 @@ class PrintingSink final : public RowSink {
 
   bool row(FileResult&& row) override {
     if (row.status == FileResult::Status::Unreadable)
-      writeError("tarnwick-report: warning: cannot read " + row.local.value_or(row.name) + ": " +
-                 row.reason + '\n');
-    written_ = output_.write(formatter_.row(row));
+      warn("cannot read " + row.local.value_or(row.name) + ": " + row.reason);
+    try {
+      written_ = output_.write(formatter_.row(row));
+    } catch (const std::bad_alloc&) {
+      memoryShort_ = row.local.value_or(row.name);
+      written_ = false;
+    }
     return written_;
   }
   void finished(const Progress&) override {}
 
   // Whether every row so far was written; read once the job has stopped.
   bool written() const { return written_; }
+  // The file whose row there was not enough memory for, where there was one.
+  const std::optional<std::string>& memoryShort() const { return memoryShort_; }
 
  private:
   RowFormatter& formatter_;
   ReportOutput& output_;
   bool written_ = true;
+  std::optional<std::string> memoryShort_;
 };
 
 int printRows(const ReportOptions& options, Plan plan, const CrawlerList& crawlers,
@@ -100,6 +126,8 @@ int printRows(const ReportOptions& options, Plan plan, const CrawlerList& crawle
   PrintingSink sink(formatter, output);
   AnalysisJob job(std::move(plan.files), tokensOf(crawlers), input, sink);
   job.wait();
+  if (job.outOfMemory()) return fail("not enough memory to count the logs");
+  if (sink.memoryShort()) return fail("cannot read " + *sink.memoryShort() + ": " + std::string(kOutOfMemory));
   if (!sink.written() || !output.write(formatter.footer())) return output.failed();
   return output.finish();
 }
@@ -139,46 +167,46 @@ int analyseSite(const ReportOptions& options, const SiteSource& source, const Si
   const std::string folderProblem =
       "site \"" + site.name + "\": log folder " + site.logFolder + " " + plan.description();
   if (!plan.ok() && selection.mode == Mode::AllLogs) return fail(folderProblem);
-  if (!plan.ok()) writeError("tarnwick-report: warning: " + folderProblem + '\n');
+  if (!plan.ok()) warn(folderProblem);
   return printRows(options, std::move(plan), crawlers, input);
 }
 
-int run(const std::vector<std::string_view>& args) {
+// `reading` names what is being read at each step, for a message should memory run out.
+int run(const std::vector<std::string_view>& args, std::string& reading) {
   const ReportOptionsResult parsed = parseReportOptions(args);
   if (parsed.options.help) {
     return writeOut(reportUsage()) && flushOut() ? kDone : kFailed;
   }
   if (!parsed.error.empty()) {
-    writeError("tarnwick-report: " + parsed.error + '\n' + std::string(reportUsage()));
-    return kUsage;
+    return usage(parsed.error);
   }
   const ReportOptions& options = parsed.options;
   const SystemTextInput input;
 
+  reading = options.crawlers ? utf8Of(*options.crawlers) : "the crawler list";
   const CrawlerListResult crawlers = chooseCrawlers(options.crawlers, input, environmentVariable);
   if (!crawlers.ok())
     return fail("cannot read the crawler list " +
                 (options.crawlers ? utf8Of(*options.crawlers) : std::string("")) + ": " +
                 crawlers.description());
   for (const CrawlerListProblem& problem : crawlers.problems)
-    writeError("tarnwick-report: warning: crawler list, " + problem.description() +
-               " (left out)\n");
+    warn("crawler list, " + problem.description() + " (left out)");
   if (crawlers.problemsNotKept)
-    writeError("tarnwick-report: warning: crawler list, " +
-               std::to_string(crawlers.problemsNotKept) + " more lines left out\n");
+    warn("crawler list, " + std::to_string(crawlers.problemsNotKept) + " more lines left out");
 
+  reading = options.command == Command::File ? options.file : "the site configuration";
   if (options.command == Command::File) return analyseFile(options, crawlers.crawlers, input);
 
   const SiteSource source = readSites(options.source, input);
   if (source.usage()) {
-    writeError("tarnwick-report: " + source.error() + '\n' + std::string(reportUsage()));
-    return kUsage;
+    return usage(source.error());
   }
   if (!source.ok()) return fail(source.error());
   if (options.command == Command::ListSites) return listSites(options, source);
 
   const SiteChoice choice = chooseSite(source.sites, options.site, options.siteById);
   if (!choice.site) return fail(choice.error + " in " + source.config.file);
+  reading = choice.site->logFolder;
   return analyseSite(options, source, *choice.site, crawlers.crawlers, input);
 }
 
@@ -190,8 +218,11 @@ namespace {
 int runReport(const std::vector<std::string>& texts) {
   tarnwick::prepareConsole();
   const std::vector<std::string_view> args(texts.begin(), texts.end());
+  std::string reading;
   try {
-    return tarnwick::run(args);
+    return tarnwick::run(args, reading);
+  } catch (const std::bad_alloc&) {
+    return tarnwick::fail("cannot read " + reading + ": " + std::string(tarnwick::kOutOfMemory));
   } catch (const std::exception& error) {
     return tarnwick::fail(error.what());
   }

@@ -28,7 +28,8 @@ TEST(date_test, iso_dates_parse_and_invalid_ones_do_not) {
   EXPECT_EQ(parseIsoDate("2008-07-13"), (Date{2008, 7, 13}));
   EXPECT_EQ(isoDate({2008, 7, 13}), "2008-07-13");
   for (const char* bad :
-       {"2008-02-30", "2008-13-01", "08-07-13", "2008/07/13", "2008-7-13", "", "abcd-ef-gh"})
+       {"2008-02-30", "2008-13-01", "08-07-13", "2008/07/13", "2008-7-13", "", "abcd-ef-gh",
+        "-001-12-31", "+008-07-13", "2008-+7-13", "2008-07--1", " 2008-07-13"})
     EXPECT_FALSE(parseIsoDate(bad)) << bad;
 }
 

@@ -252,5 +252,19 @@ TEST(job_test, a_sink_that_says_stop_gets_no_further_row_and_the_threads_end) {
   EXPECT_FALSE(job.finished());
 }
 
+// A thread that runs out of memory ends the job, and says so, instead of the program.
+TEST(job_test, running_out_of_memory_stops_the_job_and_says_so) {
+  struct Hungry : TextInput {
+    OpenedFile open(const std::filesystem::path&) const override { throw std::bad_alloc(); }
+    bool isFile(const std::filesystem::path&) const override { return true; }
+  } input;
+  RecordingSink sink;
+  AnalysisJob job(plan({"a", "b"}), kTokens, input, sink, {2});
+  job.wait();
+  EXPECT_TRUE(job.outOfMemory());
+  EXPECT_FALSE(job.finished());
+  EXPECT_FALSE(sink.final().has_value());
+}
+
 }  // namespace
 }  // namespace tarnwick

@@ -457,5 +457,21 @@ TEST_F(MainPresenterTest, export_writes_the_selection_as_csv_and_says_where) {
   EXPECT_EQ(view.status.rfind("已导出 2 行", 0), 0u);
 }
 
+// Memory running out stops the analysis with a word, and the window goes on.
+TEST_F(MainPresenterTest, running_out_of_memory_is_said_and_the_rows_stay) {
+  struct Hungry : TextInput {
+    OpenedFile open(const std::filesystem::path&) const override { throw std::bad_alloc(); }
+    bool isFile(const std::filesystem::path&) const override { return true; }
+  } hungry;
+  presenter = make(clock, hungry);
+  view.setMode = Mode::LastDays;
+  presenter->siteSelected(0);
+  ASSERT_TRUE(testing::pollUntil([&] { return !presenter->running(); },
+                                 [&] { presenter->showProgress(); }));
+  EXPECT_FALSE(view.running);
+  EXPECT_NE(view.status.find("内存不足，已停止"), std::string::npos) << view.status;
+  EXPECT_EQ(box.shown.back().text.rfind("内存不足", 0), 0u);
+}
+
 }  // namespace
 }  // namespace tarnwick
