@@ -25,6 +25,22 @@ struct SharedFile {
   std::mutex mutex;
 };
 
+FileResult::Problem problemOf(OpenedFile::Status status) {
+  switch (status) {
+    case OpenedFile::Status::Ok:
+      return FileResult::Problem::None;
+    case OpenedFile::Status::NotFound:
+      return FileResult::Problem::NotFound;
+    case OpenedFile::Status::NotAFile:
+      return FileResult::Problem::NotAFile;
+    case OpenedFile::Status::Denied:
+      return FileResult::Problem::Denied;
+    case OpenedFile::Status::Failed:
+      return FileResult::Problem::ReadFailed;
+  }
+  return FileResult::Problem::ReadFailed;
+}
+
 struct PartWork {
   std::shared_ptr<SharedFile> file;
   FilePart part;
@@ -197,6 +213,7 @@ void AnalysisJob::Shared::countFile(PartCounter& counter, std::size_t index) {
                     std::vector<std::uint64_t>(tokens.size(), 0)};
   if (!result.local) {
     result.status = FileResult::Status::Missing;
+    result.problem = FileResult::Problem::NotHere;
     result.reason = std::move(planned.unresolved);
     return complete(index, std::move(result));
   }
@@ -205,6 +222,7 @@ void AnalysisJob::Shared::countFile(PartCounter& counter, std::size_t index) {
   if (!opened.ok()) {
     result.status = opened.status == OpenedFile::Status::NotFound ? FileResult::Status::Missing
                                                                   : FileResult::Status::Unreadable;
+    result.problem = problemOf(opened.status);
     result.reason = opened.reason;
     return complete(index, std::move(result));
   }
@@ -237,6 +255,7 @@ void AnalysisJob::Shared::countFile(PartCounter& counter, std::size_t index) {
       return;  // cancelled: no row
     case PartCounter::Result::Status::ReadFailed:
       result.status = FileResult::Status::Unreadable;
+      result.problem = FileResult::Problem::ReadFailed;
       result.reason = "read error";
       break;
     case PartCounter::Result::Status::Counted:
@@ -253,6 +272,7 @@ void AnalysisJob::Shared::countPart(PartCounter& counter, const PartWork& work) 
   std::unique_lock lock(file.mutex);
   if (counted.status == PartCounter::Result::Status::ReadFailed) {
     file.result.status = FileResult::Status::Unreadable;
+    file.result.problem = FileResult::Problem::ReadFailed;
     file.result.reason = "read error";
   }
   for (std::size_t t = 0; t < counted.counts.size(); ++t)

@@ -25,6 +25,16 @@ struct FileResult {
     Unreadable,  // there, but it could not be opened or read
   };
 
+  // Why a row that is not Counted shows zeros; `reason` has the system's words.
+  enum class Problem {
+    None,
+    NotHere,   // its path names nothing on this computer
+    NotFound,  // no file at that path
+    NotAFile,  // a folder, a pipe or a device
+    Denied,    // no permission, or another process holds it exclusively
+    ReadFailed,
+  };
+
   std::int64_t position = 0;         // the row's 1-based position
   std::string label;                 // the day label
   std::string name;                  // the file as the analysis names it
@@ -32,6 +42,7 @@ struct FileResult {
   Status status = Status::Counted;
   std::string reason;                 // why it is missing or unreadable
   std::vector<std::uint64_t> counts;  // one per token; all 0 unless Counted
+  Problem problem = Problem::None;
 };
 
 // How far a job has come.

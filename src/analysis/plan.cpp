@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <unordered_map>
+#include <unordered_set>
 
 #include "analysis/day_label.h"
 #include "platform/utf8_path.h"
@@ -56,19 +57,33 @@ void noteFolder(const LogFolder& log, Plan& plan) {
 void planFolder(const Selection& selection, const LogFolder& log, Plan& plan) {
   noteFolder(log, plan);
   if (!plan.ok()) return;
-  plan.files.reserve(log.contents.names.size());
+  // Something other than a file under a log's name (a folder, a pipe) gets its row too,
+  // which says what it is; other folders are not visited.
+  std::vector<std::string> names = log.contents.names;
+  const std::size_t files = names.size();
+  for (const std::string& other : log.contents.others)
+    if (asciiUpper(other).ends_with(".LOG")) names.push_back(other);
+  if (names.size() > files) sortLikeWindows(names);
+  std::unordered_set<std::string> notFiles(names.size() > files ? log.contents.others.size() : 0);
+  if (names.size() > files) notFiles.insert(log.contents.others.begin(), log.contents.others.end());
+  plan.files.reserve(names.size());
   std::int64_t position = 0;
   // A listed file is read by its own name, whatever characters it holds.
-  for (const std::string& name : log.contents.names)
-    plan.files.push_back(
-        inFolder(log, ++position, name, selection.logFolder + name, dayLabel(name), true));
+  for (const std::string& name : names)
+    plan.files.push_back(inFolder(log, ++position, name, selection.logFolder + name, dayLabel(name),
+                                  !notFiles.count(name)));
 }
 
 void planDays(const Selection& selection, const LogFolder& log, Plan& plan) {
   noteFolder(log, plan);
   // Names as the folder spells them, by their upper-case form: NTFS ignores case.
+  // Whatever is there under a day's name, file or not: a folder named like a log is read
+  // (and refused for what it is), never taken for a missing day.
   std::unordered_map<std::string, std::string> present;
+  std::unordered_set<std::string> notFiles;
   for (const std::string& name : log.contents.names) present.emplace(asciiUpper(name), name);
+  for (const std::string& other : log.contents.others)
+    if (present.emplace(asciiUpper(other), other).second) notFiles.insert(other);
   plan.files.reserve(static_cast<std::size_t>(std::max(selection.days, 0)));
   for (int k = 0; k < selection.days; ++k) {
     const std::string day = yymmdd(daysBefore(selection.today, k)) + ".log";
@@ -76,10 +91,11 @@ void planDays(const Selection& selection, const LogFolder& log, Plan& plan) {
     if (!present.count(asciiUpper(name)) && present.count(asciiUpper("u_ex" + day)))
       name = "u_ex" + day;
     const auto spelled = present.find(asciiUpper(name));
-    const bool listed = spelled != present.end();
+    const bool there = spelled != present.end();
+    const bool listed = there && !notFiles.count(spelled->second);
     const std::string shown = selection.logFolder + name;
     plan.files.push_back(
-        inFolder(log, k + 1, listed ? spelled->second : name, shown, dayLabel(shown), listed));
+        inFolder(log, k + 1, there ? spelled->second : name, shown, dayLabel(shown), listed));
   }
 }
 

@@ -58,13 +58,20 @@ std::string cannotWrite(std::string_view file, std::string_view reason) {
 
 std::string rowTip(const FileResult& row) {
   const std::string& read = row.local ? *row.local : row.name;
-  switch (row.status) {
-    case FileResult::Status::Counted:
-      return "读取：" + read;
-    case FileResult::Status::Missing:
+  using P = FileResult::Problem;
+  switch (row.problem) {
+    case P::None:
+      return (row.status == FileResult::Status::Counted ? "读取：" : "没有这个日志文件：") + read;
+    case P::NotHere:
+      return "没有这个日志文件：" + read + "（这个路径在这台计算机上找不到：驱动器未映射或不存在）";
+    case P::NotFound:
       return "没有这个日志文件：" + read;
-    case FileResult::Status::Unreadable:
-      return "无法读取：" + read;
+    case P::NotAFile:
+      return "无法读取：" + read + "（不是文件，而是文件夹、命名管道或设备）";
+    case P::Denied:
+      return "无法读取：" + read + "（没有读取权限，或被其他程序独占）";
+    case P::ReadFailed:
+      return "无法读取：" + read + "（读取出错）";
   }
   return read;
 }

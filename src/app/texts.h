@@ -97,8 +97,7 @@ std::string cancelledStatus(const AnalysisScope& scope, const RowTotals& totals,
 // After the job ran out of memory: which rows stay.
 std::string outOfMemoryStatus(const AnalysisScope& scope, const RowTotals& totals,
                               std::size_t planned);
-inline constexpr std::string_view kOutOfMemory =
-    "内存不足，分析已停止。已完成的行保留在表中。";
+inline constexpr std::string_view kOutOfMemory = "内存不足，分析已停止。已完成的行保留在表中。";
 
 // Where the site's log folder could not be listed.
 std::string noLogsStatus(const AnalysisScope& scope);

@@ -127,7 +127,8 @@ int printRows(const ReportOptions& options, Plan plan, const CrawlerList& crawle
   AnalysisJob job(std::move(plan.files), tokensOf(crawlers), input, sink);
   job.wait();
   if (job.outOfMemory()) return fail("not enough memory to count the logs");
-  if (sink.memoryShort()) return fail("cannot read " + *sink.memoryShort() + ": " + std::string(kOutOfMemory));
+  if (sink.memoryShort())
+    return fail("cannot read " + *sink.memoryShort() + ": " + std::string(kOutOfMemory));
   if (!sink.written() || !output.write(formatter.footer())) return output.failed();
   return output.finish();
 }

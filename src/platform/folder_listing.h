@@ -11,8 +11,9 @@ struct FolderContents {
   enum class Status { Ok, NotFound, Unreadable };
 
   Status status = Status::Ok;
-  std::vector<std::string> names;  // bare file names in UTF-8, sorted by name ignoring case
-  std::string reason;              // what went wrong, where status is not Ok
+  std::vector<std::string> names;     // bare file names in UTF-8, sorted by name ignoring case
+  std::string reason;                 // what went wrong, where status is not Ok
+  std::vector<std::string> others{};  // what else the folder holds: folders, pipes, devices
 
   bool ok() const { return status == Status::Ok; }
 };

@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <string_view>
 
 #include "platform/folder_listing.h"
 
@@ -35,7 +36,11 @@ FolderContents SystemFolderListing::list(const std::filesystem::path& folder) co
   }
   errno = 0;
   while (const dirent* entry = ::readdir(listing)) {
-    if (isRegularFile(listing, *entry)) contents.names.emplace_back(entry->d_name);
+    const std::string_view name = entry->d_name;
+    if (isRegularFile(listing, *entry))
+      contents.names.emplace_back(name);
+    else if (name != "." && name != "..")
+      contents.others.emplace_back(name);
     errno = 0;
   }
   const int error = errno;

@@ -23,8 +23,11 @@ FolderContents SystemFolderListing::list(const std::filesystem::path& folder) co
     return {FolderContents::Status::Unreadable, {}, systemMessage(error)};
   }
   do {
+    const std::wstring_view name = entry.cFileName;
     if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-      contents.names.push_back(narrow(entry.cFileName));
+      contents.names.push_back(narrow(name));
+    else if (name != L"." && name != L"..")
+      contents.others.push_back(narrow(name));
   } while (::FindNextFileW(find, &entry));
   const DWORD error = ::GetLastError();
   ::FindClose(find);

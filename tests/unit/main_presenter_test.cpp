@@ -163,6 +163,7 @@ TEST_F(MainPresenterTest, missing_and_unreadable_logs_keep_their_zeros_but_are_g
   EXPECT_TRUE(rows.greyed(3));
   EXPECT_EQ(rows[3].status, FileResult::Status::Unreadable);
   EXPECT_NE(rows.tip(3).find("无法读取"), std::string::npos) << rows.tip(3);
+  EXPECT_NE(rows.tip(3).find("不是文件，而是文件夹"), std::string::npos) << rows.tip(3);
   EXPECT_EQ(cells(3), (std::vector<std::string>{"0", "0", "0", "0"}));
   select(1, Mode::Today);
   EXPECT_TRUE(presenter->rows().greyed(0));

@@ -232,6 +232,7 @@ TEST(report_test, end_to_end_on_a_server_copy) {
   dir.write("c/inetpub/logs/LogFiles/W3SVC1/ex080713.log", testing::testData("ex080713.log"));
   dir.write("c/inetpub/logs/LogFiles/W3SVC1/u_ex080712.log", "Googlebot\r\n");
   dir.write("c/inetpub/logs/LogFiles/W3SVC1/ex080711.log/x", "a folder, not a log");
+  dir.write("c/inetpub/logs/LogFiles/W3SVC1/u_ex080709.log/x", "a folder, not a log");
   dir.write("crawlers.txt", "bingbot\t必应\n# comment\n\tno token\n");
 
 #ifdef _WIN32
@@ -258,8 +259,13 @@ TEST(report_test, end_to_end_on_a_server_copy) {
       // A log folder on a drive that is not here: the rows stay, and one warning says why.
       {"--root " + root + " --site 2 --today --date 2008-07-13 --format csv", 0,
        "080713,2008-07-13,0,0,0,0,", "warning: site \"企业门户\": " + notHere},
+      // The folder named like a log gets its row in every mode, saying what it is.
       {"--root " + root + " --site 1 --all --format json", 0,
-       "{\"rows\":[{\"day\":\"080713\",\"date\":\"2008-07-13\",\"Baiduspider\":3", ""},
+       "\"status\":\"unreadable\"},{\"day\":\"080713\",\"date\":\"2008-07-13\",\"Baiduspider\":3",
+       "warning: cannot read " + testing::below(logs, "ex080711.log") + ": a folder, not a file"},
+      // IIS 7 names: a folder "u_ex080709.log" is not a missing day.
+      {"--root " + root + " --site 1 --last 5 --date 2008-07-13 --format csv", 0,
+       testing::below(logs, "u_ex080709.log") + ",unreadable\n", "a folder, not a file"},
       {"--root " + root + " --site-id 1 --today --date 2008-07-13 --crawlers " +
            (dir.path() / "crawlers.txt").string() + " --format csv",
        0,
@@ -350,10 +356,28 @@ TEST(report_test, hostile_files_and_outputs) {
     EXPECT_EQ(run.status, 1) << c.args << "\n" << run.err;
     EXPECT_NE(run.err.find(c.err), std::string::npos) << c.args << "\n" << run.err;
   }
+  // A link to a pipe under a day's IIS 7 name is named for what it is, not taken for a
+  // missing day.
+  const auto logs = dir.path() / "logs";
+  std::filesystem::create_directories(logs);
+  std::filesystem::create_symlink(fifo, logs / "u_ex080712.log");
+  const std::string config = dir.write("applicationHost.config",
+                                       "<configuration><system.applicationHost><sites><site "
+                                       "name='S' id='1'><logFile directory='C:\\' /></site>"
+                                       "</sites></system.applicationHost></configuration>")
+                                 .string();
+  std::filesystem::rename(logs, dir.path() / "W3SVC1");
+  const ReportRun piped =
+      runReport(dir, "--config " + config + " --drive C=" + dir.path().string() +
+                         " --site 1 --last 2 --date 2008-07-13 --format csv");
+  EXPECT_EQ(piped.status, 0) << piped.err;
+  EXPECT_NE(piped.out.find("u_ex080712.log,unreadable"), std::string::npos) << piped.out;
+  EXPECT_NE(piped.err.find("a named pipe, not a file"), std::string::npos) << piped.err;
+
   // Names with line breaks and escape sequences reach standard error as one line of text.
-  const ReportRun named = runReport(
-      dir, "--config " + testing::testDataPath("applicationHost.config") +
-               " --site \"$(printf 'a\\nb\\033[2J\\033]0;x\\007\\377')\" --today");
+  const ReportRun named =
+      runReport(dir, "--config " + testing::testDataPath("applicationHost.config") +
+                         " --site \"$(printf 'a\\nb\\033[2J\\033]0;x\\007\\377')\" --today");
   EXPECT_EQ(named.status, 1);
   EXPECT_EQ(named.err.find('\033'), std::string::npos) << "no raw escape";
   EXPECT_EQ(named.err.find('\n'), named.err.size() - 1) << "one line: " << named.err;
