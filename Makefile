@@ -9,14 +9,14 @@ WINDOWS_BUILD  ?= build-windows
 DEMO_DIR       := $(BUILD)/demo
 GENERATOR      ?= Ninja
 FUZZ_SECONDS   ?= 600
-TEST_FUZZ_SECONDS ?= 30
+TEST_FUZZ_SECONDS ?= 20
 CMAKE_ARGS     := -G $(GENERATOR) -DCMAKE_BUILD_TYPE=RelWithDebInfo
 ifdef CI
 CMAKE_ARGS += -DTARNWICK_WERROR=ON
 endif
 # The sanitizer builds use clang: its libFuzzer runs the fuzz targets.
 CLANG_ARGS     := -DCMAKE_CXX_COMPILER=clang++ -DTARNWICK_GUI=OFF
-FUZZERS        := config metabase line_scanner
+FUZZERS        := config metabase config_utf16 config_utf32 line_scanner
 # The tests that start threads, run once more under ThreadSanitizer.
 THREADED_TESTS := job_test.*:MainPresenterTest.*:RunningJob.*:Clocks/TodayByTheLogsClock.*:report_test.end_to_end*
 

@@ -117,7 +117,9 @@ void MainPresenter::run(int index) {
         if (selection.chosenFile.empty()) return giveBackHighlight();
         break;
     }
+    const auto planningStarted = std::chrono::steady_clock::now();
     Plan plan = planAnalysis(selection, services_.folders, services_.paths);
+    scope.planning = std::chrono::steady_clock::now() - planningStarted;
     if (scope.mode != Mode::SingleFile) scope.folderStatus = plan.status;
     if (scope.mode == Mode::AllLogs && !plan.ok()) return showNoLogs(scope, index);
     start(std::move(plan), scope, index);

@@ -4,6 +4,7 @@
 // Chinese headers: one place to read and to change them. The design table keeps its
 // captions (window_design.cpp), the crawler table its column headers (crawlers.cpp).
 
+#include <chrono>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -66,7 +67,8 @@ struct AnalysisScope {
   LogClock clock = LogClock::Utc;  // the clock that names the site's logs
   std::string chosenFile;          // SingleFile
   std::string folder;              // the site's log folder, as the configuration builds it
-  Plan::Status folderStatus = Plan::Status::Ok;  // whether it could be listed
+  std::chrono::steady_clock::duration planning{};  // finding its files, before the job
+  Plan::Status folderStatus = Plan::Status::Ok;    // whether it could be listed
 };
 
 // What the rows of a finished or cancelled analysis add up to.

@@ -1,6 +1,7 @@
 #include "catalogue/config_store.h"
 
 #include <new>
+#include <optional>
 #include <vector>
 
 #include "catalogue/xml_stores.h"
@@ -93,28 +94,42 @@ std::size_t badCharacterReference(std::string_view content) {
   return std::string_view::npos;
 }
 
-// Whether the parser will read `content` as UTF-16 or UTF-32 rather than byte by byte.
-bool wideEncoding(std::string_view content) {
-  return content.starts_with("\xFF\xFE") || content.starts_with("\xFE\xFF") ||
-         (content.size() >= 2 && (content[0] == '\0' || content[1] == '\0'));
+// The encoding of a configuration written in UTF-16 or UTF-32, from its byte-order mark
+// or from how its first "<" is written; nothing for UTF-8 and the like.
+std::optional<WideText> wideEncoding(std::string_view content) {
+  using namespace std::string_view_literals;
+  if (content.starts_with("\xFF\xFE\0\0"sv) || content.starts_with("<\0\0\0"sv))
+    return WideText::Utf32Le;
+  if (content.starts_with("\0\0\xFE\xFF"sv) || content.starts_with("\0\0\0<"sv))
+    return WideText::Utf32Be;
+  if (content.starts_with("\xFF\xFE"sv) || content.starts_with("<\0"sv)) return WideText::Utf16Le;
+  if (content.starts_with("\xFE\xFF"sv) || content.starts_with("\0<"sv)) return WideText::Utf16Be;
+  return std::nullopt;
 }
 
-ConfigOpenResult parse(std::string_view content, std::string file,
-                       const VariableLookup& variables) {
+ConfigOpenResult parse(std::string_view given, std::string file, const VariableLookup& variables) {
+  // UTF-16 and UTF-32 become UTF-8 first, so that every encoding meets the same rules.
+  std::string converted;
+  std::string_view content = given;
+  pugi::xml_encoding encoding = pugi::encoding_auto;
+  if (const auto wide = wideEncoding(given)) {
+    converted = utf8FromWide(given, *wide);
+    content = converted;
+    if (content.starts_with("\xEF\xBB\xBF")) content.remove_prefix(3);
+    encoding = pugi::encoding_utf8;
+  }
   const auto notWellFormed = [&](std::string reason, std::size_t offset) {
     ConfigOpenResult result =
         failure(ConfigOpenResult::Status::NotWellFormed, std::move(file), std::move(reason));
     locate(content, offset, result.line, result.column);
     return result;
   };
-  if (!wideEncoding(content)) {
-    const std::size_t bad = badCharacterReference(content);
-    if (bad != std::string_view::npos)
-      return notWellFormed("character reference to a character XML does not allow", bad);
-  }
+  const std::size_t bad = badCharacterReference(content);
+  if (bad != std::string_view::npos)
+    return notWellFormed("character reference to a character XML does not allow", bad);
   auto document = std::make_shared<pugi::xml_document>();
-  const pugi::xml_parse_result parsed = document->load_buffer(
-      content.data(), content.size(), pugi::parse_default, pugi::encoding_auto);
+  const pugi::xml_parse_result parsed =
+      document->load_buffer(content.data(), content.size(), pugi::parse_default, encoding);
   if (parsed.status == pugi::status_out_of_memory)
     return failure(ConfigOpenResult::Status::OutOfMemory, std::move(file), "");
   if (!parsed)

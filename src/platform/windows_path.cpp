@@ -1,5 +1,6 @@
 #include "platform/windows_path.h"
 
+#include <cstdint>
 #include <system_error>
 #include <vector>
 
@@ -58,18 +59,8 @@ std::vector<std::string_view> components(std::string_view rest) {
   return parts;
 }
 
-// `name` inside `folder`: the entry whose name equals it ignoring case, preferring
-// an exact match; `name` itself where there is none.
-fs::path findIgnoringCase(const fs::path& folder, std::string_view name) {
-  std::error_code error;
-  const fs::path exact = folder / pathFromUtf8(name);
-  if (fs::exists(fs::symlink_status(exact, error))) return exact;
-  fs::directory_iterator entry(folder, error), end;
-  for (; !error && entry != end; entry.increment(error)) {
-    if (equalsIgnoringCase(utf8Of(entry->path().filename()), name)) return entry->path();
-  }
-  return exact;
-}
+// Longest path Windows itself can open, in characters; a longer text names nothing.
+constexpr std::size_t kLongestWindowsPath = 32767;
 
 }  // namespace
 
@@ -85,35 +76,66 @@ std::optional<fs::path> PathResolver::drive(char letter) const {
 
 std::string PathResolver::whyUnresolved(std::string_view text) const {
   if (holdsVariable(text)) return "holds a variable that is not set";
+  if (text.size() > kLongestWindowsPath) return "longer than any Windows path";
   if (isUncPath(text)) return "a network path, not on a drive that is mapped";
   if (!isDrivePath(text)) return "not a full Windows path";
   return "on drive " + std::string(1, asciiUpper(text[0])) + ": which is not mapped";
 }
 
+fs::path PathResolver::findIgnoringCase(const fs::path& folder, std::string_view name) const {
+  std::error_code error;
+  const fs::path exact = folder / pathFromUtf8(name);
+  if (fs::exists(fs::symlink_status(exact, error))) return exact;
+  const fs::file_time_type changed = fs::last_write_time(folder, error);
+  if (error) return exact;  // no such folder: nothing inside it either
+  auto listing = listings_.find(folder);
+  if (listing == listings_.end() || listing->second.changed != changed) {
+    Listing fresh{{}, changed};
+    fs::directory_iterator entry(folder, error), end;
+    for (; !error && entry != end; entry.increment(error)) {
+      const std::string entryName = utf8Of(entry->path().filename());
+      fresh.names.emplace(asciiUpper(entryName), entryName);
+    }
+    listing = listings_.insert_or_assign(folder, std::move(fresh)).first;
+  }
+  const auto match = listing->second.names.find(asciiUpper(name));
+  return match == listing->second.names.end() ? exact : folder / pathFromUtf8(match->second);
+}
+
 std::optional<fs::path> PathResolver::resolve(std::string_view text) const {
-  if (holdsVariable(text)) return std::nullopt;
+  if (holdsVariable(text) || text.size() > kLongestWindowsPath) return std::nullopt;
   if (isUncPath(text)) return localServer_ ? std::optional(pathFromUtf8(text)) : std::nullopt;
   if (!isDrivePath(text)) return std::nullopt;
   const auto root = drive(text[0]);
   // This computer's own drive: Windows finds names whatever their case.
   if (!root) return localDrives_ ? std::optional(pathFromUtf8(text)) : std::nullopt;
-  fs::path found = *root;
-  std::string key(1, asciiUpper(text[0]));
+
+  // The drive's root is a folder of its own, keyed by its letter under no parent.
+  const auto rootKey = std::pair(SIZE_MAX, std::string(1, asciiUpper(text[0])));
+  auto [known, added] = children_.try_emplace(rootKey, found_.size());
+  if (added) found_.push_back(*root);
+  std::size_t folder = known->second;
+
   const auto parts = components(text.substr(2));
   for (std::size_t i = 0; i < parts.size(); ++i) {
-    const bool folder = i + 1 < parts.size();
-    if (folder) {
-      key += '\\' + asciiUpper(parts[i]);
-      if (const auto known = folders_.find(key); known != folders_.end()) {
-        found = known->second;
-        continue;
-      }
+    if (i + 1 == parts.size()) return findIgnoringCase(found_[folder], parts[i]);
+    const auto key = std::pair(folder, asciiUpper(parts[i]));
+    if (const auto child = children_.find(key); child != children_.end()) {
+      folder = child->second;
+      continue;
     }
-    found = findIgnoringCase(found, parts[i]);
+    fs::path next = findIgnoringCase(found_[folder], parts[i]);
     std::error_code error;
-    if (folder && fs::is_directory(found, error)) folders_[key] = found;
+    if (!fs::is_directory(next, error)) {
+      // A folder that is not there holds nothing: the rest is appended as written.
+      for (std::size_t k = i + 1; k < parts.size(); ++k) next /= pathFromUtf8(parts[k]);
+      return next;
+    }
+    children_.emplace(key, found_.size());
+    folder = found_.size();
+    found_.push_back(std::move(next));
   }
-  return found;
+  return found_[folder];
 }
 
 }  // namespace tarnwick

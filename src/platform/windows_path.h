@@ -5,6 +5,9 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
+#include <utility>
+#include <vector>
 
 namespace tarnwick {
 
@@ -40,10 +43,23 @@ class PathResolver {
   std::map<char, std::filesystem::path> drives_;
   bool localDrives_ = false;
   bool localServer_ = false;
-  // Folders already found, by their Windows path in upper case: every file of a log
-  // folder goes through the same folders, and a system folder may hold thousands of
-  // entries to compare. Files are not kept: they come and go.
-  mutable std::map<std::string, std::filesystem::path> folders_;
+  // What one folder holds, by name in upper case, and when it last changed.
+  struct Listing {
+    std::unordered_map<std::string, std::string> names;
+    std::filesystem::file_time_type changed;
+  };
+  // `name` inside local folder `folder`, matched ignoring case; `name` itself where
+  // nothing matches.
+  std::filesystem::path findIgnoringCase(const std::filesystem::path& folder,
+                                         std::string_view name) const;
+
+  // Folders already found, each by its parent's index and its name in upper case: every
+  // file of a log folder goes through the same folders. Each folder is listed once, and
+  // again only where a name is not in it and it has changed since, so a path costs
+  // time in proportion to its length, and a site in proportion to its own folders.
+  mutable std::vector<std::filesystem::path> found_;
+  mutable std::map<std::pair<std::size_t, std::string>, std::size_t> children_;
+  mutable std::map<std::filesystem::path, Listing> listings_;
 };
 
 }  // namespace tarnwick

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstdint>
 
 namespace tarnwick {
 
@@ -88,6 +89,59 @@ std::string validUtf8(std::string_view text) {
       text.remove_prefix(length);
     }
   }
+  return out;
+}
+
+namespace {
+
+void appendUtf8(std::string& out, std::uint32_t code) {
+  if (code >= 0xD800 && (code <= 0xDFFF || code > 0x10FFFF)) code = 0xFFFD;
+  if (code < 0x80) {
+    out += static_cast<char>(code);
+  } else if (code < 0x800) {
+    out += static_cast<char>(0xC0 | (code >> 6));
+    out += static_cast<char>(0x80 | (code & 0x3F));
+  } else if (code < 0x10000) {
+    out += static_cast<char>(0xE0 | (code >> 12));
+    out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (code & 0x3F));
+  } else {
+    out += static_cast<char>(0xF0 | (code >> 18));
+    out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
+    out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (code & 0x3F));
+  }
+}
+
+}  // namespace
+
+std::string utf8FromWide(std::string_view bytes, WideText encoding) {
+  const bool wide32 = encoding == WideText::Utf32Le || encoding == WideText::Utf32Be;
+  const bool big = encoding == WideText::Utf16Be || encoding == WideText::Utf32Be;
+  const std::size_t unit = wide32 ? 4 : 2;
+  const auto at = [&](std::size_t i) {
+    std::uint32_t value = 0;
+    for (std::size_t b = 0; b < unit; ++b) {
+      const auto byte = static_cast<unsigned char>(bytes[i + (big ? b : unit - 1 - b)]);
+      value = (value << 8) | byte;
+    }
+    return value;
+  };
+  std::string out;
+  out.reserve(bytes.size());
+  std::size_t i = 0;
+  for (; i + unit <= bytes.size(); i += unit) {
+    std::uint32_t code = at(i);
+    if (!wide32 && code >= 0xD800 && code <= 0xDBFF && i + 2 * unit <= bytes.size()) {
+      const std::uint32_t low = at(i + unit);
+      if (low >= 0xDC00 && low <= 0xDFFF) {
+        code = 0x10000 + ((code - 0xD800) << 10) + (low - 0xDC00);
+        i += unit;
+      }
+    }
+    appendUtf8(out, code);
+  }
+  if (i < bytes.size()) out += "\xEF\xBF\xBD";
   return out;
 }
 

@@ -28,4 +28,11 @@ std::optional<long long> parsePositive(std::string_view text, long long largest)
 // (overlong forms, surrogates and values past U+10FFFF included) becomes U+FFFD.
 std::string validUtf8(std::string_view text);
 
+// Text in UTF-16 or UTF-32, as bytes, in either byte order.
+enum class WideText { Utf16Le, Utf16Be, Utf32Le, Utf32Be };
+
+// `bytes` of `encoding` as UTF-8; an unpaired surrogate, a value past U+10FFFF and an
+// odd byte at the end become U+FFFD.
+std::string utf8FromWide(std::string_view bytes, WideText encoding);
+
 }  // namespace tarnwick

@@ -2,7 +2,9 @@
 // a result or a reason, never a crash, and every site read has its three texts and a log
 // folder ending in a backslash. Built twice: as given (applicationHost.config and
 // anything else), and wrapped into a MetaBase.xml's service node, so that the fuzzer
-// spends its time inside each reader.
+// spends its time inside each reader. Built twice more with the bytes read as UTF-16 and
+// as UTF-32 (little-endian, after a byte-order mark), so that every encoding meets the
+// same rules.
 
 #include <cstddef>
 #include <cstdint>
@@ -14,6 +16,11 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   std::string content(reinterpret_cast<const char*>(data), size);
+#if defined(TARNWICK_FUZZ_UTF16)
+  content = "\xFF\xFE" + content;
+#elif defined(TARNWICK_FUZZ_UTF32)
+  content = std::string("\xFF\xFE\0\0", 4) + content;
+#endif
 #ifdef TARNWICK_FUZZ_METABASE
   content =
       "<configuration><MBProperty><IIsWebService Location='/LM/W3SVC' "

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <string>
+
 #include "catalogue/site_catalogue.h"
 #include "test_support.h"
 
@@ -110,6 +113,83 @@ struct ReferenceCase {
 
 // The parser lets these through: "&#0;" would cut a name short, and the others are no
 // characters at all. They are parse errors, with their place.
+// `utf8` as a configuration file in `encoding`, with a byte-order mark where asked.
+std::string encoded(const std::string& utf8, const char* encoding, bool mark) {
+  std::u32string codes;
+  for (std::size_t i = 0; i < utf8.size();) {
+    const auto lead = static_cast<unsigned char>(utf8[i]);
+    const std::size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+    char32_t code = length == 1 ? lead : lead & (0xFF >> (length + 1));
+    for (std::size_t k = 1; k < length; ++k) code = (code << 6) | (utf8[i + k] & 0x3F);
+    codes += code;
+    i += length;
+  }
+  if (mark) codes.insert(codes.begin(), U'\xFEFF');
+  const std::string name = encoding;
+  const bool wide32 = name.starts_with("UTF-32"), big = name.ends_with("BE");
+  std::string out;
+  const auto put = [&](std::uint32_t unit, int bytes) {
+    for (int b = 0; b < bytes; ++b) {
+      const int shift = 8 * (big ? bytes - 1 - b : b);
+      out += static_cast<char>((unit >> shift) & 0xFF);
+    }
+  };
+  for (const char32_t code : codes) {
+    if (wide32) {
+      put(code, 4);
+    } else if (code >= 0x10000) {
+      put(0xD800 + ((code - 0x10000) >> 10), 2);
+      put(0xDC00 + ((code - 0x10000) & 0x3FF), 2);
+    } else {
+      put(code, 2);
+    }
+  }
+  return name == "UTF-8" ? (mark ? "\xEF\xBB\xBF" + utf8 : utf8) : out;
+}
+
+class EveryEncoding : public ::testing::TestWithParam<std::pair<const char*, bool>> {};
+
+// The same rules whatever the encoding: references to no character are errors with
+// their place, and names arrive whole.
+TEST_P(EveryEncoding, references_to_no_character_are_errors_with_their_place) {
+  const auto [encoding, mark] = GetParam();
+  for (const char* reference : {"&#0;", "&#xD800;", "&#x110000;", "&#1;", "&#xFFFE;"}) {
+    const std::string config = std::string(
+                                   "<configuration><system.applicationHost><sites>\n"
+                                   "  <site name=\"A") +
+                               reference +
+                               "\" id=\"1\" />\n</sites></system.applicationHost>"
+                               "</configuration>";
+    const ConfigOpenResult result = parseConfig(encoded(config, encoding, mark), "x");
+    EXPECT_EQ(result.status, Status::NotWellFormed) << reference;
+    EXPECT_EQ(result.line, 2) << reference;
+    EXPECT_EQ(result.column, 16) << reference;
+  }
+  const std::string good =
+      "<?xml version=\"1.0\"?>\n<configuration><system.applicationHost><sites>"
+      "<site name=\"企业&#x95E8;户 &#x1F577;\" id=\"2\"><logFile directory=\"C:\\L\" /></site>"
+      "</sites></system.applicationHost></configuration>";
+  const ConfigOpenResult result = parseConfig(encoded(good, encoding, mark), "x");
+  ASSERT_TRUE(result.ok()) << result.description();
+  const std::vector<Site> sites = loadCatalogue(*result.store);
+  ASSERT_EQ(sites.size(), 1u);
+  EXPECT_EQ(sites[0].name, "企业门户 \xF0\x9F\x95\xB7");
+}
+
+INSTANTIATE_TEST_SUITE_P(Encodings, EveryEncoding,
+                         ::testing::Values(std::pair{"UTF-8", false}, std::pair{"UTF-8", true},
+                                           std::pair{"UTF-16LE", true}, std::pair{"UTF-16BE", true},
+                                           std::pair{"UTF-16LE", false},
+                                           std::pair{"UTF-16BE", false},
+                                           std::pair{"UTF-32LE", true}, std::pair{"UTF-32BE", true},
+                                           std::pair{"UTF-32LE", false}),
+                         [](const auto& info) {
+                           std::string name =
+                               std::string(info.param.first) + (info.param.second ? "_bom" : "");
+                           name.erase(std::remove(name.begin(), name.end(), '-'), name.end());
+                           return name;
+                         });
+
 TEST(config_store_test, character_references_to_no_character_are_errors) {
   const ReferenceCase cases[] = {
       {"&#0;", false},       {"&#x0;", false},          {"&#xD800;", false}, {"&#57343;", false},

@@ -7,6 +7,8 @@
 namespace tarnwick {
 namespace {
 
+namespace fs = std::filesystem;
+
 TEST(windows_path_test, resolves_through_drive_ignoring_case) {
   testing::TempDir dir;
   dir.write("drive-c/WINDOWS/system32/LogFiles/W3SVC1/ex080713.log", "x");
@@ -83,6 +85,26 @@ TEST(windows_path_test, unmapped_drives_are_this_computers_where_asked) {
   server.useLocalServer();
   EXPECT_TRUE(server.resolve("\\\\server\\share\\"));
   EXPECT_TRUE(server.resolve("E:\\logs\\"));
+}
+
+// A path no longer than Windows allows, however deep, resolves component by component
+// without going back over the ones before; a longer one names nothing.
+TEST(windows_path_test, deep_and_overlong_paths) {
+  testing::TempDir dir;
+  dir.write("Logs/W3SVC1/x.log", "x");
+  PathResolver paths;
+  paths.mapDrive('C', dir.path());
+  std::string deep = "C:\\logs\\w3svc1";
+  for (int i = 0; i < 16000; ++i) deep += "\\a";
+  const auto resolved = paths.resolve(deep);
+  ASSERT_TRUE(resolved);
+  const fs::path start = dir.path() / "Logs" / "W3SVC1" / "a" / "a";
+  EXPECT_EQ(resolved->native().rfind(start.native(), 0), 0u)
+      << "the existing folders in their own case, the rest as written";
+  std::string overlong = "C:\\logs";
+  for (int i = 0; i < 64000; ++i) overlong += "\\a";
+  EXPECT_FALSE(paths.resolve(overlong));
+  EXPECT_NE(paths.whyUnresolved(overlong).find("longer than any Windows path"), std::string::npos);
 }
 
 }  // namespace
