@@ -127,9 +127,12 @@ std::optional<fs::path> PathResolver::resolve(std::string_view text) const {
     fs::path next = findIgnoringCase(found_[folder], parts[i]);
     std::error_code error;
     if (!fs::is_directory(next, error)) {
-      // A folder that is not there holds nothing: the rest is appended as written.
-      for (std::size_t k = i + 1; k < parts.size(); ++k) next /= pathFromUtf8(parts[k]);
-      return next;
+      // A folder that is not there holds nothing: the rest is appended as written, at once.
+      std::string rest;
+      for (std::size_t k = i + 1; k < parts.size(); ++k)
+        (rest += parts[k]) += static_cast<char>(fs::path::preferred_separator);
+      if (!rest.empty()) rest.pop_back();
+      return rest.empty() ? next : next / pathFromUtf8(rest);
     }
     children_.emplace(key, found_.size());
     folder = found_.size();
