@@ -77,7 +77,8 @@ WholeFileWriter::WholeFileWriter(std::filesystem::path path) : path_(std::move(p
 
 WholeFileWriter::~WholeFileWriter() {
   if (file_) std::fclose(file_);
-  if (!committed_ && !temporary_.empty()) {
+  // Once committed, the temporary file has the chosen name and is gone from here.
+  if (!temporary_.empty()) {
     std::error_code ignored;
     std::filesystem::remove(temporary_, ignored);
   }
@@ -100,7 +101,6 @@ WriteResult WholeFileWriter::commit() {
     return result_ = {WriteResult::Status::WriteFailed, std::strerror(error)};
   if (std::string why = replace(temporary_, path_); !why.empty())
     return result_ = {WriteResult::Status::CannotReplace, std::move(why)};
-  committed_ = true;
   return result_;
 }
 

@@ -30,7 +30,7 @@ struct WriteResult {
 class WholeFileWriter {
  public:
   explicit WholeFileWriter(std::filesystem::path path);
-  // Removes the temporary file unless commit() succeeded.
+  // Removes the temporary file where commit() did not give it the chosen name.
   ~WholeFileWriter();
   WholeFileWriter(const WholeFileWriter&) = delete;
   WholeFileWriter& operator=(const WholeFileWriter&) = delete;
@@ -47,7 +47,6 @@ class WholeFileWriter {
   std::filesystem::path temporary_;
   std::FILE* file_ = nullptr;
   WriteResult result_;
-  bool committed_ = false;
 };
 
 // Writes `content` to `path` with a WholeFileWriter.

@@ -167,13 +167,15 @@ TEST_P(EveryEncoding, references_to_no_character_are_errors_with_their_place) {
   }
   const std::string good =
       "<?xml version=\"1.0\"?>\n<configuration><system.applicationHost><sites>"
-      "<site name=\"企业&#x95E8;户 &#x1F577;\" id=\"2\"><logFile directory=\"C:\\L\" /></site>"
+      "<site name=\"企业&#x95E8;户 &#x1F577;\xF0\x9F\x95\xB8\" id=\"2\"><logFile "
+      "directory=\"C:\\L\" /></site>"
       "</sites></system.applicationHost></configuration>";
   const ConfigOpenResult result = parseConfig(encoded(good, encoding, mark), "x");
   ASSERT_TRUE(result.ok()) << result.description();
   const std::vector<Site> sites = loadCatalogue(*result.store);
   ASSERT_EQ(sites.size(), 1u);
-  EXPECT_EQ(sites[0].name, "企业门户 \xF0\x9F\x95\xB7");
+  EXPECT_EQ(sites[0].name, "企业门户 \xF0\x9F\x95\xB7\xF0\x9F\x95\xB8")
+      << "a character past U+FFFF, written as a reference and as itself";
 }
 
 INSTANTIATE_TEST_SUITE_P(Encodings, EveryEncoding,

@@ -182,6 +182,16 @@ TEST_F(MainPresenterTest, cancel_at_the_question_keeps_the_rows_and_their_site) 
     EXPECT_EQ(presenter->shownSite(), 0);
     EXPECT_NE(view.status.find("Default Web Site"), std::string::npos)
         << "the status still names the rows' site";
+    // F5 runs the site the list went back to.
+    box.answer = Answer::Ok;
+    view.setMode = Mode::Today;
+    const std::size_t asked = box.shown.size();
+    presenter->runAgain();
+    finish();
+    EXPECT_EQ(box.shown.size(), asked + 1);
+    EXPECT_EQ(presenter->shownSite(), 0);
+    EXPECT_EQ(view.status.find("「Staging」"), std::string::npos) << view.status;
+    box.answer = Answer::Cancel;
     // The site the list went back to is selected: selecting site 2 again asks again.
     select(1, mode, "3");
     EXPECT_EQ(box.shown.back().buttons, Buttons::OkCancel);
@@ -256,6 +266,7 @@ TEST_F(MainPresenterTest, single_file_from_any_folder_through_the_open_dialog) {
   select(0, Mode::SingleFile);
   EXPECT_EQ(dialog.opened, 1);
   EXPECT_EQ(view.rowsShown, 0u) << "a first use that is cancelled changes nothing";
+  EXPECT_EQ(view.highlighted, -1) << "and leaves no site highlighted";
   EXPECT_EQ(dialog.filter, "日志文件|*.log|所有文件|*.*");
   EXPECT_TRUE(testing::samePlace(dialog.initialFolder, dir.path() / "LogFiles/W3SVC1"))
       << dialog.initialFolder;

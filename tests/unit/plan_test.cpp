@@ -1,5 +1,7 @@
 #include "analysis/plan.h"
 
+#include "analysis/day_label.h"
+
 #include <gtest/gtest.h>
 
 #include "platform/utf8_path.h"
@@ -145,6 +147,32 @@ TEST_F(PlanTest, a_chosen_file_from_anywhere) {
   ASSERT_EQ(one.files.size(), 1u);
   EXPECT_EQ(one.files[0].label, "090315");
   EXPECT_EQ(one.files[0].local, "/var/tmp/u_ex090315.log");
+}
+
+struct LabelCase {
+  const char* name;
+  const char* label;
+  const char* date;  // the label as an ISO date, empty where it is none
+};
+
+// A file's day label, and the date a spreadsheet is given for it.
+TEST(plan_test, day_labels_and_their_dates) {
+  const LabelCase cases[] = {
+      {"ex080713.log", "080713", "2008-07-13"},
+      {"C:\\WINDOWS\\system32\\LogFiles\\W3SVC1\\ex080713.log", "080713", "2008-07-13"},
+      {"u_ex080713.log", "080713", "2008-07-13"},
+      {"C:\\logs\\W3SVC1\\ex0807.log", "1\\0807", ""},
+      {"readme.txt", "me.txt", ""},
+      {"ex991231.log", "991231", "1999-12-31"},  // IIS wrote W3C logs from 1996 on
+      {"ex900101.log", "900101", "1990-01-01"},
+      {"ex891231.log", "891231", "2089-12-31"},
+      {"ex080230.log", "080230", ""},  // no 30 February
+      {"ex08071x.log", "08071x", ""},
+  };
+  for (const LabelCase& c : cases) {
+    EXPECT_EQ(dayLabel(c.name), c.label) << c.name;
+    EXPECT_EQ(labelDate(dayLabel(c.name)), c.date) << c.name;
+  }
 }
 
 }  // namespace
