@@ -206,7 +206,7 @@ int run(const std::vector<std::string_view>& args, std::string& reading) {
   if (options.command == Command::ListSites) return listSites(options, source);
 
   const SiteChoice choice = chooseSite(source.sites, options.site, options.siteById);
-  if (!choice.site) return fail(choice.error + " in " + source.config.file);
+  if (!choice.ok()) return fail(choice.description() + " in " + source.config.file);
   reading = choice.site->logFolder;
   return analyseSite(options, source, *choice.site, crawlers.crawlers, input);
 }

@@ -27,8 +27,30 @@ std::string describeAll(const std::vector<const Site*>& sites) {
 
 }  // namespace
 
+std::string SiteChoice::description() const {
+  const std::string quoted = "\"" + value + "\"";
+  switch (status) {
+    case Status::Found:
+      return {};
+    case Status::NoSuchSite:
+      return (byId ? "no site with id " : "no site named or numbered ") + quoted;
+    case Status::NameAndId:
+      return quoted + " is the name of site " + describe(*matches[0]) + " and the id of site " +
+             describe(*matches[1]) + ": use --site-id " + matches[0]->id +
+             " for the first, --site-id " + matches[1]->id + " for the second";
+    case Status::SharedName:
+      return quoted + " names sites " + describeAll(matches) + ": use --site-id " + matches[0]->id +
+             " or another site's id";
+    case Status::SharedId:
+      return "sites " + describeAll(matches) + " have the same id " + quoted;
+  }
+  return {};
+}
+
 SiteChoice chooseSite(const std::vector<Site>& sites, std::string_view value, bool byId) {
-  const std::string quoted = "\"" + std::string(value) + "\"";
+  SiteChoice choice;
+  choice.value = value;
+  choice.byId = byId;
   const auto numbered = findAll(sites, [&](const Site& s) { return s.id == value; });
   std::vector<const Site*> named;
   if (!byId) {
@@ -37,19 +59,20 @@ SiteChoice chooseSite(const std::vector<Site>& sites, std::string_view value, bo
     if (named.empty())
       named = findAll(sites, [&](const Site& s) { return equalsIgnoringCase(s.name, value); });
   }
-  if (numbered.size() > 1)
-    return {nullptr, "sites " + describeAll(numbered) + " have the same id " + quoted};
-  if (named.size() > 1)
-    return {nullptr, quoted + " names sites " + describeAll(named) + ": use --site-id " +
-                         named[0]->id + " or another site's id"};
-  const Site* byName = named.empty() ? nullptr : named[0];
-  const Site* byNumber = numbered.empty() ? nullptr : numbered[0];
-  if (byName && byNumber && byName != byNumber)
-    return {nullptr, quoted + " is the name of site " + describe(*byName) + " and the id of site " +
-                         describe(*byNumber) + ": use --site-id " + byName->id +
-                         " for the first, --site-id " + byNumber->id + " for the second"};
-  if (byName || byNumber) return {byName ? byName : byNumber, {}};
-  return {nullptr, byId ? "no site with id " + quoted : "no site named or numbered " + quoted};
+  if (numbered.size() > 1) {
+    choice.status = SiteChoice::Status::SharedId;
+    choice.matches = numbered;
+  } else if (named.size() > 1) {
+    choice.status = SiteChoice::Status::SharedName;
+    choice.matches = named;
+  } else if (!named.empty() && !numbered.empty() && named[0] != numbered[0]) {
+    choice.status = SiteChoice::Status::NameAndId;
+    choice.matches = {named[0], numbered[0]};
+  } else if (!named.empty() || !numbered.empty()) {
+    choice.status = SiteChoice::Status::Found;
+    choice.site = named.empty() ? numbered[0] : named[0];
+  }
+  return choice;
 }
 
 }  // namespace tarnwick

@@ -181,7 +181,7 @@ TEST(report_test, a_value_names_one_site_or_says_which_it_could_mean) {
   for (const Case& c : cases) {
     const SiteChoice choice = chooseSite(sites, c.value, c.byId);
     EXPECT_EQ(choice.site ? choice.site->id : "none", c.site ? c.site : "none") << c.value;
-    EXPECT_NE(choice.error.find(c.error), std::string::npos) << choice.error;
+    EXPECT_NE(choice.description().find(c.error), std::string::npos) << choice.description();
   }
 }
 
