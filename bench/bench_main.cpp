@@ -228,9 +228,9 @@ bool folders(const fs::path& root) {
     line("rg -c -F Baiduspider (1 token)", r, r, "rg");
     line("wc -l", w, r, "rg");
     line("tarnwick-report --all (4 crawlers)", t, r, "rg");
-    // The report's Baiduspider column adds up to ripgrep's counts.
+    // The report's Baiduspider column (after the day and its date) adds up to ripgrep's counts.
     const std::string sumOurs =
-        capture(report(root, folder.site) + " | awk -F, 'NR>1{s+=$2} END{print s+0}'");
+        capture(report(root, folder.site) + " | awk -F, 'NR>1{s+=$3} END{print s+0}'");
     const std::string sumRg = capture("rg -c -F --no-messages Baiduspider " + quoted(dir) +
                                       " | awk -F: '{s+=$NF} END{print s+0}'");
     met = verdict("at most ripgrep's one-token time", t <= r) && met;

@@ -1,12 +1,11 @@
 #include "analysis/job.h"
 
-#include <new>
-
 #include <algorithm>
 #include <condition_variable>
 #include <deque>
 #include <map>
 #include <mutex>
+#include <new>
 
 #include "platform/utf8_path.h"
 
@@ -171,6 +170,7 @@ void AnalysisJob::Shared::run() {
     // The job ends without its last rows; the caller learns why from outOfMemory().
     outOfMemory = true;
     stop = true;
+    { std::lock_guard lock(workMutex); }  // no thread misses the wake between test and wait
     workChanged.notify_all();
   }
   {
