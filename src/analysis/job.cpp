@@ -6,6 +6,7 @@
 #include <map>
 #include <mutex>
 #include <new>
+#include <optional>
 
 #include "platform/utf8_path.h"
 
@@ -227,7 +228,8 @@ void AnalysisJob::Shared::countFile(PartCounter& counter, std::size_t index) {
     return complete(index, std::move(result));
   }
   const std::uint64_t size = opened.file->size();
-  if (settings.threads > 1 && size > 2 * settings.partSize) {
+  // A file's field directives apply to the lines after them: a detail reads it in order.
+  if (settings.threads > 1 && size > 2 * settings.partSize && !settings.detail) {
     auto shared = std::make_shared<SharedFile>();
     shared->index = index;
     shared->file = std::move(opened.file);
@@ -249,7 +251,10 @@ void AnalysisJob::Shared::countFile(PartCounter& counter, std::size_t index) {
     workChanged.notify_all();
     return countPart(counter, pieces.front());
   }
-  const PartCounter::Result counted = counter.count(*opened.file, {}, &stop, &bytesRead);
+  std::optional<DetailReader> detail;
+  if (settings.detail) detail.emplace(tokens);
+  const PartCounter::Result counted =
+      counter.count(*opened.file, {}, &stop, &bytesRead, detail ? &*detail : nullptr);
   switch (counted.status) {
     case PartCounter::Result::Status::Stopped:
       return;  // cancelled: no row
@@ -260,6 +265,7 @@ void AnalysisJob::Shared::countFile(PartCounter& counter, std::size_t index) {
       break;
     case PartCounter::Result::Status::Counted:
       result.counts = counted.counts;
+      if (detail) result.detail = detail->finish(result.counts);
       break;
   }
   complete(index, std::move(result));

@@ -11,6 +11,7 @@
 #include <thread>
 #include <vector>
 
+#include "analysis/crawler_detail.h"
 #include "analysis/part_counter.h"
 #include "analysis/plan.h"
 #include "platform/text_input.h"
@@ -43,6 +44,7 @@ struct FileResult {
   std::string reason;                 // why it is missing or unreadable
   std::vector<std::uint64_t> counts;  // one per token; all 0 unless Counted
   Problem problem = Problem::None;
+  std::vector<CrawlerDetail> detail{};  // one per token where asked for, else none
 };
 
 // How far a job has come.
@@ -70,6 +72,7 @@ struct JobSettings {
   unsigned threads = 0;  // counting threads; 0 for one per core
   std::size_t blockSize = PartCounter::kDefaultBlockSize;
   std::uint64_t partSize = 32u << 20;  // a file of over twice this is shared out in parts
+  bool detail = false;  // read the fields of each counted line; each file on one thread
 };
 
 // Counts the crawler lines of a plan's files on a few threads and hands each row to a

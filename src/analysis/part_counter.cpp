@@ -25,7 +25,8 @@ PartCounter::PartCounter(std::vector<std::string> tokens, std::size_t blockSize)
 
 PartCounter::Result PartCounter::count(InputFile& file, const FilePart& part,
                                        const std::atomic<bool>* stop,
-                                       std::atomic<std::uint64_t>* bytesRead) {
+                                       std::atomic<std::uint64_t>* bytesRead,
+                                       DetailReader* detail) {
   scanner_.restart();
   const std::size_t overlap = scanner_.overlap();
   char* const block = buffer_.get() + overlap;
@@ -83,6 +84,7 @@ PartCounter::Result PartCounter::count(InputFile& file, const FilePart& part,
         last = true;
       }
     }
+    if (detail) detail->feed({data, size});
     // The carry goes just before the new bytes: the buffer keeps room for it there.
     char* window = data - carry_.size();
     if (!carry_.empty()) std::memcpy(window, carry_.data(), carry_.size());

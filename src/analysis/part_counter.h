@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "analysis/detail_reader.h"
 #include "analysis/line_scanner.h"
 #include "platform/text_input.h"
 
@@ -39,9 +40,9 @@ class PartCounter {
   PartCounter(std::vector<std::string> tokens, std::size_t blockSize = kDefaultBlockSize);
 
   // Counts `part` of `file`. Gives up between two reads once `stop` is set. Adds the
-  // bytes it reads to `bytesRead`, where given.
+  // bytes it reads to `bytesRead`, where given, and hands them to `detail` too.
   Result count(InputFile& file, const FilePart& part, const std::atomic<bool>* stop = nullptr,
-               std::atomic<std::uint64_t>* bytesRead = nullptr);
+               std::atomic<std::uint64_t>* bytesRead = nullptr, DetailReader* detail = nullptr);
 
  private:
   LineScanner scanner_;  // restarted for each part

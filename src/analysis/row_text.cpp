@@ -151,7 +151,7 @@ std::string terminalText(std::string_view text) {
 }
 
 const WindowCsvHeaders& RowFormatter::words() const {
-  return words_ ? *words_ : kCsvWords;
+  return csvWords_ ? *csvWords_ : kCsvWords;
 }
 
 std::string RowFormatter::header() const {
@@ -163,6 +163,7 @@ std::string RowFormatter::header() const {
         out += "  " + padLeft(terminalText(crawler.header), countWidth(crawler));
       return out + '\n';
     case Format::Csv:
+      if (words_) return "day,file,crawler,measure,key,value\n";
       out = "day,date";
       for (const Crawler& crawler : crawlers_) out += ',' + csvField(crawler.token);
       return out + ",file,status\n";
@@ -181,6 +182,20 @@ std::string RowFormatter::header() const {
 }
 
 std::string RowFormatter::row(const FileResult& row) {
+  std::vector<CrawlerDetail> empty;
+  const std::vector<CrawlerDetail>* details = &row.detail;
+  if (words_) {
+    // A file that could not be read has no details: its crawlers had no lines.
+    if (details->size() < crawlers_.size()) {
+      empty = row.detail;
+      empty.resize(crawlers_.size());
+      details = &empty;
+    }
+    total_.resize(crawlers_.size());
+    for (std::size_t c = 0; c < crawlers_.size(); ++c) total_[c].merge((*details)[c]);
+    if (format_ == Format::Csv)
+      return detailCsv(row.label, localPath(row), *details, crawlers_, top_);
+  }
   std::string out;
   switch (format_) {
     case Format::Table:
@@ -188,6 +203,7 @@ std::string RowFormatter::row(const FileResult& row) {
       for (std::size_t c = 0; c < crawlers_.size(); ++c)
         out += "  " + padLeft(std::to_string(row.counts.at(c)), countWidth(crawlers_[c]));
       out += '\n';
+      if (words_) out += detailTable(*details, crawlers_, top_, *words_);
       break;
     case Format::Csv:
     case Format::WindowCsv:
@@ -205,7 +221,9 @@ std::string RowFormatter::row(const FileResult& row) {
       for (std::size_t c = 0; c < crawlers_.size(); ++c)
         out += ',' + jsonString(crawlers_[c].token) + ':' + std::to_string(row.counts.at(c));
       out += ",\"file\":" + jsonString(localPath(row)) + ",\"status\":\"" +
-             std::string(statusName(row)) + "\"}";
+             std::string(statusName(row)) + "\"";
+      if (words_) out += ",\"detail\":" + detailJson(*details, crawlers_, top_);
+      out += "}";
       break;
     case Format::Tsv:
       out = tsvField(row.label);
@@ -219,7 +237,19 @@ std::string RowFormatter::row(const FileResult& row) {
 }
 
 std::string RowFormatter::footer() const {
-  return format_ == Format::Json ? "]}\n" : "";
+  if (!words_) return format_ == Format::Json ? "]}\n" : "";
+  std::vector<CrawlerDetail> total = total_;
+  total.resize(crawlers_.size());
+  switch (format_) {
+    case Format::Json:
+      return "],\"total\":" + detailJson(total, crawlers_, top_) + "}\n";
+    case Format::Csv:
+      return detailCsv("*", "*", total, crawlers_, top_);
+    case Format::Table:
+      return std::string(words_->total) + "\n" + detailTable(total, crawlers_, top_, *words_);
+    default:
+      return {};
+  }
 }
 
 }  // namespace tarnwick

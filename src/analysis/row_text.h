@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "analysis/crawlers.h"
+#include "analysis/detail_text.h"
 #include "analysis/job.h"
 
 namespace tarnwick {
@@ -32,21 +33,31 @@ class RowFormatter {
   // WindowCsv takes the words of its extra headers from `words`.
   RowFormatter(RowFormat format, const CrawlerList& crawlers,
                const WindowCsvHeaders* words = nullptr)
-      : format_(format), crawlers_(crawlers), words_(words) {}
+      : format_(format), crawlers_(crawlers), csvWords_(words) {}
 
   // What comes before the first row: the header line, or the opening of the JSON.
   std::string header() const;
   // One row: its day, one count per crawler, the local file read and its status.
   std::string row(const FileResult& row);
-  // What comes after the last row.
+  // What comes after the last row: with details, their total over every row.
   std::string footer() const;
+
+  // Adds each row's details, their lists cut to `top` values; the table's lines use
+  // `words`. Csv then has its long form, one line per row, crawler, measure and key.
+  void showDetail(std::size_t top, const DetailWords& words) {
+    top_ = top;
+    words_ = &words;
+  }
 
  private:
   const WindowCsvHeaders& words() const;
 
   RowFormat format_;
   const CrawlerList& crawlers_;
-  const WindowCsvHeaders* words_;
+  const WindowCsvHeaders* csvWords_;
+  std::size_t top_ = 0;                 // with details: how many values each list shows
+  const DetailWords* words_ = nullptr;  // set where details are shown
+  std::vector<CrawlerDetail> total_;    // the details of every row so far
   bool first_ = true;
 };
 

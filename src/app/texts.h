@@ -49,6 +49,19 @@ inline constexpr std::string_view kOk = "确定";
 inline constexpr std::string_view kCancel = "取消";
 inline constexpr std::string_view kOpenDialogTitle = "打开";
 
+// The words of the report's --detail lines under each row of its table.
+inline constexpr DetailWords kDetailWords{" 行",
+                                          " 行无法读取字段",
+                                          "状态码",
+                                          "未记录",
+                                          "抓取量",
+                                          "未记录（没有 sc-bytes 字段）",
+                                          "平均用时",
+                                          "IP",
+                                          "（近似，至少）",
+                                          "热门页面",
+                                          "合计"};
+
 // Column headers of the report's --list-sites table.
 inline constexpr std::string_view kSiteHeader = "站点";
 inline constexpr std::string_view kIdHeader = "编号";

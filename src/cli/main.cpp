@@ -8,6 +8,7 @@
 #include "analysis/job.h"
 #include "analysis/plan.h"
 #include "analysis/row_text.h"
+#include "app/texts.h"
 #include "catalogue/site_source.h"
 #include "cli/report_options.h"
 #include "cli/site_choice.h"
@@ -122,9 +123,12 @@ int printRows(const ReportOptions& options, Plan plan, const CrawlerList& crawle
               const TextInput& input) {
   ReportOutput output(options);
   RowFormatter formatter(options.format, crawlers);
+  if (options.detail) formatter.showDetail(options.top, kDetailWords);
   if (!output.write(formatter.header())) return output.failed();
   PrintingSink sink(formatter, output);
-  AnalysisJob job(std::move(plan.files), tokensOf(crawlers), input, sink);
+  JobSettings settings;
+  settings.detail = options.detail;
+  AnalysisJob job(std::move(plan.files), tokensOf(crawlers), input, sink, settings);
   job.wait();
   if (job.outOfMemory()) return fail("not enough memory to count the logs");
   if (sink.memoryShort())

@@ -7,6 +7,9 @@ namespace tarnwick {
 
 namespace {
 
+// Most values a detail's list may show.
+constexpr long long kMostTop = 100000;
+
 using Command = ReportOptions::Command;
 
 std::optional<ReportOptions::Format> format(std::string_view text) {
@@ -20,7 +23,7 @@ std::optional<ReportOptions::Format> format(std::string_view text) {
 
 std::string_view reportUsage() {
   return "usage: tarnwick-report [SOURCE] COMMAND [--format table|csv|json] [--date YYYY-MM-DD]\n"
-         "                       [--crawlers FILE] [--output FILE]\n"
+         "                       [--crawlers FILE] [--detail [--top N]] [--output FILE]\n"
          "SOURCE (on Windows, none: this server's own configuration):\n"
          "  --root DIR        DIR is a copy or mount of the server's system drive (C:)\n"
          "  --config FILE     an applicationHost.config or a MetaBase.xml\n"
@@ -32,6 +35,8 @@ std::string_view reportUsage() {
          "  --site NAME --today        today's daily log\n"
          "  --site-id ID ...           as --site, choosing the site by its id alone\n"
          "  --file PATH                one log file\n"
+         "--detail: what each crawler's lines say (status codes, bytes, addresses, pages, hours),\n"
+         "  its lists cut to the N most frequent values (--top N, 10 unless given)\n"
          "--output FILE: write to FILE, whole or not at all (csv with a byte-order mark)\n"
          "NAME is a site's display name or its numeric id.\n"
          "--crawlers FILE adds crawlers: one a line, the token, then a tab and a header.\n";
@@ -42,6 +47,7 @@ ReportOptionsResult parseReportOptions(std::span<const std::string_view> args) {
   ReportOptions& options = result.options;
   int commands = 0;
   int siteChoices = 0;
+  int tops = 0;
   auto value = [&](std::size_t& i) -> std::optional<std::string_view> {
     if (i + 1 >= args.size()) {
       result.error = std::string(args[i]) + " needs a value";
@@ -98,6 +104,17 @@ ReportOptionsResult parseReportOptions(std::span<const std::string_view> args) {
       if (const auto text = value(i)) options.crawlers = pathFromUtf8(*text);
     } else if (arg == "--output") {
       if (const auto text = value(i)) options.output = pathFromUtf8(*text);
+    } else if (arg == "--detail") {
+      options.detail = true;
+    } else if (arg == "--top") {
+      ++tops;
+      const auto text = value(i);
+      if (!text) break;
+      if (const auto top = parsePositive(*text, kMostTop))
+        options.top = static_cast<std::size_t>(*top);
+      else
+        result.error = "--top takes a whole number from 1 to " + std::to_string(kMostTop) +
+                       ", not \"" + std::string(*text) + "\"";
     } else {
       result.error = "unknown option \"" + std::string(arg) + "\"";
     }
@@ -118,6 +135,10 @@ ReportOptionsResult parseReportOptions(std::span<const std::string_view> args) {
     result.error = "--all, --last and --today need --site NAME or --site-id ID";
   else if (!needsSite && siteChoices > 0)
     result.error = "--site and --site-id go with --all, --last or --today";
+  else if (options.detail && options.command == Command::ListSites)
+    result.error = "--detail goes with --all, --last, --today or --file";
+  else if (tops > 0 && !options.detail)
+    result.error = "--top goes with --detail";
   return result;
 }
 

@@ -28,6 +28,8 @@ struct ReportOptions {
   std::optional<Date> date;                       // --date: the day taken as today
   std::optional<std::filesystem::path> crawlers;  // --crawlers FILE
   std::optional<std::filesystem::path> output;    // --output FILE
+  bool detail = false;                            // --detail
+  std::size_t top = 10;                           // --top N
   bool help = false;
 };
 

@@ -62,7 +62,11 @@ INSTANTIATE_TEST_SUITE_P(
         OptionCase{{"--file", "x", "--date", "2008-02-30"}, "--date takes", Command::None},
         OptionCase{{"--file", "x", "--format", "xml"}, "--format takes", Command::None},
         OptionCase{{"--file", "x", "--root", "/c", "--config", "y"}, "together", Command::None},
-        OptionCase{{"--list-sites", "--verbose"}, "unknown option", Command::None}));
+        OptionCase{{"--list-sites", "--verbose"}, "unknown option", Command::None},
+        OptionCase{{"--file", "x", "--detail", "--top", "3"}, "", Command::File},
+        OptionCase{{"--list-sites", "--detail"}, "--detail goes with", Command::None},
+        OptionCase{{"--file", "x", "--top", "3"}, "--top goes with --detail", Command::None},
+        OptionCase{{"--file", "x", "--detail", "--top", "0"}, "--top takes", Command::None}));
 
 // Help, short or long, whatever else is given; a drive mapped to a one-character folder.
 TEST(report_test, help_and_the_shortest_drive_mapping) {
@@ -281,6 +285,13 @@ TEST(report_test, end_to_end_on_a_server_copy) {
       {"--root " + root + " --site 1 --last 36526", 2, "", "1 to 36525"},
       {"--file " + root + "/inetpub/logs/LogFiles/W3SVC1/ex080713.log --format csv", 0,
        "080713,2008-07-13,3,4,2,1,", ""},
+      // What each crawler did: per row, and the total over the rows after them.
+      {"--file " + root + "/inetpub/logs/LogFiles/W3SVC1/ex080713.log --detail --format json", 0,
+       "\"status\":\"ok\",\"detail\":{\"Baiduspider\":{\"lines\":3,\"unparsed\":0,"
+       "\"status\":{\"200\":3}",
+       ""},
+      {"--root " + root + " --site 1 --last 2 --date 2008-07-13 --detail --top 1 --format csv", 0,
+       "day,file,crawler,measure,key,value\n080713,", ""},
       {"--file " + root + "/mistyped.log", 1, "", "no such file"},
       {"--file " + root + "/inetpub", 1, "", "a folder"},
       {"--crawlers " + root + "/none.txt --file x", 1, "", "crawler list"},

@@ -1,0 +1,124 @@
+#include "analysis/crawler_detail.h"
+
+#include <algorithm>
+#include <charconv>
+
+namespace tarnwick {
+
+void ValueCounts::add(std::string_view value, std::uint64_t lines) {
+  if (auto found = counts_.find(std::string(value)); found != counts_.end()) {
+    found->second += lines;
+  } else if (counts_.size() < bound_) {
+    counts_.emplace(value, lines);
+  } else {
+    approximate_ = true;
+  }
+}
+
+void ValueCounts::merge(const ValueCounts& other) {
+  approximate_ = approximate_ || other.approximate_;
+  for (const auto& [value, lines] : other.counts_) add(value, lines);
+}
+
+std::vector<std::pair<std::string, std::uint64_t>> ValueCounts::top(std::size_t n) const {
+  std::vector<std::pair<std::string, std::uint64_t>> all(counts_.begin(), counts_.end());
+  const auto before = [](const auto& a, const auto& b) {
+    return a.second != b.second ? a.second > b.second : a.first < b.first;
+  };
+  const std::size_t kept = std::min(n, all.size());
+  std::partial_sort(all.begin(), all.begin() + static_cast<std::ptrdiff_t>(kept), all.end(),
+                    before);
+  all.resize(kept);
+  return all;
+}
+
+bool CrawlerDetail::approximate() const {
+  return ips.approximate() || segments.approximate() || pages.approximate() || dirs.approximate();
+}
+
+namespace {
+
+void addOptional(std::optional<std::uint64_t>& sum, const std::optional<std::uint64_t>& more) {
+  if (more) sum = sum.value_or(0) + *more;
+}
+
+std::optional<std::uint64_t> number(std::string_view text) {
+  std::uint64_t value = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
+  return value;
+}
+
+std::string_view field(const std::vector<std::string_view>& fields, int at) {
+  return at >= 0 && static_cast<std::size_t>(at) < fields.size()
+             ? fields[static_cast<std::size_t>(at)]
+             : std::string_view();
+}
+
+// Whether a field holds a value: IIS writes an empty one as "-".
+bool logged(std::string_view value) {
+  return !value.empty() && value != "-";
+}
+
+}  // namespace
+
+void CrawlerDetail::merge(const CrawlerDetail& other) {
+  lines += other.lines;
+  unparsed += other.unparsed;
+  for (const auto& [code, count] : other.status) status[code] += count;
+  addOptional(bytes, other.bytes);
+  addOptional(timeTakenMs, other.timeTakenMs);
+  ips.merge(other.ips);
+  segments.merge(other.segments);
+  pages.merge(other.pages);
+  dirs.merge(other.dirs);
+  for (std::size_t h = 0; h < hours.size(); ++h) hours[h] += other.hours[h];
+}
+
+std::string segmentOf(std::string_view ip) {
+  if (ip.starts_with("::ffff:") || ip.starts_with("::FFFF:")) ip.remove_prefix(7);
+  int dots = 0;
+  for (const char c : ip) {
+    if (c == '.')
+      ++dots;
+    else if (c < '0' || c > '9')
+      return {};
+  }
+  if (dots != 3) return {};
+  return std::string(ip.substr(0, ip.rfind('.'))) + ".*";
+}
+
+std::string directoryOf(std::string_view stem) {
+  if (!stem.starts_with('/')) return {};
+  const std::size_t next = stem.find('/', 1);
+  return next == std::string_view::npos ? "/" : std::string(stem.substr(0, next + 1));
+}
+
+void addLine(CrawlerDetail& detail, std::string_view line, const FieldLayout* layout,
+             std::vector<std::string_view>& fields) {
+  ++detail.lines;
+  if (!layout || !splitFields(line, layout->count, fields)) {
+    ++detail.unparsed;
+    return;
+  }
+  if (const std::string_view code = field(fields, layout->status); logged(code))
+    ++detail.status[std::string(code)];
+  if (layout->bytes >= 0) addOptional(detail.bytes, number(field(fields, layout->bytes)));
+  if (layout->timeTaken >= 0)
+    addOptional(detail.timeTakenMs, number(field(fields, layout->timeTaken)));
+  if (const std::string_view ip = field(fields, layout->clientIp); logged(ip)) {
+    detail.ips.add(ip);
+    if (const std::string segment = segmentOf(ip); !segment.empty()) detail.segments.add(segment);
+  }
+  if (const std::string_view stem = field(fields, layout->uriStem); logged(stem)) {
+    detail.pages.add(stem);
+    if (const std::string dir = directoryOf(stem); !dir.empty()) detail.dirs.add(dir);
+  }
+  if (const std::string_view time = field(fields, layout->time);
+      time.size() >= 2 && time[0] >= '0' && time[0] <= '2' && time[1] >= '0' && time[1] <= '9') {
+    const int hour = (time[0] - '0') * 10 + (time[1] - '0');
+    if (hour < 24) ++detail.hours[static_cast<std::size_t>(hour)];
+  }
+}
+
+}  // namespace tarnwick

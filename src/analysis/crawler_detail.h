@@ -1,0 +1,70 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <utility>
+#include <vector>
+
+#include "analysis/w3c_fields.h"
+
+namespace tarnwick {
+
+// How many lines each value had, exact for up to `bound` distinct values. Past that,
+// values not seen yet are left out and the counts are flagged approximate: what they
+// say is never more than the truth.
+class ValueCounts {
+ public:
+  static constexpr std::size_t kDefaultBound = 100000;
+
+  ValueCounts() = default;
+  explicit ValueCounts(std::size_t bound) : bound_(bound) {}
+
+  void add(std::string_view value, std::uint64_t lines = 1);
+  void merge(const ValueCounts& other);
+
+  // Distinct values seen (those kept, where approximate).
+  std::size_t distinct() const { return counts_.size(); }
+  bool approximate() const { return approximate_; }
+  // The `n` values with most lines, most first, ties by value in byte order.
+  std::vector<std::pair<std::string, std::uint64_t>> top(std::size_t n) const;
+
+ private:
+  std::size_t bound_ = kDefaultBound;
+  bool approximate_ = false;
+  std::unordered_map<std::string, std::uint64_t> counts_;
+};
+
+// What one crawler's lines of one row (or of all rows) say, from their W3C fields.
+struct CrawlerDetail {
+  std::uint64_t lines = 0;                      // lines that hold the token
+  std::uint64_t unparsed = 0;                   // of those, lines whose fields could not be read
+  std::map<std::string, std::uint64_t> status;  // sc-status as written → lines
+  std::optional<std::uint64_t> bytes;           // sum of sc-bytes, where logged
+  std::optional<std::uint64_t> timeTakenMs;     // sum of time-taken, where logged
+  ValueCounts ips, segments, pages, dirs;
+  std::array<std::uint64_t, 24> hours{};  // lines per hour of the time field, as logged
+
+  // Whether any of its distinct counts had to leave values out.
+  bool approximate() const;
+  void merge(const CrawlerDetail& other);
+};
+
+// Reads the fields of one crawler line into `detail`. `layout` is the directive in force,
+// or null where none came before the line; `fields` is scratch space.
+void addLine(CrawlerDetail& detail, std::string_view line, const FieldLayout* layout,
+             std::vector<std::string_view>& fields);
+
+// The IPv4 /24 segment of `ip` ("66.249.71.5" → "66.249.71.*"), the IPv4 address of an
+// IPv4-mapped IPv6 one included; empty for anything else.
+std::string segmentOf(std::string_view ip);
+// The first path component of a URI stem with its slashes: "/news/a/b.aspx" → "/news/",
+// "/index.html" → "/".
+std::string directoryOf(std::string_view stem);
+
+}  // namespace tarnwick

@@ -1,0 +1,61 @@
+#include "analysis/detail_reader.h"
+
+#include <algorithm>
+
+namespace tarnwick {
+
+DetailReader::DetailReader(std::vector<std::string> tokens)
+    : tokens_(std::move(tokens)), details_(tokens_.size()) {}
+
+void DetailReader::feed(std::string_view bytes) {
+  // A CRLF makes an empty line between its two bytes: it holds no token, so it is no line
+  // to read.
+  std::size_t start = 0;
+  while (start < bytes.size()) {
+    const std::size_t end = bytes.find_first_of("\r\n", start);
+    if (end == std::string_view::npos) {
+      const std::string_view rest = bytes.substr(start);
+      if (pending_.size() + rest.size() > kLongestLine)
+        overlong_ = true;
+      else
+        pending_.append(rest);
+      return;
+    }
+    if (pending_.empty() && !overlong_) {
+      line(bytes.substr(start, end - start));
+    } else {
+      if (pending_.size() + (end - start) > kLongestLine) overlong_ = true;
+      if (!overlong_) {
+        pending_.append(bytes.substr(start, end - start));
+        line(pending_);
+      }
+      pending_.clear();
+      overlong_ = false;
+    }
+    start = end + 1;
+  }
+}
+
+void DetailReader::line(std::string_view text) {
+  if (isFieldsDirective(text)) {
+    layout_ = FieldLayout::fromDirective(text.substr(8));
+    return;
+  }
+  for (std::size_t t = 0; t < tokens_.size(); ++t)
+    if (!tokens_[t].empty() && text.find(tokens_[t]) != std::string_view::npos)
+      addLine(details_[t], text, layout_ ? &*layout_ : nullptr, fields_);
+}
+
+std::vector<CrawlerDetail> DetailReader::finish(const std::vector<std::uint64_t>& lines) {
+  if (!pending_.empty() && !overlong_) line(pending_);
+  pending_.clear();
+  for (std::size_t t = 0; t < details_.size() && t < lines.size(); ++t) {
+    CrawlerDetail& detail = details_[t];
+    const std::uint64_t read = detail.lines - detail.unparsed;
+    detail.lines = lines[t];
+    detail.unparsed = lines[t] > read ? lines[t] - read : 0;
+  }
+  return std::move(details_);
+}
+
+}  // namespace tarnwick

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <cstddef>
+#include <string_view>
+#include <vector>
+
+namespace tarnwick {
+
+// Where the fields a detail reads stand in a W3C log line, as the last "#Fields:"
+// directive named them; -1 for a field that is not logged.
+struct FieldLayout {
+  std::size_t count = 0;  // fields a line has
+  int date = -1;          // date
+  int time = -1;          // time
+  int clientIp = -1;      // c-ip
+  int uriStem = -1;       // cs-uri-stem
+  int status = -1;        // sc-status
+  int bytes = -1;         // sc-bytes
+  int timeTaken = -1;     // time-taken
+  int siteName = -1;      // s-sitename
+
+  // The layout "#Fields: date time c-ip ..." names; `names` is the text after the colon.
+  static FieldLayout fromDirective(std::string_view names);
+};
+
+// The field directive a line is, or nothing: "#Fields:" at its start.
+bool isFieldsDirective(std::string_view line);
+
+// Splits `line` at single spaces into `fields`: false where there are not `count`.
+bool splitFields(std::string_view line, std::size_t count, std::vector<std::string_view>& fields);
+
+}  // namespace tarnwick

@@ -1,0 +1,239 @@
+#include "analysis/crawler_detail.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "analysis/detail_reader.h"
+#include "analysis/detail_text.h"
+#include "analysis/job.h"
+#include "test_support.h"
+
+namespace tarnwick {
+namespace {
+
+const std::vector<std::string> kTokens{"Baiduspider", "Googlebot", "Yahoo!", "Sosospider"};
+
+// What a log holds, built line by line beside the reference of what its details must say.
+struct RandomLog {
+  std::string text;
+  std::vector<CrawlerDetail> expected = std::vector<CrawlerDetail>(kTokens.size());
+};
+
+// The fields a directive may name, and a value for each.
+std::string valueOf(const std::string& field, std::mt19937& random) {
+  const auto pick = [&](std::initializer_list<const char*> values) {
+    return std::string(*(values.begin() + random() % values.size()));
+  };
+  if (field == "date") return "2026-12-0" + std::to_string(1 + random() % 7);
+  if (field == "time") {
+    const unsigned hour = random() % 24;
+    return (hour < 10 ? "0" : "") + std::to_string(hour) + ":1" + std::to_string(random() % 10) +
+           ":00";
+  }
+  if (field == "c-ip")
+    return pick({"66.249.71.5", "66.249.71.9", "220.181.7.12", "::ffff:123.125.71.1",
+                 "2001:4860:4801:10::1", "-", "10.0.0.8"});
+  if (field == "cs-uri-stem")
+    return pick(
+        {"/index.html", "/news/a/b.aspx", "/news/", "/robots.txt", "/Googlebot/x.html", "-"});
+  if (field == "sc-status") return pick({"200", "404", "301", "500", "-"});
+  if (field == "sc-bytes" || field == "time-taken") return std::to_string(random() % 5000);
+  if (field == "cs(User-Agent)")
+    return pick({"Baiduspider+(+http://www.baidu.com/search/spider.htm)",
+                 "Mozilla/5.0+(compatible;+Googlebot/2.1)", "Yahoo!+Slurp", "Sosospider",
+                 "Mozilla/5.0", "baiduspider"});
+  if (field == "cs(Referer)") return pick({"-", "http://x/?q=Sosospider", "http://y/"});
+  return "x";
+}
+
+// The reference: what one line adds, worked out from the values it was built of.
+void expect(RandomLog& log, const std::string& line, const std::vector<std::string>& names,
+            const std::vector<std::string>& values, bool parsed) {
+  for (std::size_t t = 0; t < kTokens.size(); ++t) {
+    if (line.find(kTokens[t]) == std::string::npos) continue;
+    CrawlerDetail& d = log.expected[t];
+    ++d.lines;
+    if (!parsed) {
+      ++d.unparsed;
+      continue;
+    }
+    for (std::size_t f = 0; f < names.size(); ++f) {
+      const std::string& v = values[f];
+      if (names[f] == "sc-status" && v != "-") ++d.status[v];
+      if (names[f] == "sc-bytes") d.bytes = d.bytes.value_or(0) + std::stoull(v);
+      if (names[f] == "time-taken") d.timeTakenMs = d.timeTakenMs.value_or(0) + std::stoull(v);
+      if (names[f] == "c-ip" && v != "-") {
+        d.ips.add(v);
+        if (v.find('.') != std::string::npos) {
+          const std::string four = v.starts_with("::ffff:") ? v.substr(7) : v;
+          d.segments.add(four.substr(0, four.rfind('.')) + ".*");
+        }
+      }
+      if (names[f] == "cs-uri-stem" && v != "-") {
+        d.pages.add(v);
+        const auto slash = v.find('/', 1);
+        d.dirs.add(slash == std::string::npos ? "/" : v.substr(0, slash + 1));
+      }
+      if (names[f] == "time") ++d.hours[static_cast<std::size_t>(std::stoi(v.substr(0, 2)))];
+    }
+  }
+}
+
+// Changing field sets, lines before any directive, torn lines, CRLF and LF.
+RandomLog randomLog(unsigned seed) {
+  std::mt19937 random(seed);
+  const std::vector<std::vector<std::string>> layouts{
+      {"date", "time", "s-sitename", "cs-uri-stem", "c-ip", "cs(User-Agent)", "sc-status",
+       "sc-bytes", "time-taken"},
+      {"time", "c-ip", "cs(User-Agent)", "cs(Referer)", "cs-uri-stem", "sc-status"},
+      {"date", "time", "cs-uri-stem", "cs(User-Agent)"},
+  };
+  RandomLog log;
+  const std::vector<std::string>* layout = nullptr;
+  for (int n = 0; n < 600; ++n) {
+    const char* end = random() % 3 ? "\r\n" : "\n";
+    if (n == 0 || random() % 40 == 0) {
+      if (n > 0 || random() % 2) {
+        layout = &layouts[random() % layouts.size()];
+        std::string directive = "#Fields:";
+        for (const std::string& name : *layout) directive += " " + name;
+        log.text += directive + end;
+        continue;
+      }
+    }
+    std::vector<std::string> names = layout ? *layout : layouts[0];
+    std::vector<std::string> values;
+    std::string line;
+    for (const std::string& name : names) {
+      values.push_back(valueOf(name, random));
+      line += (line.empty() ? "" : " ") + values.back();
+    }
+    bool parsed = layout != nullptr;
+    if (random() % 25 == 0) {  // torn: a field short
+      line = line.substr(0, line.rfind(' '));
+      parsed = false;
+    }
+    expect(log, line, names, values, parsed);
+    log.text += line + end;
+  }
+  return log;
+}
+
+class Collect : public RowSink {
+ public:
+  bool row(FileResult&& r) override {
+    rows.push_back(std::move(r));
+    return true;
+  }
+  void finished(const Progress&) override {}
+  std::vector<FileResult> rows;
+};
+
+void expectSame(const CrawlerDetail& got, const CrawlerDetail& want, const std::string& where) {
+  EXPECT_EQ(got.lines, want.lines) << where;
+  EXPECT_EQ(got.unparsed, want.unparsed) << where;
+  EXPECT_EQ(got.status, want.status) << where;
+  EXPECT_EQ(got.bytes, want.bytes) << where;
+  EXPECT_EQ(got.timeTakenMs, want.timeTakenMs) << where;
+  EXPECT_EQ(got.ips.distinct(), want.ips.distinct()) << where;
+  EXPECT_EQ(got.ips.top(100), want.ips.top(100)) << where;
+  EXPECT_EQ(got.segments.top(100), want.segments.top(100)) << where;
+  EXPECT_EQ(got.pages.top(100), want.pages.top(100)) << where;
+  EXPECT_EQ(got.dirs.top(100), want.dirs.top(100)) << where;
+  EXPECT_EQ(got.hours, want.hours) << where;
+}
+
+// Every member against a reference worked out line by line, across read sizes and
+// threads; the counts and the details' lines always agree.
+TEST(detail_test, random_logs_against_the_reference) {
+  for (const unsigned seed : {1u, 2u, 3u}) {
+    const RandomLog log = randomLog(seed);
+    testing::FakeInput input;
+    input.files["a.log"] = {log.text};
+    input.files["b.log"] = {log.text};
+    for (const std::size_t block : {std::size_t{7}, std::size_t{64}, std::size_t{4096}}) {
+      for (const unsigned threads : {1u, 2u}) {
+        Collect sink;
+        JobSettings settings{threads, block, 1, true};
+        AnalysisJob job({{1, "a", "a.log", "a.log", {}}, {2, "b", "b.log", "b.log", {}}}, kTokens,
+                        input, sink, settings);
+        job.wait();
+        ASSERT_EQ(sink.rows.size(), 2u);
+        for (const FileResult& row : sink.rows) {
+          ASSERT_EQ(row.detail.size(), kTokens.size());
+          for (std::size_t t = 0; t < kTokens.size(); ++t) {
+            const std::string where = "seed " + std::to_string(seed) + ", block " +
+                                      std::to_string(block) + ", " + kTokens[t];
+            EXPECT_EQ(row.detail[t].lines, row.counts[t]) << where;
+            expectSame(row.detail[t], log.expected[t], where);
+          }
+        }
+        // The total over both rows is each row's twice.
+        CrawlerDetail total;
+        for (const FileResult& row : sink.rows) total.merge(row.detail[1]);
+        EXPECT_EQ(total.lines, 2 * log.expected[1].lines);
+        EXPECT_EQ(total.ips.distinct(), log.expected[1].ips.distinct());
+      }
+    }
+  }
+}
+
+// Past its bound a list keeps what it has, says so, and never counts more than the truth.
+TEST(detail_test, bounded_lists_are_flagged_and_never_overstate) {
+  ValueCounts pages(3);
+  for (const char* page : {"/a", "/b", "/a", "/c", "/d", "/a", "/d", "/b"}) pages.add(page);
+  EXPECT_TRUE(pages.approximate());
+  EXPECT_EQ(pages.distinct(), 3u) << "at most the truth (4)";
+  EXPECT_EQ(pages.top(2),
+            (std::vector<std::pair<std::string, std::uint64_t>>{{"/a", 3}, {"/b", 2}}));
+  ValueCounts exact;
+  exact.merge(pages);
+  EXPECT_TRUE(exact.approximate()) << "a merge keeps the flag";
+  const std::string json = detailJson({CrawlerDetail{}}, {designedCrawlers()[0]}, 10);
+  EXPECT_EQ(json.find("approximate"), std::string::npos) << "only where it must";
+}
+
+struct PieceCase {
+  const char* line;
+  const char* segment;
+  const char* dir;
+};
+
+TEST(detail_test, segments_and_directories) {
+  const PieceCase cases[] = {
+      {"66.249.71.5", "66.249.71.*", ""}, {"::ffff:66.249.71.5", "66.249.71.*", ""},
+      {"2001:4860::1", "", ""},           {"1.2.3", "", ""},
+      {"/news/a/b.aspx", "", "/news/"},   {"/index.html", "", "/"},
+      {"/news/", "", "/news/"},           {"news", "", ""},
+  };
+  for (const PieceCase& c : cases) {
+    EXPECT_EQ(segmentOf(c.line), c.segment) << c.line;
+    EXPECT_EQ(directoryOf(c.line), c.dir) << c.line;
+  }
+}
+
+// Where a field is not logged, its sum is null, never zero; the csv's long form says what
+// the json says.
+TEST(detail_test, fields_not_logged_and_the_long_form) {
+  DetailReader reader(kTokens);
+  reader.feed("#Fields:time c-ip cs-uri-stem cs(User-Agent) sc-status\r\n");  // no space
+  reader.feed("01:00:00 66.249.71.5 /a Googlebot 404\r\n02:00:00 66.249.71.6 /b Googlebot 200\n");
+  const std::vector<CrawlerDetail> details = reader.finish({0, 2, 0, 0});
+  EXPECT_FALSE(details[1].bytes);
+  EXPECT_FALSE(details[1].timeTakenMs);
+  const std::string json = detailJson(details, designedCrawlers(), 10);
+  EXPECT_NE(json.find("\"Googlebot\":{\"lines\":2,\"unparsed\":0,\"status\":{\"200\":1,\"404\":1},"
+                      "\"bytes\":null,\"time_taken_ms\":null,\"ips\":2"),
+            std::string::npos)
+      << json;
+  const std::string csv = detailCsv("080713", "f.log", details, designedCrawlers(), 1);
+  EXPECT_NE(csv.find("080713,f.log,Googlebot,status,404,1\n"), std::string::npos) << csv;
+  EXPECT_NE(csv.find("080713,f.log,Googlebot,ip,66.249.71.5,1\n"), std::string::npos) << csv;
+  EXPECT_EQ(csv.find("66.249.71.6"), std::string::npos) << "the top 1 only";
+  EXPECT_EQ(csv.find("Googlebot,bytes"), std::string::npos) << "null values are left out";
+  EXPECT_NE(csv.find("080713,f.log,Googlebot,hour,01,1\n"), std::string::npos) << csv;
+}
+
+}  // namespace
+}  // namespace tarnwick
