@@ -6,7 +6,7 @@
 namespace tarnwick {
 
 void ValueCounts::add(std::string_view value, std::uint64_t lines) {
-  if (auto found = counts_.find(std::string(value)); found != counts_.end()) {
+  if (auto found = counts_.find(value); found != counts_.end()) {
     found->second += lines;
   } else if (counts_.size() < bound_) {
     counts_.emplace(value, lines);

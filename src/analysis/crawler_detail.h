@@ -3,6 +3,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -35,9 +36,17 @@ class ValueCounts {
   std::vector<std::pair<std::string, std::uint64_t>> top(std::size_t n) const;
 
  private:
+  // Looks values up as they stand in the line, without a copy.
+  struct Hash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view text) const {
+      return std::hash<std::string_view>{}(text);
+    }
+  };
+
   std::size_t bound_ = kDefaultBound;
   bool approximate_ = false;
-  std::unordered_map<std::string, std::uint64_t> counts_;
+  std::unordered_map<std::string, std::uint64_t, Hash, std::equal_to<>> counts_;
 };
 
 // What one crawler's lines of one row (or of all rows) say, from their W3C fields.

@@ -1,8 +1,27 @@
 #include "analysis/detail_reader.h"
 
+#include "text/text.h"
+
 #include <algorithm>
+#include <cstring>
 
 namespace tarnwick {
+
+namespace {
+
+// Where the line from `start` ends: its first CR or LF, found with two memchr calls
+// rather than a byte-by-byte search; npos where it does not end in `bytes`.
+std::size_t lineEnd(std::string_view bytes, std::size_t start) {
+  const char* from = bytes.data() + start;
+  const std::size_t left = bytes.size() - start;
+  const auto* feed = static_cast<const char*>(std::memchr(from, '\n', left));
+  const std::size_t before = feed ? static_cast<std::size_t>(feed - from) : left;
+  const auto* ret = static_cast<const char*>(std::memchr(from, '\r', before));
+  if (ret) return start + static_cast<std::size_t>(ret - from);
+  return feed ? start + before : std::string_view::npos;
+}
+
+}  // namespace
 
 DetailReader::DetailReader(std::vector<std::string> tokens)
     : tokens_(std::move(tokens)), details_(tokens_.size()) {}
@@ -12,7 +31,7 @@ void DetailReader::feed(std::string_view bytes) {
   // to read.
   std::size_t start = 0;
   while (start < bytes.size()) {
-    const std::size_t end = bytes.find_first_of("\r\n", start);
+    const std::size_t end = lineEnd(bytes, start);
     if (end == std::string_view::npos) {
       const std::string_view rest = bytes.substr(start);
       if (pending_.size() + rest.size() > kLongestLine)
@@ -42,7 +61,7 @@ void DetailReader::line(std::string_view text) {
     return;
   }
   for (std::size_t t = 0; t < tokens_.size(); ++t)
-    if (!tokens_[t].empty() && text.find(tokens_[t]) != std::string_view::npos)
+    if (!tokens_[t].empty() && contains(text, tokens_[t]))
       addLine(details_[t], text, layout_ ? &*layout_ : nullptr, fields_);
 }
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cstdint>
+#include <cstring>
 
 namespace tarnwick {
 
@@ -114,6 +115,14 @@ void appendUtf8(std::string& out, std::uint32_t code) {
 }
 
 }  // namespace
+
+bool contains(std::string_view text, std::string_view needle) {
+#ifdef __GLIBC__
+  return ::memmem(text.data(), text.size(), needle.data(), needle.size()) != nullptr;
+#else
+  return text.find(needle) != std::string_view::npos;
+#endif
+}
 
 std::string utf8FromWide(std::string_view bytes, WideText encoding) {
   const bool wide32 = encoding == WideText::Utf32Le || encoding == WideText::Utf32Be;

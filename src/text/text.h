@@ -28,6 +28,9 @@ std::optional<long long> parsePositive(std::string_view text, long long largest)
 // (overlong forms, surrogates and values past U+10FFFF included) becomes U+FFFD.
 std::string validUtf8(std::string_view text);
 
+// Whether `needle` occurs in `text`: the C library's vectorised search where it has one.
+bool contains(std::string_view text, std::string_view needle);
+
 // Text in UTF-16 or UTF-32, as bytes, in either byte order.
 enum class WideText { Utf16Le, Utf16Be, Utf32Le, Utf32Be };
 
