@@ -49,25 +49,32 @@ struct PartWork {
 }  // namespace
 
 struct AnalysisJob::Shared {
-  Shared(std::vector<PlannedFile> plannedFiles, std::vector<std::string> tokenList,
-         const TextInput& textInput, RowSink& rowSink, JobSettings jobSettings)
+  Shared(std::vector<PlannedFile> plannedFiles, std::function<Plan()> planner,
+         std::vector<std::string> tokenList, const TextInput& textInput, RowSink& rowSink,
+         JobSettings jobSettings)
       : files(std::move(plannedFiles)),
+        plan(std::move(planner)),
         tokens(std::move(tokenList)),
         input(textInput),
         settings(jobSettings),
         start(Clock::now()),
+        planned(!plan),
+        filesPlanned(files.size()),
         filesLeft(files.size()),
         sink(&rowSink) {}
 
-  // Set once; each file is taken, and moved from, by one thread alone.
+  // Set once, before `planned`; each file is taken, and moved from, by one thread alone.
   std::vector<PlannedFile> files;
+  std::function<Plan()> plan;  // where the job plans its own files
   const std::vector<std::string> tokens;
   const TextInput& input;
   const JobSettings settings;
   const Clock::time_point start;
 
+  std::atomic<bool> planned;  // whether `files` is set
   std::atomic<bool> stop{false};
   std::atomic<bool> outOfMemory{false};
+  std::atomic<std::size_t> filesPlanned;
   std::atomic<std::size_t> nextFile{0};
   std::atomic<std::size_t> filesDone{0};
   std::atomic<std::size_t> rowsDelivered{0};
@@ -79,6 +86,7 @@ struct AnalysisJob::Shared {
   std::condition_variable workChanged;
   std::deque<PartWork> parts;
   std::size_t filesLeft;  // files not yet complete
+  bool planning = false;  // a thread is working out the files
   unsigned running = 0;   // threads not yet stopped
   mutable std::condition_variable allStopped;
 
@@ -91,7 +99,7 @@ struct AnalysisJob::Shared {
 
   Progress progress() const {
     Progress p;
-    p.filesPlanned = files.size();
+    p.filesPlanned = filesPlanned.load();
     p.filesDone = filesDone.load();
     p.rowsDelivered = rowsDelivered.load();
     p.bytesRead = bytesRead.load();
@@ -101,6 +109,7 @@ struct AnalysisJob::Shared {
   }
 
   void run();
+  void planFiles(std::unique_lock<std::mutex>& lock);  // under workMutex
   bool nextWork(PartWork& work, std::size_t& file);
   void countFile(PartCounter& counter, std::size_t index);
   void countPart(PartCounter& counter, const PartWork& work);
@@ -113,10 +122,20 @@ unsigned AnalysisJob::defaultThreads() {
 }
 
 AnalysisJob::AnalysisJob(std::vector<PlannedFile> files, std::vector<std::string> tokens,
-                         const TextInput& input, RowSink& sink, JobSettings settings) {
+                         const TextInput& input, RowSink& sink, JobSettings settings)
+    : AnalysisJob(std::move(files), {}, std::move(tokens), input, sink, settings) {}
+
+AnalysisJob::AnalysisJob(std::function<Plan()> plan, std::vector<std::string> tokens,
+                         const TextInput& input, RowSink& sink, JobSettings settings)
+    : AnalysisJob({}, std::move(plan), std::move(tokens), input, sink, settings) {}
+
+AnalysisJob::AnalysisJob(std::vector<PlannedFile> files, std::function<Plan()> plan,
+                         std::vector<std::string> tokens, const TextInput& input, RowSink& sink,
+                         JobSettings settings) {
   if (settings.threads == 0) settings.threads = defaultThreads();
   settings.partSize = std::max<std::uint64_t>(settings.partSize, 1);
-  shared_ = std::make_shared<Shared>(std::move(files), std::move(tokens), input, sink, settings);
+  shared_ = std::make_shared<Shared>(std::move(files), std::move(plan), std::move(tokens), input,
+                                     sink, settings);
   shared_->running = settings.threads;
   for (unsigned t = 0; t < settings.threads; ++t)
     threads_.emplace_back([shared = shared_] { shared->run(); });
@@ -144,7 +163,7 @@ bool AnalysisJob::outOfMemory() const {
 }
 
 bool AnalysisJob::finished() const {
-  return shared_->rowsDelivered.load() == shared_->files.size();
+  return shared_->planned.load() && shared_->rowsDelivered.load() == shared_->filesPlanned.load();
 }
 
 Progress AnalysisJob::progress() const {
@@ -182,11 +201,44 @@ void AnalysisJob::Shared::run() {
   if (--running == 0) allStopped.notify_all();
 }
 
+// One thread works out the files while the others wait; a cancel during it is seen by
+// the others at once, by the planner when it returns.
+void AnalysisJob::Shared::planFiles(std::unique_lock<std::mutex>& lock) {
+  planning = true;
+  lock.unlock();
+  Plan made;
+  try {
+    made = plan();
+  } catch (const std::bad_alloc&) {
+    throw;
+  } catch (const std::exception& error) {
+    made.status = Plan::Status::FolderUnreadable;  // a listing that failed in its own way
+    made.reason = error.what();
+  }
+  {
+    std::lock_guard delivery(deliveryMutex);
+    if (sink) sink->planned(made.status);
+  }
+  lock.lock();
+  files = std::move(made.files);
+  filesLeft = files.size();
+  filesPlanned = files.size();
+  planned = true;
+  workChanged.notify_all();
+}
+
 // Parts of a file already begun come first, so that rows keep flowing in order.
 bool AnalysisJob::Shared::nextWork(PartWork& work, std::size_t& file) {
   std::unique_lock lock(workMutex);
   for (;;) {
     if (stop) return false;
+    if (!planned) {
+      if (planning)
+        workChanged.wait(lock);
+      else
+        planFiles(lock);
+      continue;
+    }
     if (!parts.empty()) {
       work = std::move(parts.front());
       parts.pop_front();
@@ -306,6 +358,7 @@ void AnalysisJob::Shared::complete(std::size_t index, FileResult result) {
 }
 
 void AnalysisJob::Shared::deliverReady() {
+  if (!planned) return;  // stopped before its files were known
   for (auto ready = early.find(nextRow); ready != early.end(); ready = early.find(nextRow)) {
     if (sink) {
       const bool goOn = sink->row(std::move(ready->second));

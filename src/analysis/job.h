@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -66,6 +67,9 @@ class RowSink {
   virtual bool row(FileResult&& row) = 0;
   // After the last row of a job that was not cancelled (at once for an empty plan).
   virtual void finished(const Progress& progress) = 0;
+  // Before any row of a job that plans its own files: whether the log folder could be
+  // listed.
+  virtual void planned(Plan::Status /*status*/) {}
 };
 
 struct JobSettings {
@@ -83,6 +87,10 @@ class AnalysisJob {
  public:
   AnalysisJob(std::vector<PlannedFile> files, std::vector<std::string> tokens,
               const TextInput& input, RowSink& sink, JobSettings settings = {});
+  // The same for the files `plan` gives, worked out on one of the job's threads: finding
+  // a site's files lists folders, which can take long, and the caller never waits for it.
+  AnalysisJob(std::function<Plan()> plan, std::vector<std::string> tokens, const TextInput& input,
+              RowSink& sink, JobSettings settings = {});
   // Cancels, and waits a moment for the threads; one stuck in a read that never returns
   // is left to finish on its own.
   ~AnalysisJob();
@@ -106,6 +114,10 @@ class AnalysisJob {
   static unsigned defaultThreads();
 
  private:
+  AnalysisJob(std::vector<PlannedFile> files, std::function<Plan()> plan,
+              std::vector<std::string> tokens, const TextInput& input, RowSink& sink,
+              JobSettings settings);
+
   struct Shared;
   std::shared_ptr<Shared> shared_;
   std::vector<std::thread> threads_;

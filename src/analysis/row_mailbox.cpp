@@ -18,6 +18,10 @@ bool RowMailbox::row(FileResult&& row) {
   return true;
 }
 
+void RowMailbox::planned(Plan::Status status) {
+  post([&](Batch& batch) { batch.planned = status; });
+}
+
 void RowMailbox::finished(const Progress& progress) {
   post([&](Batch& batch) { batch.finished = progress; });
 }

@@ -18,10 +18,12 @@ class RowMailbox final : public RowSink {
 
   bool row(FileResult&& row) override;
   void finished(const Progress& progress) override;
+  void planned(Plan::Status status) override;
 
   struct Batch {
-    std::vector<FileResult> rows;      // in plan order
-    std::optional<Progress> finished;  // set once the job's last row is in `rows` or before
+    std::optional<Plan::Status> planned;  // set once the job has worked out its files
+    std::vector<FileResult> rows;         // in plan order
+    std::optional<Progress> finished;     // set once the job's last row is in `rows` or before
   };
   // Everything that arrived since the last call.
   Batch take();

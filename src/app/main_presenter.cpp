@@ -26,6 +26,7 @@ MainPresenter::MainPresenter(MainView& view, WindowServices services,
       crawlers_(crawlers),
       wake_(std::move(wake)),
       settings_(settings),
+      dialogPaths_(services.paths),
       rows_(crawlers) {}
 
 MainPresenter::~MainPresenter() {
@@ -117,31 +118,22 @@ void MainPresenter::run(int index) {
         if (selection.chosenFile.empty()) return giveBackHighlight();
         break;
     }
-    const auto planningStarted = std::chrono::steady_clock::now();
-    Plan plan = planAnalysis(selection, services_.folders, services_.paths);
-    scope.planning = std::chrono::steady_clock::now() - planningStarted;
-    if (scope.mode != Mode::SingleFile) scope.folderStatus = plan.status;
-    if (scope.mode == Mode::AllLogs && !plan.ok()) return showNoLogs(scope, index);
-    start(std::move(plan), scope, index);
+    start(selection, scope, index);
   } catch (const std::exception& error) {
     cancel();
     showFailure(error);
   }
 }
 
-void MainPresenter::showNoLogs(const AnalysisScope& scope, int site) {
-  rows_.clear();
-  view_.showRows(0, false);
-  scope_ = scope;
-  shownSite_ = site;
-  view_.showStatus(noLogsStatus(scope));
+void MainPresenter::showNoLogs() {
+  view_.showStatus(noLogsStatus(scope_));
   services_.box.show(kNoLogFiles, MessageDialog::Buttons::Ok, kMessageTitle);
 }
 
 // The open dialog starts in the site's log folder, or in the nearest folder above it
 // that exists.
 std::string MainPresenter::dialogFolder(const std::string& serverFolder) const {
-  const auto local = services_.paths.resolve(serverFolder);
+  const auto local = dialogPaths_.resolve(serverFolder);
   if (!local) return {};
   for (std::filesystem::path folder = *local; !folder.empty(); folder = folder.parent_path()) {
     if (services_.folders.isFolder(folder)) return utf8Of(folder);
@@ -150,7 +142,7 @@ std::string MainPresenter::dialogFolder(const std::string& serverFolder) const {
   return {};
 }
 
-void MainPresenter::start(Plan plan, const AnalysisScope& scope, int site) {
+void MainPresenter::start(const Selection& selection, const AnalysisScope& scope, int site) {
   rows_.clear();
   view_.showRows(0, false);
   scope_ = scope;
@@ -158,8 +150,13 @@ void MainPresenter::start(Plan plan, const AnalysisScope& scope, int site) {
   totals_ = {};
   totals_.counts.assign(crawlers_.size(), 0);
   mailbox_ = std::make_unique<RowMailbox>(wake_);
-  job_ = std::make_unique<AnalysisJob>(std::move(plan.files), tokensOf(crawlers_), services_.input,
-                                       *mailbox_, settings_);
+  // The site's files are worked out on the job's thread: a folder on a slow or hanging
+  // share never holds the window, and its time counts in the job's.
+  const FolderListing& folders = services_.folders;
+  const PathResolver& paths = services_.paths;
+  job_ = std::make_unique<AnalysisJob>(
+      [selection, &folders, &paths] { return planAnalysis(selection, folders, paths); },
+      tokensOf(crawlers_), services_.input, *mailbox_, settings_);
   view_.showRunning(true);
   showProgress();
 }
@@ -167,6 +164,13 @@ void MainPresenter::start(Plan plan, const AnalysisScope& scope, int site) {
 void MainPresenter::rowsWaiting() {
   if (!mailbox_) return;
   RowMailbox::Batch batch = mailbox_->take();
+  if (batch.planned) {
+    if (scope_.mode != Mode::SingleFile) scope_.folderStatus = *batch.planned;
+    if (scope_.mode == Mode::AllLogs && *batch.planned != Plan::Status::Ok) {
+      endJob();
+      return showNoLogs();
+    }
+  }
   for (FileResult& row : batch.rows) {
     totals_.add(row);
     rows_.add(std::move(row));

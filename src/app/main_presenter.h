@@ -105,8 +105,8 @@ class MainPresenter {
   void run(int index);
   bool confirm(std::string_view text);
   void giveBackHighlight();
-  void start(Plan plan, const AnalysisScope& scope, int site);
-  void showNoLogs(const AnalysisScope& scope, int site);
+  void start(const Selection& selection, const AnalysisScope& scope, int site);
+  void showNoLogs();
   void endJob();
   std::string dialogFolder(const std::string& serverFolder) const;
   std::vector<std::size_t> chosenRows() const;
@@ -118,6 +118,8 @@ class MainPresenter {
   const CrawlerList& crawlers_;
   std::function<void()> wake_;
   JobSettings settings_;
+  // The open dialog's own: a job's thread may be waiting on a slow share in the shared one.
+  PathResolver dialogPaths_;
 
   ResultRows rows_;
   AnalysisScope scope_;  // what the rows on screen are

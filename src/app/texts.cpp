@@ -113,7 +113,7 @@ std::string finishedStatus(const AnalysisScope& scope, const Progress& progress,
                            const RowTotals& totals, const CrawlerList& crawlers) {
   std::string text = describeScope(scope) + "：" + std::to_string(totals.rows) + " 个文件，" +
                      megabytes(progress.bytesRead) + "，用时 " +
-                     decimal(seconds(scope.planning + progress.elapsed), 2) + " 秒。合计";
+                     decimal(seconds(progress.elapsed), 2) + " 秒。合计";
   for (std::size_t c = 0; c < crawlers.size(); ++c)
     text += (c ? "，" : " ") + crawlers[c].header + " " +
             std::to_string(c < totals.counts.size() ? totals.counts[c] : 0);

@@ -80,8 +80,7 @@ struct AnalysisScope {
   LogClock clock = LogClock::Utc;  // the clock that names the site's logs
   std::string chosenFile;          // SingleFile
   std::string folder;              // the site's log folder, as the configuration builds it
-  std::chrono::steady_clock::duration planning{};  // finding its files, before the job
-  Plan::Status folderStatus = Plan::Status::Ok;    // whether it could be listed
+  Plan::Status folderStatus = Plan::Status::Ok;  // whether it could be listed
 };
 
 // What the rows of a finished or cancelled analysis add up to.

@@ -64,6 +64,21 @@ constexpr std::size_t kLongestWindowsPath = 32767;
 
 }  // namespace
 
+PathResolver::PathResolver(const PathResolver& other)
+    : drives_(other.drives_), localDrives_(other.localDrives_), localServer_(other.localServer_) {}
+
+PathResolver& PathResolver::operator=(const PathResolver& other) {
+  if (this == &other) return *this;
+  std::scoped_lock lock(mutex_);
+  drives_ = other.drives_;
+  localDrives_ = other.localDrives_;
+  localServer_ = other.localServer_;
+  found_.clear();
+  children_.clear();
+  listings_.clear();
+  return *this;
+}
+
 void PathResolver::mapDrive(char letter, fs::path folder) {
   drives_[asciiUpper(letter)] = std::move(folder);
 }
@@ -109,6 +124,7 @@ std::optional<fs::path> PathResolver::resolve(std::string_view text) const {
   const auto root = drive(text[0]);
   // This computer's own drive: Windows finds names whatever their case.
   if (!root) return localDrives_ ? std::optional(pathFromUtf8(text)) : std::nullopt;
+  const std::scoped_lock lock(mutex_);
 
   // The drive's root is a folder of its own, keyed by its letter under no parent.
   const auto rootKey = std::pair(SIZE_MAX, std::string(1, asciiUpper(text[0])));

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <map>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -14,9 +15,14 @@ namespace tarnwick {
 // Turns the Windows paths of a server's configuration ("C:\inetpub\logs\") into local
 // paths, through a copy or mount of each of its drives. Only used where a file or
 // folder is opened; the texts shown and passed around stay as the server wrote them.
-// Not safe to share between threads: it remembers the folders it found.
+// Safe to share between threads: the folders it remembers are kept under a lock.
 class PathResolver {
  public:
+  PathResolver() = default;
+  // A copy maps the same drives and remembers nothing yet.
+  PathResolver(const PathResolver& other);
+  PathResolver& operator=(const PathResolver& other);
+
   // Windows drive `letter` (any case) is the local folder `folder`.
   void mapDrive(char letter, std::filesystem::path folder);
 
@@ -60,6 +66,7 @@ class PathResolver {
   mutable std::vector<std::filesystem::path> found_;
   mutable std::map<std::pair<std::size_t, std::string>, std::size_t> children_;
   mutable std::map<std::filesystem::path, Listing> listings_;
+  mutable std::mutex mutex_;  // over the three above
 };
 
 }  // namespace tarnwick

@@ -234,7 +234,7 @@ TEST(job_test, big_files_are_shared_out_in_parts) {
 TEST(job_test, an_empty_plan_finishes_at_once) {
   FakeInput input;
   RecordingSink sink;
-  AnalysisJob job({}, kTokens, input, sink);
+  AnalysisJob job(std::vector<PlannedFile>{}, kTokens, input, sink);
   ASSERT_TRUE(sink.awaitFinished());
   EXPECT_TRUE(job.finished());
   EXPECT_EQ(sink.final()->filesPlanned, 0u);
@@ -264,6 +264,48 @@ TEST(job_test, running_out_of_memory_stops_the_job_and_says_so) {
   EXPECT_TRUE(job.outOfMemory());
   EXPECT_FALSE(job.finished());
   EXPECT_FALSE(sink.final().has_value());
+}
+
+// A job that works out its own files says whether its folder could be listed before any
+// row, and a cancel while it does so returns at once.
+TEST(job_test, a_job_plans_its_files_on_its_own_thread) {
+  struct Sink : RecordingSink {
+    void planned(Plan::Status s) override { status = s; }
+    std::optional<Plan::Status> status;
+  };
+  FakeInput input;
+  input.files["a"] = {"Googlebot\r\n"};
+  Sink sink;
+  AnalysisJob job(
+      [] {
+        Plan made;
+        made.files = plan({"a", "missing"});
+        return made;
+      },
+      kTokens, input, sink, {2});
+  ASSERT_TRUE(sink.awaitFinished());
+  EXPECT_EQ(sink.status, Plan::Status::Ok);
+  EXPECT_EQ(sink.labels(), (std::vector<std::string>{"a", "missing"}));
+  EXPECT_EQ(sink.final()->filesPlanned, 2u);
+
+  auto gate = std::make_shared<Gate>();
+  Sink waiting;
+  const auto started = std::chrono::steady_clock::now();
+  {
+    AnalysisJob stuck(
+        [gate] {
+          gate->wait();
+          return Plan{Plan::Status::FolderNotFound, "gone", {}};
+        },
+        kTokens, input, waiting, {2});
+    gate->awaitWaiting(1);
+    EXPECT_FALSE(stuck.finished());
+    stuck.cancel();
+  }
+  EXPECT_LT(std::chrono::steady_clock::now() - started, 5s) << "the planner is left behind";
+  gate->open();
+  EXPECT_FALSE(waiting.final().has_value());
+  EXPECT_FALSE(waiting.status.has_value()) << "nothing reaches a cancelled job's sink";
 }
 
 }  // namespace

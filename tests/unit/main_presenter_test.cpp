@@ -59,6 +59,7 @@ class MainPresenterTest : public ::testing::Test {
  protected:
   MainPresenterTest() {
     paths.mapDrive('C', dir.path());
+    presenter = make(clock, input);  // with the drive mapped
     for (const char* day : {"080713", "080711", "080707", "081231", "090101"})
       dir.write(std::string("LogFiles/W3SVC1/ex") + day + ".log", "Googlebot\r\nBaiduspider\r\n");
     dir.write("LogFiles/W3SVC1/ex080712.log", testing::testData("ex080713.log"));
@@ -114,7 +115,7 @@ class MainPresenterTest : public ::testing::Test {
   testing::FakeMessageDialog box;
   testing::FakeFileDialog dialog;
   FixedClock clock{{2008, 7, 13}};
-  std::unique_ptr<MainPresenter> presenter = make(clock, input);
+  std::unique_ptr<MainPresenter> presenter;
 };
 
 TEST_F(MainPresenterTest, load_fills_the_lists_and_the_five_designed_columns) {
@@ -483,6 +484,34 @@ TEST_F(MainPresenterTest, running_out_of_memory_is_said_and_the_rows_stay) {
   EXPECT_FALSE(view.running);
   EXPECT_NE(view.status.find("内存不足，已停止"), std::string::npos) << view.status;
   EXPECT_EQ(box.shown.back().text.rfind("内存不足", 0), 0u);
+}
+
+// Finding a site's files lists its folder, which on a hanging share never returns: the
+// window does not wait for it, and Esc gets control back at once.
+TEST_F(MainPresenterTest, a_folder_listing_that_never_returns_does_not_hold_the_window) {
+  struct Hanging : FolderListing {
+    FolderContents list(const std::filesystem::path&) const override {
+      const auto held = gate;  // the listing may return after the test is gone
+      held->wait();
+      return {FolderContents::Status::NotFound, {}, "gone"};
+    }
+    bool isFolder(const std::filesystem::path&) const override { return false; }
+    std::shared_ptr<testing::Gate> gate = std::make_shared<testing::Gate>();
+  } hanging;
+  auto made = std::make_unique<MainPresenter>(
+      view, WindowServices{box, dialog, clock, input, hanging, paths}, sites, designedCrawlers(),
+      [] {}, JobSettings{2});
+  made->load();
+  view.setMode = Mode::AllLogs;
+  made->siteSelected(0);
+  hanging.gate->awaitWaiting(1);
+  EXPECT_TRUE(made->running()) << "the selection returned while the listing waits";
+  EXPECT_TRUE(view.running);
+  made->cancel();
+  EXPECT_FALSE(made->running());
+  EXPECT_NE(view.status.find("已取消"), std::string::npos) << view.status;
+  hanging.gate->open();
+  made.reset();
 }
 
 }  // namespace
