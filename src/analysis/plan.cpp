@@ -60,12 +60,13 @@ void planFolder(const Selection& selection, const LogFolder& log, Plan& plan) {
   // Something other than a file under a log's name (a folder, a pipe) gets its row too,
   // which says what it is; other folders are not visited.
   std::vector<std::string> names = log.contents.names;
-  const std::size_t files = names.size();
+  std::unordered_set<std::string> notFiles;
   for (const std::string& other : log.contents.others)
-    if (asciiUpper(other).ends_with(".LOG")) names.push_back(other);
-  if (names.size() > files) sortLikeWindows(names);
-  std::unordered_set<std::string> notFiles(names.size() > files ? log.contents.others.size() : 0);
-  if (names.size() > files) notFiles.insert(log.contents.others.begin(), log.contents.others.end());
+    if (asciiUpper(other).ends_with(".LOG")) notFiles.insert(other);
+  if (!notFiles.empty()) {
+    names.insert(names.end(), notFiles.begin(), notFiles.end());
+    sortLikeWindows(names);
+  }
   plan.files.reserve(names.size());
   std::int64_t position = 0;
   // A listed file is read by its own name, whatever characters it holds.

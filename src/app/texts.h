@@ -4,7 +4,6 @@
 // Chinese headers: one place to read and to change them. The design table keeps its
 // captions (window_design.cpp), the crawler table its column headers (crawlers.cpp).
 
-#include <chrono>
 #include <cstdint>
 #include <string>
 #include <string_view>
