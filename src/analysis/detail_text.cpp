@@ -28,6 +28,8 @@ std::string twoDigits(std::size_t hour) {
   return text;
 }
 
+}  // namespace
+
 std::string readableBytes(std::uint64_t bytes) {
   const char* units[] = {"B", "KB", "MB", "GB", "TB"};
   double value = static_cast<double>(bytes);
@@ -37,8 +39,6 @@ std::string readableBytes(std::uint64_t bytes) {
   std::snprintf(text, sizeof text, unit ? "%.1f %s" : "%.0f %s", value, units[unit]);
   return text;
 }
-
-}  // namespace
 
 std::string detailJson(const std::vector<CrawlerDetail>& details, const CrawlerList& crawlers,
                        std::size_t top) {

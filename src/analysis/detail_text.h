@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -23,6 +24,9 @@ std::string detailJson(const std::vector<CrawlerDetail>& details, const CrawlerL
 std::string detailCsv(std::string_view day, std::string_view file,
                       const std::vector<CrawlerDetail>& details, const CrawlerList& crawlers,
                       std::size_t top);
+
+// "512 B", "1.5 KB", "7.0 GB": bytes in steps of 1024.
+std::string readableBytes(std::uint64_t bytes);
 
 // The words of the table's readable lines.
 struct DetailWords {

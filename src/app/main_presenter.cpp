@@ -144,6 +144,9 @@ std::string MainPresenter::dialogFolder(const std::string& serverFolder) const {
 
 void MainPresenter::start(const Selection& selection, const AnalysisScope& scope, int site) {
   rows_.clear();
+  selection_ = selection;
+  rowsHaveDetail_ = settings_.detail;
+  detailBehind_ = true;
   view_.showRows(0, false);
   scope_ = scope;
   shownSite_ = site;
@@ -159,6 +162,7 @@ void MainPresenter::start(const Selection& selection, const AnalysisScope& scope
       tokensOf(crawlers_), services_.input, *mailbox_, settings_);
   view_.showRunning(true);
   showProgress();
+  showDetail();
 }
 
 void MainPresenter::rowsWaiting() {
@@ -175,6 +179,7 @@ void MainPresenter::rowsWaiting() {
     totals_.add(row);
     rows_.add(std::move(row));
   }
+  detailBehind_ = detailBehind_ || !batch.rows.empty();
   // "该站点所有日志" lists the oldest first: today's row comes last.
   if (!batch.rows.empty()) view_.showRows(rows_.size(), scope_.mode == Mode::AllLogs);
   if (batch.finished) {
@@ -195,6 +200,7 @@ void MainPresenter::showProgress() {
   const Progress progress = job_->progress();
   view_.showProgress(progress.filesDone, progress.filesPlanned);
   view_.showStatus(runningStatus(scope_, progress));
+  if (detailBehind_ && ++ticksSinceDetail_ >= kDetailTicks) showDetail();
 }
 
 void MainPresenter::cancel() {
@@ -210,6 +216,7 @@ void MainPresenter::endJob() {
   job_.reset();
   mailbox_.reset();
   view_.showRunning(false);
+  if (detailBehind_) showDetail();
 }
 
 std::vector<std::size_t> MainPresenter::chosenRows() const {
@@ -249,11 +256,60 @@ void MainPresenter::exportCsv() {
 
 void MainPresenter::chooseRowMenu(RowMenuEntry entry) {
   switch (entry) {
+    case RowMenuEntry::Detail:
+      return openDetail();
     case RowMenuEntry::Copy:
       return copyRows();
     case RowMenuEntry::ExportCsv:
       return exportCsv();
   }
+}
+
+void MainPresenter::openDetail() {
+  detailOpen_ = true;
+  settings_.detail = true;
+  if (!rowsHaveDetail_ && shownSite_ >= 0) {
+    // The same files again, without asking: the user asked for their details.
+    cancel();
+    try {
+      start(selection_, scope_, shownSite_);
+    } catch (const std::exception& error) {
+      cancel();
+      showFailure(error);
+    }
+    return;
+  }
+  showDetail();
+}
+
+void MainPresenter::detailClosed() {
+  detailOpen_ = false;
+  settings_.detail = false;
+}
+
+void MainPresenter::rowSelectionChanged() {
+  showDetail();
+}
+
+void MainPresenter::showExactStatus(bool exact) {
+  detailOptions_.exactStatus = exact;
+  showDetail();
+}
+
+void MainPresenter::copyDetail() {
+  view_.copyText(detailText_);
+}
+
+void MainPresenter::showDetail() {
+  if (!detailOpen_) return;
+  detailBehind_ = false;
+  ticksSinceDetail_ = 0;
+  const std::vector<std::size_t> chosen = chosenRows();
+  const DetailSummary summary = summarizeDetail(rows_, chosen, crawlers_.size(), services_.clock);
+  detailText_ = summary.rows == 0 && running()
+                    ? std::string(kDetailReading) + "\n"
+                    : detailPage(summary, crawlers_, services_.clock.zoneName(), detailOptions_);
+  view_.showDetail(detailTitle(scope_, chosen.size(), rows_.size(), running()), detailText_);
 }
 
 }  // namespace tarnwick

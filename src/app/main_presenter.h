@@ -12,6 +12,7 @@
 #include "analysis/job.h"
 #include "analysis/plan.h"
 #include "analysis/row_mailbox.h"
+#include "app/detail_page.h"
 #include "app/file_dialog.h"
 #include "app/main_view.h"
 #include "app/message_dialog.h"
@@ -39,13 +40,18 @@ struct WindowServices {
 inline constexpr std::chrono::milliseconds kProgressInterval{100};
 
 // The entries of the rows' menu, in order.
-enum class RowMenuEntry { Copy, ExportCsv };
+enum class RowMenuEntry { Detail, Copy, ExportCsv };
 struct RowMenuItem {
   RowMenuEntry entry;
   std::string_view text;
 };
-inline constexpr RowMenuItem kRowMenu[] = {{RowMenuEntry::Copy, kCopy},
+inline constexpr RowMenuItem kRowMenu[] = {{RowMenuEntry::Detail, kShowDetail},
+                                           {RowMenuEntry::Copy, kCopy},
                                            {RowMenuEntry::ExportCsv, kExportCsv}};
+
+// A running analysis's detail view is brought up to date at most every this many
+// progress ticks: merging many rows' details takes a while.
+inline constexpr int kDetailTicks = 5;
 
 // The main window's behaviour, for both toolkits: what the user's actions do, and what
 // the window shows. A window creates its controls, hands their events to the methods
@@ -91,6 +97,20 @@ class MainPresenter {
   // An entry of the rows' menu was chosen.
   void chooseRowMenu(RowMenuEntry entry);
 
+  // The row menu's 查看详情, a double click or Enter on the table: opens the detail view
+  // of the selected rows (all where none is selected). Rows read without details are
+  // read again, with them; while the view is open every analysis reads them.
+  void openDetail();
+  // The user closed the detail view: analyses go back to counting alone.
+  void detailClosed();
+  // The table's selection changed: the detail view follows it.
+  void rowSelectionChanged();
+  // The detail view shows each status code, or 2xx to 5xx.
+  void showExactStatus(bool exact);
+  // Ctrl+C in the detail view: its text, tab-separated.
+  void copyDetail();
+  bool detailOpen() const { return detailOpen_; }
+
   // The rows of the table.
   const ResultRows& rows() const { return rows_; }
   bool running() const { return job_ != nullptr; }
@@ -111,6 +131,7 @@ class MainPresenter {
   std::string dialogFolder(const std::string& serverFolder) const;
   std::vector<std::size_t> chosenRows() const;
   void showFailure(const std::exception& error);
+  void showDetail();
 
   MainView& view_;
   WindowServices services_;
@@ -127,6 +148,13 @@ class MainPresenter {
   int shownSite_ = -1;        // the site whose rows are shown
   int listSelection_ = -1;    // the site the list shows selected
   int selectedAtPress_ = -1;  // the list's selection when the mouse went down
+  Selection selection_;       // what the rows on screen were read from
+  bool rowsHaveDetail_ = false;
+  bool detailOpen_ = false;
+  DetailOptions detailOptions_;
+  std::string detailText_;     // what the detail view shows
+  bool detailBehind_ = false;  // rows came since the detail view was brought up to date
+  int ticksSinceDetail_ = 0;
   // The mailbox outlives the job that fills it.
   std::unique_ptr<RowMailbox> mailbox_;
   std::unique_ptr<AnalysisJob> job_;

@@ -43,6 +43,9 @@ class MainView {
   virtual void showProgress(std::size_t done, std::size_t planned) = 0;
   // The status line.
   virtual void showStatus(std::string_view text) = 0;
+  // Opens the detail view where it is closed, and shows `page` in it: lines of
+  // tab-separated cells.
+  virtual void showDetail(std::string_view title, std::string_view page) = 0;
   // Puts `text` on the clipboard.
   virtual void copyText(std::string_view text) = 0;
 };

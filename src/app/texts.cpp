@@ -231,4 +231,27 @@ std::string crawlerListMessage(const CrawlerListResult& list, std::string_view g
   return text;
 }
 
+std::string detailZoneLine(std::string_view zone, int utcOffsetMinutes, bool offsetChanges) {
+  const std::string offset = utcOffsetText(utcOffsetMinutes);
+  const bool named = !zone.empty() && zone != offset;
+  std::string line = "时段按本机时间：" +
+                     (named ? std::string(zone) + "（" + offset + "）" : offset) +
+                     "，日志记录的是 UTC 时间。";
+  if (offsetChanges) line += "所选日期跨过夏令时调整，各日按当日的时差换算。";
+  return line;
+}
+
+std::string detailRowsWithout(std::size_t rows) {
+  return "另有 " + std::to_string(rows) + " 行是在打开详情之前读取的，没有详情。";
+}
+
+std::string detailTitle(const AnalysisScope& scope, std::size_t chosen, std::size_t shown,
+                        bool running) {
+  std::string title = std::string(kDetailCaption) + " - " + describeScope(scope) + "，";
+  title += chosen == shown ? "全部 " + std::to_string(shown) + " 行"
+                           : "所选 " + std::to_string(chosen) + " 行";
+  if (running) title += "（分析中）";
+  return title;
+}
+
 }  // namespace tarnwick

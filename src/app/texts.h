@@ -18,6 +18,7 @@
 namespace tarnwick {
 
 struct SiteSource;
+struct AnalysisScope;
 struct CrawlerListResult;
 
 // The title of every message box.
@@ -42,6 +43,35 @@ inline constexpr std::string_view kCsvDialogTitle = "导出 CSV";
 inline constexpr WindowCsvHeaders kWindowCsvHeaders{"年月日", "文件",   "状态",
                                                     "已读取", "不存在", "无法读取"};
 std::string cannotWrite(std::string_view file, std::string_view reason);
+
+// The detail view: what each crawler's lines of the chosen rows say.
+inline constexpr std::string_view kShowDetail = "查看详情";
+inline constexpr std::string_view kDetailCaption = "蜘蛛详情";
+inline constexpr std::string_view kExactStatus = "具体状态码";
+inline constexpr std::string_view kDetailLines = "行数";
+inline constexpr std::string_view kDetailUnparsed = "无法读取字段的行";
+inline constexpr std::string_view kDetailStatus = "状态码";
+inline constexpr std::string_view kDetailNotLogged = "未记录";
+inline constexpr std::string_view kDetailBytes = "抓取量";
+inline constexpr std::string_view kDetailBytesNotLogged = "未记录（日志没有 sc-bytes 字段）";
+inline constexpr std::string_view kDetailAverageTime = "平均用时";
+inline constexpr std::string_view kDetailMilliseconds = "毫秒";
+inline constexpr std::string_view kDetailIps = "不同 IP";
+inline constexpr std::string_view kDetailApproximate = "（近似，至少）";
+inline constexpr std::string_view kDetailPages = "热门页面";
+inline constexpr std::string_view kDetailDirs = "热门目录";
+inline constexpr std::string_view kDetailSegments = "热门 IP 段";
+inline constexpr std::string_view kDetailHours = "时段";
+inline constexpr std::string_view kDetailHourSuffix = "时";
+inline constexpr std::string_view kDetailReading = "正在读取详情……";
+inline constexpr std::string_view kDetailNoRows = "所选的行没有可读的日志。";
+// The hours' time zone: "时段按本机时间：CST（UTC+08:00），日志记录的是 UTC 时间。"
+std::string detailZoneLine(std::string_view zone, int utcOffsetMinutes, bool offsetChanges);
+// Rows read before the detail view was opened.
+std::string detailRowsWithout(std::size_t rows);
+// The detail view's title: which rows of which analysis it shows.
+std::string detailTitle(const AnalysisScope& scope, std::size_t chosen, std::size_t shown,
+                        bool running);
 
 // The platform dialogs' own words, where the toolkit does not supply them.
 inline constexpr std::string_view kOk = "确定";

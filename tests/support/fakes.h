@@ -31,6 +31,8 @@ class FixedInstantClock final : public Clock {
     return dateOf(
         std::chrono::floor<std::chrono::days>(clock == LogClock::Utc ? utc_ : utc_ + offset_));
   }
+  int utcOffsetMinutes(Date) const override { return static_cast<int>(offset_.count()); }
+  std::string zoneName() const override { return "Test Time"; }
 
  private:
   std::chrono::sys_seconds utc_;

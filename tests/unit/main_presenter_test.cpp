@@ -37,6 +37,11 @@ class FakeView : public MainView {
   void showProgress(std::size_t d, std::size_t p) override { done = d, planned = p; }
   void showStatus(std::string_view text) override { status = text; }
   void copyText(std::string_view text) override { clipboard = text; }
+  void showDetail(std::string_view title, std::string_view page) override {
+    detailTitle = title;
+    detailPage = page;
+    ++detailsShown;
+  }
 
   Mode setMode = Mode::Today;
   std::string days = "7";
@@ -52,6 +57,8 @@ class FakeView : public MainView {
   bool running = false;
   std::size_t done = 0, planned = 0;
   std::string status, clipboard;
+  std::string detailTitle, detailPage;
+  int detailsShown = 0;
 };
 
 // A server drive with two sites: site 1 has logs, site 2's folder does not exist.
@@ -512,6 +519,102 @@ TEST_F(MainPresenterTest, a_folder_listing_that_never_returns_does_not_hold_the_
   EXPECT_NE(view.status.find("已取消"), std::string::npos) << view.status;
   hanging.gate->open();
   made.reset();
+}
+
+// A day of Googlebot lines with the fields the detail view reads, on a server in UTC+8.
+class DetailView : public MainPresenterTest {
+ protected:
+  DetailView() {
+    dir.write("LogFiles/W3SVC1/ex080713.log",
+              "#Fields: date time c-ip cs-uri-stem sc-status sc-bytes time-taken cs(User-Agent)\r\n"
+              "2008-07-13 01:10:00 66.249.71.5 /news/a.html 200 2048 15 Googlebot/2.1\r\n"
+              "2008-07-13 01:20:00 66.249.71.6 /news/b.html 404 1024 5 Googlebot/2.1\r\n"
+              "2008-07-13 23:30:00 66.249.72.1 /index.html 301 0 10 Googlebot/2.1\r\n");
+    presenter = make(east, input);
+    select(0, Mode::Today);
+  }
+  // The user runs the selected site again, with `mode` set.
+  void again(Mode mode, const char* days = "7") {
+    view.setMode = mode;
+    view.days = days;
+    presenter->runAgain();
+    finish();
+  }
+  std::string section(const std::string& heading) const {
+    const std::size_t at = view.detailPage.find(heading + "\n");
+    if (at == std::string::npos) return {};
+    return view.detailPage.substr(at, view.detailPage.find("\n\n", at) - at + 1);
+  }
+
+  testing::FixedInstantClock east{sys_days{std::chrono::July / 13 / 2008} + 12h, 8h};
+};
+
+TEST_F(DetailView, opening_reads_the_rows_again_with_their_fields) {
+  EXPECT_TRUE(presenter->rows()[0].detail.empty()) << "counting alone until the view is asked for";
+  const std::size_t asked = box.shown.size();
+  presenter->chooseRowMenu(RowMenuEntry::Detail);
+  EXPECT_TRUE(presenter->running()) << "the same files again";
+  EXPECT_EQ(box.shown.size(), asked) << "without asking again";
+  finish();
+  EXPECT_EQ(labels(), std::vector<std::string>{"080713"});
+  EXPECT_NE(view.detailTitle.find("蜘蛛详情 - 「Default Web Site」"), std::string::npos);
+  EXPECT_NE(view.detailTitle.find("全部 1 行"), std::string::npos) << view.detailTitle;
+  EXPECT_NE(view.detailPage.find("时段按本机时间：Test Time（UTC+08:00），日志记录的是 UTC 时间。"),
+            std::string::npos);
+  const std::string blocks = [] {
+    std::string b;
+    for (int i = 0; i < 24; ++i) b += "\u2588";
+    return b;
+  }();
+  std::string google = section("谷歌蜘蛛（Googlebot）");
+  EXPECT_EQ(google.substr(0, google.find("\t00时")),
+            "谷歌蜘蛛（Googlebot）\n行数\t3\n状态码\t1\t2xx\n\t1\t3xx\n\t1\t4xx\n"
+            "抓取量\t3.0 KB\n平均用时\t10 毫秒\n不同 IP\t3\n"
+            "热门页面\t1\t/index.html\n\t1\t/news/a.html\n\t1\t/news/b.html\n"
+            "热门目录\t2\t/news/\n\t1\t/\n"
+            "热门 IP 段\t2\t66.249.71.*\n\t1\t66.249.72.*\n"
+            "时段");
+  // 01:xx UTC is 09:xx in UTC+8, 23:30 UTC is 07:30 the next morning.
+  EXPECT_NE(google.find("\t09时\t2\t" + blocks + "\n"), std::string::npos) << google;
+  EXPECT_NE(google.find("\t07时\t1\t" + blocks.substr(0, 12 * 3) + "\n"), std::string::npos);
+  EXPECT_NE(google.find("\t01时\t0\t\n"), std::string::npos);
+  EXPECT_EQ(section("百度蜘蛛（Baiduspider）"), "百度蜘蛛（Baiduspider）\n行数\t0\n");
+
+  presenter->showExactStatus(true);
+  EXPECT_NE(section("谷歌蜘蛛（Googlebot）").find("状态码\t1\t200\n\t1\t301\n\t1\t404\n"),
+            std::string::npos);
+  presenter->copyDetail();
+  EXPECT_EQ(view.clipboard, view.detailPage);
+}
+
+TEST_F(DetailView, while_open_every_analysis_reads_details_and_after_it_none) {
+  presenter->openDetail();
+  finish();
+  again(Mode::Today);
+  ASSERT_EQ(presenter->rows()[0].detail.size(), 4u);
+  EXPECT_EQ(presenter->rows()[0].detail[1].lines, 3u);
+  presenter->detailClosed();
+  const int shown = view.detailsShown;
+  again(Mode::Today);
+  EXPECT_TRUE(presenter->rows()[0].detail.empty());
+  EXPECT_EQ(view.detailsShown, shown) << "a closed view is left alone";
+}
+
+TEST_F(DetailView, follows_the_selected_rows) {
+  presenter->openDetail();
+  finish();
+  again(Mode::LastDays, "3");  // 080713 with the fields, 080712 the test log, 080711
+  ASSERT_EQ(labels(), (std::vector<std::string>{"080713", "080712", "080711"}));
+  EXPECT_NE(section("谷歌蜘蛛（Googlebot）").find("行数\t8\n"), std::string::npos)
+      << "3 + 4 + 1, as the rows count:\n"
+      << view.detailPage;
+  view.selected = {1, 2};
+  presenter->rowSelectionChanged();
+  EXPECT_NE(view.detailTitle.find("所选 2 行"), std::string::npos);
+  EXPECT_NE(section("谷歌蜘蛛（Googlebot）").find("行数\t5\n"), std::string::npos);
+  EXPECT_NE(section("谷歌蜘蛛（Googlebot）").find("无法读取字段的行\t1\n"), std::string::npos)
+      << "080711's line has no directive before it:\n"
+      << view.detailPage;
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 // stays responsive.
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
 #include <QElapsedTimer>
@@ -11,6 +12,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -358,6 +360,42 @@ class FrmMainTest : public QObject {
     QCOMPARE(
         QApplication::clipboard()->text(),
         QString::fromUtf8("日期\t百度蜘蛛\t谷歌蜘蛛\t雅虎蜘蛛\t搜搜蜘蛛\n080711\t0\t0\t0\t0\n"));
+  }
+
+  // Enter on the table opens the detail view; it follows the selection, copies with
+  // Ctrl+C and, once closed, analyses go back to counting alone.
+  void enter_on_the_table_opens_the_detail_view() {
+    Window w(kTwoSites);
+    w.writeLog("ex080713.log",
+               "#Fields: time c-ip cs-uri-stem sc-status cs(User-Agent)\r\n"
+               "01:00:00 66.249.71.5 /a.html 200 Googlebot\r\n"
+               "02:00:00 66.249.71.6 /b.html 404 Googlebot\r\n");
+    w.window->show();
+    w.select(0);
+    QVERIFY(w.finish());
+    auto* view = w.find<QTreeView>("ListView1");
+    view->setFocus();
+    QTest::keyClick(view, Qt::Key_Return);
+    QVERIFY2(w.window->analysing(), "read again, with the fields");
+    QVERIFY(w.finish());
+    QVERIFY(processUntil([&] {
+      return w.window->detailWindow() && w.window->detailWindow()->isVisible() &&
+             w.window->detailWindow()->pageText().contains(QString::fromUtf8("行数\t2"));
+    }));
+    DetailWindow* detail = w.window->detailWindow();
+    QVERIFY(detail->pageText().contains(QString::fromUtf8("状态码\t1\t2xx\n\t1\t4xx\n")));
+    w.window->findChild<QCheckBox*>("chkExactStatus")->setChecked(true);
+    QVERIFY(detail->pageText().contains(QString::fromUtf8("状态码\t1\t200\n\t1\t404\n")));
+    auto* page = detail->findChild<QPlainTextEdit*>("txtDetail");
+    page->setFocus();
+    QTest::keyClick(page, Qt::Key_C, Qt::ControlModifier);
+    QCOMPARE(QApplication::clipboard()->text(), detail->pageText());
+    detail->close();
+    const QString shown = detail->pageText();
+    w.select(0, "Option2");
+    QVERIFY(w.finish());
+    QVERIFY(!detail->isVisible());
+    QCOMPARE(detail->pageText(), shown);
   }
 
   void open_dialog_filter_in_qt_form() {

@@ -189,6 +189,12 @@ void frmMain::connectControls() {
   connect(new QShortcut(QKeySequence::Copy, ListView1, nullptr, nullptr, Qt::WidgetShortcut),
           &QShortcut::activated, this, [this] { presenter_->copyRows(); });
   connect(ListView1, &QWidget::customContextMenuRequested, this, &frmMain::showRowMenu);
+  connect(ListView1, &QAbstractItemView::doubleClicked, this, [this] { presenter_->openDetail(); });
+  for (const QKeySequence& key : {QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)})
+    connect(new QShortcut(key, ListView1, nullptr, nullptr, Qt::WidgetShortcut),
+            &QShortcut::activated, this, [this] { presenter_->openDetail(); });
+  connect(ListView1->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+          [this] { presenter_->rowSelectionChanged(); });
 }
 
 void frmMain::Form_Load() {
@@ -293,6 +299,15 @@ void frmMain::showStatus(std::string_view status) {
 
 void frmMain::copyText(std::string_view copied) {
   QApplication::clipboard()->setText(text(copied));
+}
+
+void frmMain::showDetail(std::string_view title, std::string_view page) {
+  if (!detail_)
+    detail_ = new DetailWindow(
+        {[this](bool exact) { presenter_->showExactStatus(exact); },
+         [this] { presenter_->copyDetail(); }, [this] { presenter_->detailClosed(); }},
+        this);
+  detail_->showPage(title, page);
 }
 
 }  // namespace tarnwick

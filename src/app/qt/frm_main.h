@@ -8,6 +8,7 @@
 #include "analysis/job.h"
 #include "app/main_presenter.h"
 #include "app/main_view.h"
+#include "app/qt/detail_window.h"
 #include "app/qt/results_model.h"
 #include "catalogue/site_catalogue.h"
 
@@ -38,6 +39,8 @@ class frmMain : public QWidget, private MainView {
   const ResultsModel& results() const { return *model_; }
   // Whether an analysis is running.
   bool analysing() const { return presenter_->running(); }
+  // The detail view, once it has been opened.
+  DetailWindow* detailWindow() const { return detail_; }
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -65,6 +68,7 @@ class frmMain : public QWidget, private MainView {
   void showProgress(std::size_t done, std::size_t planned) override;
   void showStatus(std::string_view text) override;
   void copyText(std::string_view text) override;
+  void showDetail(std::string_view title, std::string_view page) override;
 
   QGroupBox* Frame1 = nullptr;
   QListWidget* List1 = nullptr;
@@ -87,6 +91,7 @@ class frmMain : public QWidget, private MainView {
   std::unique_ptr<MainPresenter> presenter_;
   ResultsModel* model_ = nullptr;
   QTimer* progressTimer_ = nullptr;
+  DetailWindow* detail_ = nullptr;
   bool analysing_ = false;     // as last shown: the status line's room depends on it
   bool highlighting_ = false;  // the presenter moves the selection, not the user
 };
