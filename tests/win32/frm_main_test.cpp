@@ -50,9 +50,19 @@ void pumpFor(frmMain* window, std::chrono::milliseconds time) {
 }
 
 std::wstring textOf(HWND control) {
-  wchar_t text[512] = {};
-  ::GetWindowTextW(control, text, 512);
+  std::wstring text(static_cast<std::size_t>(::GetWindowTextLengthW(control)) + 1, L'\0');
+  text.resize(static_cast<std::size_t>(
+      ::GetWindowTextW(control, text.data(), static_cast<int>(text.size()))));
   return text;
+}
+
+std::string clipboardText() {
+  if (!::OpenClipboard(nullptr)) return {};
+  const HANDLE data = ::GetClipboardData(CF_UNICODETEXT);
+  const std::string copied = data ? narrow(static_cast<const wchar_t*>(::GlobalLock(data))) : "";
+  if (data) ::GlobalUnlock(data);
+  ::CloseClipboard();
+  return copied;
 }
 
 // Where `control` is in its window's client area.
@@ -335,12 +345,40 @@ TEST(window_test, selected_rows_copy_with_their_header) {
   ::SetFocus(list);
   press('C', true);
   pumpFor(w.window.get(), 100ms);
-  ASSERT_TRUE(::OpenClipboard(nullptr));
-  const HANDLE data = ::GetClipboardData(CF_UNICODETEXT);
-  const std::string copied = data ? narrow(static_cast<const wchar_t*>(::GlobalLock(data))) : "";
-  if (data) ::GlobalUnlock(data);
-  ::CloseClipboard();
-  EXPECT_EQ(copied, "日期\t百度蜘蛛\t谷歌蜘蛛\t雅虎蜘蛛\t搜搜蜘蛛\n080711\t0\t0\t0\t0\n");
+  EXPECT_EQ(clipboardText(), "日期\t百度蜘蛛\t谷歌蜘蛛\t雅虎蜘蛛\t搜搜蜘蛛\n080711\t0\t0\t0\t0\n");
+}
+
+// Enter on the table opens the detail view, read again with the fields; its status
+// codes go exact on demand, Ctrl+C copies it whole and Esc closes it.
+TEST(window_test, enter_on_the_table_opens_the_detail_view) {
+  Window w;
+  w.writeLog("ex080713.log",
+             "#Fields: time c-ip cs-uri-stem sc-status cs(User-Agent)\r\n"
+             "01:00:00 66.249.71.5 /a.html 200 Googlebot\r\n"
+             "02:00:00 66.249.71.6 /b.html 404 Googlebot\r\n");
+  w.select(0);
+  ASSERT_TRUE(w.finish());
+  ::SetFocus(w["ListView1"]);
+  press(VK_RETURN);
+  const auto pageHas = [&](const char* text) {
+    const DetailWindow* detail = w.window->detailWindow();
+    return detail && detail->visible() && !w.window->analysing() &&
+           narrow(textOf(detail->page())).find(text) != std::string::npos;
+  };
+  ASSERT_TRUE(pumpUntil(w.window.get(), [&] { return pageHas("行数\t2\r\n"); }));
+  const DetailWindow* detail = w.window->detailWindow();
+  EXPECT_TRUE(pageHas("状态码\t1\t2xx\r\n\t1\t4xx\r\n"));
+  ::SendMessageW(detail->exactStatus(), BM_CLICK, 0, 0);
+  EXPECT_TRUE(pumpUntil(w.window.get(), [&] { return pageHas("状态码\t1\t200\r\n\t1\t404\r\n"); }));
+  ::SetForegroundWindow(detail->hwnd());
+  ::SetFocus(detail->page());
+  press('C', true);
+  pumpFor(w.window.get(), 100ms);
+  std::string page = narrow(textOf(detail->page()));
+  std::erase(page, '\r');
+  EXPECT_EQ(clipboardText(), page);
+  press(VK_ESCAPE);
+  EXPECT_TRUE(pumpUntil(w.window.get(), [&] { return !detail->visible(); }));
 }
 
 // The platform's own box, titled "提示": found, read and answered as the user would.

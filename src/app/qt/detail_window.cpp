@@ -1,5 +1,7 @@
 #include "app/qt/detail_window.h"
 
+#include <algorithm>
+
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QFontDatabase>
@@ -7,6 +9,7 @@
 #include <QKeyEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollBar>
 #include <QShortcut>
 #include <QVBoxLayout>
@@ -59,9 +62,21 @@ void DetailWindow::showPage(std::string_view title, std::string_view page) {
   page_->setPlainText(text(page));
   page_->verticalScrollBar()->setValue(scrolled);
   if (!isVisible()) {
+    placeBesideOwner();
     show();
     raise();
   }
+}
+
+// Beside the main window where the screen has room, so that the table stays in view.
+void DetailWindow::placeBesideOwner() {
+  const QWidget* owner = parentWidget();
+  if (!owner || placed_) return;
+  placed_ = true;
+  const QRect screen = owner->screen()->availableGeometry();
+  const QRect frame = owner->frameGeometry();
+  move(std::max(screen.left(), std::min(frame.right() + 1, screen.right() - width())),
+       std::max(screen.top(), std::min(frame.top(), screen.bottom() - height())));
 }
 
 QString DetailWindow::pageText() const {

@@ -34,10 +34,13 @@ class DetailWindow : public QWidget {
   void closeEvent(QCloseEvent* event) override;
 
  private:
+  void placeBesideOwner();
+
   Actions actions_;
   QCheckBox* exact_ = nullptr;
   QPushButton* copy_ = nullptr;
   QPlainTextEdit* page_ = nullptr;
+  bool placed_ = false;  // placed once; after that where the user leaves it
 };
 
 }  // namespace tarnwick

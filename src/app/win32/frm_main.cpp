@@ -13,9 +13,10 @@ namespace tarnwick {
 namespace {
 
 constexpr wchar_t kWindowClass[] = L"TarnwickMain";
-constexpr UINT kRowsWaiting = WM_APP + 1;  // a job has rows for the table
-constexpr UINT kSelected = WM_APP + 2;     // the user selected a site; run after painting
-constexpr UINT kClicked = WM_APP + 3;      // the mouse was released over a site
+constexpr UINT kRowsWaiting = WM_APP + 1;   // a job has rows for the table
+constexpr UINT kSelected = WM_APP + 2;      // the user selected a site; run after painting
+constexpr UINT kClicked = WM_APP + 3;       // the mouse was released over a site
+constexpr UINT kRowSelection = WM_APP + 4;  // the table's selection changed, once or many times
 constexpr UINT_PTR kProgressTimer = 1;
 constexpr int kFirstId = 100;    // control ids follow the design's order
 constexpr int kFirstMenuId = 1;  // the rows' menu entries follow kRowMenu
@@ -223,6 +224,7 @@ void frmMain::List1_Click(int row) {
 }
 
 bool frmMain::translate(MSG& message) {
+  if (detail_ && detail_->translate(message)) return true;
   if (!window_ || (message.hwnd != window_ && !::IsChild(window_, message.hwnd))) return false;
   if (message.message == WM_KEYDOWN && message.wParam == VK_F5) {
     presenter_->runAgain();
@@ -284,6 +286,10 @@ LRESULT frmMain::handle(UINT message, WPARAM w, LPARAM l) {
     case kClicked:
       presenter_->siteClicked(static_cast<int>(w));
       return 0;
+    case kRowSelection:
+      selectionPosted_ = false;
+      presenter_->rowSelectionChanged();
+      return 0;
     case WM_CONTEXTMENU:
       if (reinterpret_cast<HWND>(w) == ListView1) {
         POINT at{static_cast<short>(LOWORD(l)), static_cast<short>(HIWORD(l))};
@@ -313,6 +319,7 @@ void frmMain::onCommand(int id, int code) {
   if (id == IDCANCEL) return presenter_->cancel();  // Esc
   if (id == IDOK) {                                 // Enter
     if (::GetFocus() == List1) presenter_->runAgain();
+    if (::GetFocus() == ListView1) presenter_->openDetail();
     return;
   }
   const HWND from = ::GetDlgItem(window_, id);
@@ -331,6 +338,19 @@ LRESULT frmMain::onNotify(const NMHDR& header) {
   if (header.hwndFrom == ListView1 && header.code == LVN_KEYDOWN) {
     const auto& key = reinterpret_cast<const NMLVKEYDOWN&>(header);
     if (key.wVKey == 'C' && ::GetKeyState(VK_CONTROL) < 0) presenter_->copyRows();
+    return 0;
+  }
+  if (header.hwndFrom == ListView1 && header.code == NM_DBLCLK) {
+    presenter_->openDetail();
+    return 0;
+  }
+  // One item or a range: the detail view follows once the selection has settled.
+  const bool selection = header.code == LVN_ODSTATECHANGED ||
+                         (header.code == LVN_ITEMCHANGED &&
+                          (reinterpret_cast<const NMLISTVIEW&>(header).uChanged & LVIF_STATE));
+  if (header.hwndFrom == ListView1 && selection && !selectionPosted_) {
+    selectionPosted_ = true;
+    ::PostMessageW(window_, kRowSelection, 0, 0);
     return 0;
   }
   if (header.hwndFrom == tips_ && header.code == TTN_GETDISPINFOW) {
@@ -468,6 +488,16 @@ void frmMain::copyText(std::string_view copied) {
     if (!::SetClipboardData(CF_UNICODETEXT, memory)) ::GlobalFree(memory);
   }
   ::CloseClipboard();
+}
+
+void frmMain::showDetail(std::string_view title, std::string_view page) {
+  if (!detail_)
+    detail_ = std::make_unique<DetailWindow>(
+        window_, font_,
+        DetailWindow::Actions{[this](bool exact) { presenter_->showExactStatus(exact); },
+                              [this] { presenter_->copyDetail(); },
+                              [this] { presenter_->detailClosed(); }});
+  detail_->showPage(title, page);
 }
 
 }  // namespace tarnwick

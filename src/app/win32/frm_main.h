@@ -10,6 +10,7 @@
 #include "analysis/job.h"
 #include "app/main_presenter.h"
 #include "app/main_view.h"
+#include "app/win32/detail_window.h"
 #include "app/win32/list_view_table.h"
 #include "catalogue/site_catalogue.h"
 
@@ -39,6 +40,8 @@ class frmMain final : private MainView {
   const ResultRows& results() const { return presenter_->rows(); }
   // Whether an analysis is running.
   bool analysing() const { return presenter_ && presenter_->running(); }
+  // The detail view, once it has been opened.
+  const DetailWindow* detailWindow() const { return detail_.get(); }
 
  private:
   static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM w, LPARAM l);
@@ -70,6 +73,7 @@ class frmMain final : private MainView {
   void showProgress(std::size_t done, std::size_t planned) override;
   void showStatus(std::string_view text) override;
   void copyText(std::string_view text) override;
+  void showDetail(std::string_view title, std::string_view page) override;
 
   HWND window_ = nullptr;
   std::vector<HWND> controls_;  // in the order of the design
@@ -92,8 +96,10 @@ class frmMain final : private MainView {
   const JobSettings settings_;
   std::unique_ptr<MainPresenter> presenter_;
   std::unique_ptr<ListViewTable> table_;
-  std::wstring status_;   // the status line's text, also its tooltip
-  std::wstring siteTip_;  // the name under the pointer in the site list
+  std::unique_ptr<DetailWindow> detail_;
+  bool selectionPosted_ = false;  // a change of the table's selection is on its way
+  std::wstring status_;           // the status line's text, also its tooltip
+  std::wstring siteTip_;          // the name under the pointer in the site list
   int tipItem_ = -1;
   bool analysing_ = false;  // as last shown: the status line's room depends on it
 };
