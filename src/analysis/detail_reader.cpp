@@ -1,7 +1,5 @@
 #include "analysis/detail_reader.h"
 
-#include "text/text.h"
-
 #include <algorithm>
 #include <cstring>
 
@@ -24,7 +22,7 @@ std::size_t lineEnd(std::string_view bytes, std::size_t start) {
 }  // namespace
 
 DetailReader::DetailReader(std::vector<std::string> tokens)
-    : tokens_(std::move(tokens)), details_(tokens_.size()) {}
+    : tokens_(std::move(tokens)), scanner_(tokens_), details_(tokens_.size()) {}
 
 void DetailReader::feed(std::string_view bytes) {
   // A CRLF makes an empty line between its two bytes: it holds no token, so it is no line
@@ -60,9 +58,11 @@ void DetailReader::line(std::string_view text) {
     layout_ = FieldLayout::fromDirective(text.substr(8));
     return;
   }
+  scanner_.restart();
+  scanner_.scan(text, 0);
+  const std::vector<std::uint64_t>& found = scanner_.counts();
   for (std::size_t t = 0; t < tokens_.size(); ++t)
-    if (!tokens_[t].empty() && contains(text, tokens_[t]))
-      addLine(details_[t], text, layout_ ? &*layout_ : nullptr, fields_);
+    if (found[t]) addLine(details_[t], text, layout_ ? &*layout_ : nullptr, fields_);
 }
 
 std::vector<CrawlerDetail> DetailReader::finish(const std::vector<std::uint64_t>& lines) {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "analysis/crawler_detail.h"
+#include "analysis/line_scanner.h"
 #include "analysis/w3c_fields.h"
 
 namespace tarnwick {
@@ -32,6 +33,8 @@ class DetailReader {
   void line(std::string_view text);
 
   std::vector<std::string> tokens_;
+  // Finds the tokens of a line in one pass, however many there are.
+  LineScanner scanner_;
   std::vector<CrawlerDetail> details_;
   std::optional<FieldLayout> layout_;
   std::string pending_;  // the line begun in an earlier piece
