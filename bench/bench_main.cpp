@@ -6,6 +6,7 @@
 //   folders of 200 logs of 8 MB, 1,000 of 1 MB and 20,000 of 16 KB: tarnwick-report --all
 //     beside rg -c -F Baiduspider (one token) and wc -l
 //   100,000 small logs in the window, beside the report on the same folder
+//   --detail on a 1 GiB log with changing field sets, and on 10 million distinct pages
 //
 // The data is written into DIR once, as a copy of a server's drive: DIR/c.
 
@@ -23,14 +24,16 @@
 
 #include "analysis/crawler_list.h"
 #include "analysis/job.h"
+#include "bench_support.h"
+#include "detail_bench.h"
 #include "sample_logs.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using namespace tarnwick;
+using namespace tarnwick::bench;
 
-constexpr int kRuns = 3;
 constexpr const char* kVersion = "bench data 2";
 
 struct Folder {
@@ -109,48 +112,6 @@ void writeData(const fs::path& root) {
     }
   }
   std::ofstream(root / "written") << kVersion << '\n';
-}
-
-// Runs a shell command and returns what it printed.
-std::string capture(const std::string& command) {
-  std::string out;
-  if (FILE* pipe = ::popen(command.c_str(), "r")) {
-    char buffer[4096];
-    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
-      out.append(buffer, n);
-    ::pclose(pipe);
-  }
-  return out;
-}
-
-// Best wall-clock seconds of `kRuns` calls.
-double bestSeconds(const std::function<void()>& work) {
-  double best = 1e9;
-  for (int run = 0; run < kRuns; ++run) {
-    const auto start = std::chrono::steady_clock::now();
-    work();
-    best = std::min(
-        best, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
-  }
-  return best;
-}
-
-std::string quoted(const fs::path& path) {
-  return "'" + path.string() + "'";
-}
-
-// Reads every file of `dir` once, into the page cache.
-void warm(const fs::path& dir) {
-  capture("find " + quoted(dir) + " -type f -print0 | xargs -0 cat > /dev/null");
-}
-
-void line(const std::string& what, double seconds, double base, const char* baseName) {
-  std::printf("  %-44s %7.3f s  %5.2f x %s\n", what.c_str(), seconds, seconds / base, baseName);
-}
-
-bool verdict(const std::string& target, bool met) {
-  std::printf("  Target: %s: %s\n", target.c_str(), met ? "met" : "NOT met");
-  return met;
 }
 
 // The lines of a counted file holding each token, in one pass.
@@ -296,6 +257,7 @@ int main(int argc, char** argv) {
   bool met = singleFile(root, crawlers);
   met = folders(root) && met;
   met = manySites(root) && met;
+  met = detailCases(root / "detail", crawlers) && met;
   if (std::string(TARNWICK_WINDOW_BENCH).size()) met = window(root) && met;
   std::printf("\n%s\n", met ? "Every target met." : "Some targets NOT met.");
   return met ? 0 : 1;

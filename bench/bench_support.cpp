@@ -1,0 +1,66 @@
+#include "bench_support.h"
+
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+
+#include <chrono>
+#include <cstdio>
+
+extern char** environ;
+
+namespace tarnwick::bench {
+
+std::string capture(const std::string& command) {
+  std::string out;
+  if (FILE* pipe = ::popen(command.c_str(), "r")) {
+    char buffer[4096];
+    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+      out.append(buffer, n);
+    ::pclose(pipe);
+  }
+  return out;
+}
+
+double bestSeconds(const std::function<void()>& work) {
+  double best = 1e9;
+  for (int run = 0; run < kRuns; ++run) {
+    const auto start = std::chrono::steady_clock::now();
+    work();
+    best = std::min(
+        best, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+  }
+  return best;
+}
+
+double peakMebibytes(const std::string& command) {
+  // The shell execs the program, so that the child measured is the program itself.
+  const std::string exec = "exec " + command;
+  char* argv[] = {const_cast<char*>("sh"), const_cast<char*>("-c"), const_cast<char*>(exec.c_str()),
+                  nullptr};
+  pid_t child = 0;
+  if (::posix_spawn(&child, "/bin/sh", nullptr, nullptr, argv, environ) != 0) return -1;
+  int status = 0;
+  rusage usage{};
+  if (::wait4(child, &status, 0, &usage) != child) return -1;
+  return static_cast<double>(usage.ru_maxrss) / 1024;  // Linux gives KiB
+}
+
+std::string quoted(const std::filesystem::path& path) {
+  return "'" + path.string() + "'";
+}
+
+void warm(const std::filesystem::path& dir) {
+  capture("find " + quoted(dir) + " -type f -print0 | xargs -0 cat > /dev/null");
+}
+
+void line(const std::string& what, double seconds, double base, const char* baseName) {
+  std::printf("  %-44s %7.3f s  %5.2f x %s\n", what.c_str(), seconds, seconds / base, baseName);
+}
+
+bool verdict(const std::string& target, bool met) {
+  std::printf("  Target: %s: %s\n", target.c_str(), met ? "met" : "NOT met");
+  return met;
+}
+
+}  // namespace tarnwick::bench

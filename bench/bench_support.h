@@ -1,0 +1,28 @@
+#pragma once
+
+// What every benchmark case uses: running the other tools, timing, and saying how it went.
+
+#include <filesystem>
+#include <functional>
+#include <string>
+
+namespace tarnwick::bench {
+
+// Each figure is the best of this many runs.
+inline constexpr int kRuns = 3;
+
+// Runs a shell command and returns what it printed.
+std::string capture(const std::string& command);
+// Best wall-clock seconds of `kRuns` calls.
+double bestSeconds(const std::function<void()>& work);
+// The most memory a shell command's program held at once, in MiB.
+double peakMebibytes(const std::string& command);
+std::string quoted(const std::filesystem::path& path);
+// Reads every file of `dir` once, into the page cache.
+void warm(const std::filesystem::path& dir);
+// "  what   1.234 s   1.10 x wc -l"
+void line(const std::string& what, double seconds, double base, const char* baseName);
+// Says whether `target` was met, and returns it.
+bool verdict(const std::string& target, bool met);
+
+}  // namespace tarnwick::bench

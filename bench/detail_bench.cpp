@@ -1,0 +1,153 @@
+#include "detail_bench.h"
+
+#include <cstdio>
+#include <fstream>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "bench_support.h"
+
+namespace tarnwick::bench {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr const char* kVersion = "detail data 1";
+
+// The field sets a server writes in turn: IIS's default, one with sc-bytes and the
+// referer, and a short one in another order.
+const char* const kFieldSets[] = {
+    "date time s-ip cs-method cs-uri-stem cs-uri-query s-port cs-username c-ip cs(User-Agent) "
+    "sc-status sc-substatus sc-win32-status time-taken",
+    "date time s-ip cs-method cs-uri-stem cs-uri-query s-port cs-username c-ip cs(User-Agent) "
+    "cs(Referer) sc-status sc-substatus sc-win32-status sc-bytes cs-bytes time-taken",
+    "date time c-ip cs-uri-stem sc-status sc-bytes time-taken cs(User-Agent)",
+};
+
+const char* const kCrawlers[] = {
+    "Baiduspider+(+http://www.baidu.com/search/spider.htm)",
+    "Mozilla/5.0+(compatible;+Googlebot/2.1;++http://www.google.com/bot.html)",
+    "Mozilla/5.0+(compatible;+Yahoo!+Slurp;+http://help.yahoo.com/help/us/ysearch/slurp)",
+    "Sosospider+(+http://help.soso.com/webspider.htm)",
+    "Mozilla/5.0+(compatible;+bingbot/2.0;++http://www.bing.com/bingbot.htm)",
+};
+const char* const kBrowser =
+    "Mozilla/5.0+(Windows+NT+10.0;+Win64;+x64)+AppleWebKit/537.36+(KHTML,+like+Gecko)+Chrome/"
+    "120.0+Safari/537.36";
+
+// 8 MiB of lines in field set `set`: about 40% crawler lines from 3,000 crawler addresses,
+// 20,000 pages.
+std::string block(int set, std::mt19937& random) {
+  std::string text = "#Software: Microsoft Internet Information Services 10.0\r\n#Fields: " +
+                     std::string(kFieldSets[set]) + "\r\n";
+  char line[640];
+  for (int i = 0; text.size() < (8u << 20); ++i) {
+    const bool crawler = random() % 10 < 4;
+    const unsigned address = crawler ? random() % 3000 : random() % 2000000;
+    char ip[32];
+    std::snprintf(ip, sizeof ip, "%u.%u.%u.%u", crawler ? 66 + address % 5 : 58 + address % 150,
+                  address / 5 % 256, address / 1280 % 256, 1 + address % 254);
+    char page[64];
+    std::snprintf(page, sizeof page, "/news/%u/item%u.html", static_cast<unsigned>(random() % 200),
+                  static_cast<unsigned>(random() % 100));
+    const char* agent = crawler ? kCrawlers[random() % 5] : kBrowser;
+    const int status = random() % 20 == 0 ? 404 : 200;
+    const unsigned bytes = 200 + random() % 60000, taken = random() % 900;
+    const int h = i / 4000 % 24, m = i / 60 % 60, s = i % 60;
+    if (set == 0)
+      std::snprintf(line, sizeof line,
+                    "2008-07-14 %02d:%02d:%02d 10.0.0.5 GET %s - 80 - %s %s %d 0 0 %u\r\n", h, m, s,
+                    page, ip, agent, status, taken);
+    else if (set == 1)
+      std::snprintf(line, sizeof line,
+                    "2008-07-14 %02d:%02d:%02d 10.0.0.5 GET %s id=%d 80 - %s %s "
+                    "http://www.example.cn/ %d 0 0 %u 420 %u\r\n",
+                    h, m, s, page, i % 97, ip, agent, status, bytes, taken);
+    else
+      std::snprintf(line, sizeof line, "2008-07-14 %02d:%02d:%02d %s %s %d %u %u %s\r\n", h, m, s,
+                    ip, page, status, bytes, taken, agent);
+    text += line;
+  }
+  return text;
+}
+
+void writeLogs(const fs::path& dir) {
+  std::printf("Writing the detail benchmark's logs into %s (once)...\n", dir.c_str());
+  std::fflush(stdout);
+  fs::remove_all(dir);
+  fs::create_directories(dir);
+  std::mt19937 random(20080714);
+  std::vector<std::string> blocks;
+  for (int set = 0; set < 3; ++set) blocks.push_back(block(set, random));
+  std::ofstream big(dir / "fields.log", std::ios::binary);
+  // A new header block every 8 MiB, as after a restart or a change of the field set.
+  for (std::uint64_t written = 0, k = 0; written < (1ull << 30); ++k) {
+    const std::string& part = blocks[k % 7 % 3];
+    big << part;
+    written += part.size();
+  }
+  big.close();
+  std::ofstream pages(dir / "pages.log", std::ios::binary);
+  pages << "#Fields: date time c-ip cs-uri-stem sc-status sc-bytes time-taken cs(User-Agent)\r\n";
+  char line[256];
+  for (unsigned i = 0; i < 10000000; ++i) {
+    std::snprintf(line, sizeof line,
+                  "2008-07-14 %02u:%02u:%02u 66.249.%u.%u /archive/%u/page-%u.html 200 %u 15 "
+                  "Googlebot/2.1\r\n",
+                  i / 416667 % 24, i / 60 % 60, i % 60, i / 254 % 256, 1 + i % 254, i / 1000, i,
+                  500 + i % 9000);
+    pages << line;
+  }
+  pages.close();
+  std::ofstream(dir / "written") << kVersion << '\n';
+}
+
+std::string reportOn(const fs::path& file, const std::string& options) {
+  return std::string(TARNWICK_REPORT) + " --file " + quoted(file) + " --format json " + options +
+         " > /dev/null";
+}
+
+}  // namespace
+
+bool detailCases(const fs::path& dir, const fs::path& crawlerList) {
+  std::string written;
+  std::getline(std::ifstream(dir / "written"), written);
+  if (written != kVersion) writeLogs(dir);
+  const fs::path fields = dir / "fields.log", pages = dir / "pages.log";
+  warm(dir);
+  const std::string counts = reportOn(fields, "");
+  const std::string detail = reportOn(fields, "--detail");
+  const std::string detail18 = reportOn(fields, "--detail --crawlers " + quoted(crawlerList));
+  const std::string manyPages = reportOn(pages, "--detail");
+  const double wc = bestSeconds([&] { capture("wc -l " + quoted(fields)); });
+  const double plain = bestSeconds([&] { capture(counts); });
+  const double four = bestSeconds([&] { capture(detail); });
+  const double eighteen = bestSeconds([&] { capture(detail18); });
+  const double fourPeak = peakMebibytes(detail), eighteenPeak = peakMebibytes(detail18);
+  std::printf(
+      "\n--detail on one log of 1 GiB, field sets changing every 8 MiB, 40%% crawler lines\n");
+  line("wc -l", wc, wc, "wc -l");
+  line("tarnwick-report (counts alone)", plain, wc, "wc -l");
+  line("tarnwick-report --detail", four, wc, "wc -l");
+  line("tarnwick-report --detail, docs/crawlers.txt", eighteen, wc, "wc -l");
+  std::printf("  peak memory: %.0f MiB with the four crawlers, %.0f MiB with docs/crawlers.txt\n",
+              fourPeak, eighteenPeak);
+  bool met = verdict("--detail within 1.0 x wc -l", four <= wc);
+  met = verdict("--detail never above 1.5 x wc -l", four <= 1.5 * wc) && met;
+  met = verdict("--detail with docs/crawlers.txt within 1.5 x wc -l", eighteen <= 1.5 * wc) && met;
+  met = verdict("peak memory under 64 MiB", fourPeak < 64 && eighteenPeak < 64) && met;
+
+  warm(dir);
+  const double pagesWc = bestSeconds([&] { capture("wc -l " + quoted(pages)); });
+  const double pagesTime = bestSeconds([&] { capture(manyPages); });
+  const double pagesPeak = peakMebibytes(manyPages);
+  std::printf("\n--detail on 10 million distinct pages\n");
+  line("wc -l", pagesWc, pagesWc, "wc -l");
+  line("tarnwick-report --detail", pagesTime, pagesWc, "wc -l");
+  std::printf("  peak memory: %.0f MiB\n", pagesPeak);
+  return verdict("peak memory under 256 MiB", pagesPeak < 256) && met;
+}
+
+}  // namespace tarnwick::bench
