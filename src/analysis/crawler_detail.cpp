@@ -6,34 +6,72 @@
 namespace tarnwick {
 
 void ValueCounts::add(std::string_view value, std::uint64_t lines) {
-  if (auto found = counts_.find(value); found != counts_.end()) {
-    found->second += lines;
-  } else if (counts_.size() < bound_) {
-    counts_.emplace(value, lines);
-  } else {
-    approximate_ = true;
+  add(value, std::hash<std::string_view>{}(value), lines);
+}
+
+void ValueCounts::add(std::string_view value, std::size_t hash, std::uint64_t lines) {
+  if (lines == 0) return;
+  if (slots_.empty()) slots_.resize(16);
+  const std::size_t mask = slots_.size() - 1;
+  for (std::size_t at = hash & mask;; at = (at + 1) & mask) {
+    Slot& slot = slots_[at];
+    if (slot.lines == 0) {
+      if (size_ >= bound_) {
+        approximate_ = true;
+        return;
+      }
+      slot = {hash, lines, text_.size(), value.size()};
+      text_.append(value);
+      if (++size_ * 2 > slots_.size()) grow();
+      return;
+    }
+    if (slot.hash == hash && valueOf(slot) == value) {
+      slot.lines += lines;
+      return;
+    }
+  }
+}
+
+void ValueCounts::grow() {
+  std::vector<Slot> old(slots_.size() * 2);
+  old.swap(slots_);
+  const std::size_t mask = slots_.size() - 1;
+  for (const Slot& slot : old) {
+    if (slot.lines == 0) continue;
+    std::size_t at = slot.hash & mask;
+    while (slots_[at].lines != 0) at = (at + 1) & mask;
+    slots_[at] = slot;
   }
 }
 
 void ValueCounts::merge(const ValueCounts& other) {
   approximate_ = approximate_ || other.approximate_;
-  for (const auto& [value, lines] : other.counts_) add(value, lines);
+  for (const Slot& slot : other.slots_)
+    if (slot.lines) add(other.valueOf(slot), slot.hash, slot.lines);
 }
 
 std::vector<std::pair<std::string, std::uint64_t>> ValueCounts::top(std::size_t n) const {
-  std::vector<std::pair<std::string, std::uint64_t>> all(counts_.begin(), counts_.end());
+  std::vector<std::pair<std::string_view, std::uint64_t>> all;
+  all.reserve(size_);
+  for (const Slot& slot : slots_)
+    if (slot.lines) all.emplace_back(valueOf(slot), slot.lines);
   const auto before = [](const auto& a, const auto& b) {
     return a.second != b.second ? a.second > b.second : a.first < b.first;
   };
   const std::size_t kept = std::min(n, all.size());
   std::partial_sort(all.begin(), all.begin() + static_cast<std::ptrdiff_t>(kept), all.end(),
                     before);
-  all.resize(kept);
-  return all;
+  return {all.begin(), all.begin() + static_cast<std::ptrdiff_t>(kept)};
 }
 
 bool CrawlerDetail::approximate() const {
   return ips.approximate() || segments.approximate() || pages.approximate() || dirs.approximate();
+}
+
+std::vector<std::pair<std::string, std::uint64_t>> CrawlerDetail::topSegments(std::size_t n) const {
+  auto top = segments.top(n);
+  for (auto& [segment, lines] : top) segment += '*';
+  return top;
 }
 
 namespace {
@@ -75,7 +113,9 @@ void CrawlerDetail::merge(const CrawlerDetail& other) {
   for (std::size_t h = 0; h < hours.size(); ++h) hours[h] += other.hours[h];
 }
 
-std::string segmentOf(std::string_view ip) {
+// The /24 segment's first three numbers with their dots ("66.249.71."), a view into `ip`;
+// empty for anything but an IPv4 address.
+std::string_view segmentPrefix(std::string_view ip) {
   if (ip.starts_with("::ffff:") || ip.starts_with("::FFFF:")) ip.remove_prefix(7);
   int dots = 0;
   for (const char c : ip) {
@@ -85,13 +125,23 @@ std::string segmentOf(std::string_view ip) {
       return {};
   }
   if (dots != 3) return {};
-  return std::string(ip.substr(0, ip.rfind('.'))) + ".*";
+  return ip.substr(0, ip.rfind('.') + 1);
+}
+
+// The first path component of a stem with its slashes, a view into `stem`.
+std::string_view directoryView(std::string_view stem) {
+  if (!stem.starts_with('/')) return {};
+  const std::size_t next = stem.find('/', 1);
+  return next == std::string_view::npos ? stem.substr(0, 1) : stem.substr(0, next + 1);
+}
+
+std::string segmentOf(std::string_view ip) {
+  const std::string_view prefix = segmentPrefix(ip);
+  return prefix.empty() ? std::string() : std::string(prefix) + "*";
 }
 
 std::string directoryOf(std::string_view stem) {
-  if (!stem.starts_with('/')) return {};
-  const std::size_t next = stem.find('/', 1);
-  return next == std::string_view::npos ? "/" : std::string(stem.substr(0, next + 1));
+  return std::string(directoryView(stem));
 }
 
 void addLine(CrawlerDetail& detail, std::string_view line, const FieldLayout* layout,
@@ -101,18 +151,24 @@ void addLine(CrawlerDetail& detail, std::string_view line, const FieldLayout* la
     ++detail.unparsed;
     return;
   }
-  if (const std::string_view code = field(fields, layout->status); logged(code))
-    ++detail.status[std::string(code)];
+  if (const std::string_view code = field(fields, layout->status); logged(code)) {
+    if (const auto found = detail.status.find(code); found != detail.status.end())
+      ++found->second;
+    else
+      detail.status.emplace(code, 1);
+  }
   if (layout->bytes >= 0) addOptional(detail.bytes, number(field(fields, layout->bytes)));
   if (layout->timeTaken >= 0)
     addOptional(detail.timeTakenMs, number(field(fields, layout->timeTaken)));
   if (const std::string_view ip = field(fields, layout->clientIp); logged(ip)) {
     detail.ips.add(ip);
-    if (const std::string segment = segmentOf(ip); !segment.empty()) detail.segments.add(segment);
+    // Kept as "66.249.71."; the star is added where they are shown.
+    if (const std::string_view segment = segmentPrefix(ip); !segment.empty())
+      detail.segments.add(segment);
   }
   if (const std::string_view stem = field(fields, layout->uriStem); logged(stem)) {
     detail.pages.add(stem);
-    if (const std::string dir = directoryOf(stem); !dir.empty()) detail.dirs.add(dir);
+    if (const std::string_view dir = directoryView(stem); !dir.empty()) detail.dirs.add(dir);
   }
   if (const std::string_view time = field(fields, layout->time);
       time.size() >= 2 && time[0] >= '0' && time[0] <= '2' && time[1] >= '0' && time[1] <= '9') {

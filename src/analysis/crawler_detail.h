@@ -30,37 +30,49 @@ class ValueCounts {
   void merge(const ValueCounts& other);
 
   // Distinct values seen (those kept, where approximate).
-  std::size_t distinct() const { return counts_.size(); }
+  std::size_t distinct() const { return size_; }
   bool approximate() const { return approximate_; }
   // The `n` values with most lines, most first, ties by value in byte order.
   std::vector<std::pair<std::string, std::uint64_t>> top(std::size_t n) const;
 
  private:
-  // Looks values up as they stand in the line, without a copy.
-  struct Hash {
-    using is_transparent = void;
-    std::size_t operator()(std::string_view text) const {
-      return std::hash<std::string_view>{}(text);
-    }
+  // An open-addressing table: a crawler's lines are counted in four of these each, so a
+  // lookup is one probe into one array, and the values lie back to back in `text_`.
+  struct Slot {
+    std::uint64_t hash = 0;
+    std::uint64_t lines = 0;  // 0 for a free slot
+    std::size_t offset = 0;   // of the value in text_
+    std::size_t length = 0;
   };
+
+  void add(std::string_view value, std::size_t hash, std::uint64_t lines);
+  void grow();
+  std::string_view valueOf(const Slot& slot) const {
+    return {text_.data() + slot.offset, slot.length};
+  }
 
   std::size_t bound_ = kDefaultBound;
   bool approximate_ = false;
-  std::unordered_map<std::string, std::uint64_t, Hash, std::equal_to<>> counts_;
+  std::size_t size_ = 0;
+  std::vector<Slot> slots_;  // a power of two of them, at most half in use
+  std::string text_;
 };
 
 // What one crawler's lines of one row (or of all rows) say, from their W3C fields.
 struct CrawlerDetail {
-  std::uint64_t lines = 0;                      // lines that hold the token
-  std::uint64_t unparsed = 0;                   // of those, lines whose fields could not be read
-  std::map<std::string, std::uint64_t> status;  // sc-status as written → lines
-  std::optional<std::uint64_t> bytes;           // sum of sc-bytes, where logged
-  std::optional<std::uint64_t> timeTakenMs;     // sum of time-taken, where logged
-  ValueCounts ips, segments, pages, dirs;
+  std::uint64_t lines = 0;     // lines that hold the token
+  std::uint64_t unparsed = 0;  // of those, lines whose fields could not be read
+  std::map<std::string, std::uint64_t, std::less<>> status;  // sc-status as written → lines
+  std::optional<std::uint64_t> bytes;                        // sum of sc-bytes, where logged
+  std::optional<std::uint64_t> timeTakenMs;                  // sum of time-taken, where logged
+  ValueCounts ips, pages, dirs;
+  ValueCounts segments;                   // kept as "66.249.71.", without the star
   std::array<std::uint64_t, 24> hours{};  // lines per hour of the time field, as logged
 
   // Whether any of its distinct counts had to leave values out.
   bool approximate() const;
+  // The `n` /24 segments with most lines, written "66.249.71.*".
+  std::vector<std::pair<std::string, std::uint64_t>> topSegments(std::size_t n) const;
   void merge(const CrawlerDetail& other);
 };
 

@@ -56,7 +56,7 @@ std::string detailJson(const std::vector<CrawlerDetail>& details, const CrawlerL
     out +=
         "},\"bytes\":" + jsonNumber(d.bytes) + ",\"time_taken_ms\":" + jsonNumber(d.timeTakenMs) +
         ",\"ips\":" + std::to_string(d.ips.distinct()) + ",\"top_ips\":" + jsonTop(d.ips.top(top)) +
-        ",\"top_segments\":" + jsonTop(d.segments.top(top)) +
+        ",\"top_segments\":" + jsonTop(d.topSegments(top)) +
         ",\"top_pages\":" + jsonTop(d.pages.top(top)) +
         ",\"top_dirs\":" + jsonTop(d.dirs.top(top)) + ",\"hours\":[";
     for (std::size_t h = 0; h < d.hours.size(); ++h)
@@ -87,7 +87,7 @@ std::string detailCsv(std::string_view day, std::string_view file,
     if (d.timeTakenMs) line("time_taken_ms", "", *d.timeTakenMs);
     line("ips", "", d.ips.distinct());
     for (const auto& [value, lines] : d.ips.top(top)) line("ip", value, lines);
-    for (const auto& [value, lines] : d.segments.top(top)) line("segment", value, lines);
+    for (const auto& [value, lines] : d.topSegments(top)) line("segment", value, lines);
     for (const auto& [value, lines] : d.pages.top(top)) line("page", value, lines);
     for (const auto& [value, lines] : d.dirs.top(top)) line("dir", value, lines);
     for (std::size_t h = 0; h < d.hours.size(); ++h) line("hour", twoDigits(h), d.hours[h]);

@@ -8,6 +8,7 @@
 #include <new>
 #include <optional>
 
+#include "analysis/detail_reader.h"
 #include "platform/utf8_path.h"
 
 namespace tarnwick {
@@ -23,6 +24,15 @@ struct SharedFile {
   FileResult result;  // counts summed under `mutex`
   std::size_t partsLeft = 0;
   std::mutex mutex;
+
+  // Details, where asked for. A part starts reading in the file's first directive, the
+  // layout in force almost everywhere; parts are merged in order, and a part that began
+  // under another directive has the lines before its own first directive read again.
+  std::optional<FieldLayout> firstLayout;
+  std::map<std::size_t, DetailReader::Found> found;  // parts read, waiting for those before
+  std::size_t nextMerge = 0;
+  std::optional<FieldLayout> inForce;  // at the start of part nextMerge
+  std::vector<CrawlerDetail> detail;
 };
 
 FileResult::Problem problemOf(OpenedFile::Status status) {
@@ -44,7 +54,59 @@ FileResult::Problem problemOf(OpenedFile::Status status) {
 struct PartWork {
   std::shared_ptr<SharedFile> file;
   FilePart part;
+  std::size_t index = 0;  // of the part in its file
 };
+
+// The layout of the first "#Fields:" directive in the first 64 KiB of `file`.
+std::optional<FieldLayout> firstLayoutOf(InputFile& file) {
+  std::string head(64 * 1024, '\0');
+  const std::ptrdiff_t got = file.readAt(head.data(), head.size(), 0);
+  head.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
+  for (std::size_t start = 0; start < head.size();) {
+    std::size_t end = head.find_first_of("\r\n", start);
+    if (end == std::string::npos) break;  // a line cut off by the 64 KiB
+    const std::string_view line(head.data() + start, end - start);
+    if (isFieldsDirective(line)) return FieldLayout::fromDirective(line.substr(8));
+    start = end + 1;
+  }
+  return std::nullopt;
+}
+
+// Reads the lines of `file` from `begin` to `end` again, in `layout`.
+std::vector<CrawlerDetail> readAgain(InputFile& file, std::uint64_t begin, std::uint64_t end,
+                                     const std::optional<FieldLayout>& layout,
+                                     const std::vector<std::string>& tokens) {
+  DetailReader reader(tokens, layout);
+  std::string block(1u << 20, '\0');
+  for (std::uint64_t at = begin; at < end;) {
+    const std::size_t want =
+        static_cast<std::size_t>(std::min<std::uint64_t>(block.size(), end - at));
+    const std::ptrdiff_t got = file.readAt(block.data(), want, at);
+    if (got <= 0) return std::vector<CrawlerDetail>(tokens.size());  // counted as unparsed
+    reader.feed({block.data(), static_cast<std::size_t>(got)}, at);
+    at += static_cast<std::uint64_t>(got);
+  }
+  return reader.finishStretch().head;
+}
+
+// Merges the parts that are next in order, under the file's lock.
+void mergeReady(SharedFile& file, const std::vector<std::string>& tokens) {
+  if (file.detail.empty()) file.detail.resize(tokens.size());
+  for (auto next = file.found.find(file.nextMerge); next != file.found.end();
+       next = file.found.find(file.nextMerge)) {
+    DetailReader::Found& part = next->second;
+    if (part.startLayout != file.inForce)
+      part.head = readAgain(*file.file, part.begun, part.firstDirective.value_or(part.ended),
+                            file.inForce, tokens);
+    for (std::size_t t = 0; t < file.detail.size(); ++t) {
+      file.detail[t].merge(part.head[t]);
+      file.detail[t].merge(part.body[t]);
+    }
+    if (part.firstDirective) file.inForce = part.endLayout;
+    file.found.erase(next);
+    ++file.nextMerge;
+  }
+}
 
 }  // namespace
 
@@ -280,12 +342,12 @@ void AnalysisJob::Shared::countFile(PartCounter& counter, std::size_t index) {
     return complete(index, std::move(result));
   }
   const std::uint64_t size = opened.file->size();
-  // A file's field directives apply to the lines after them: a detail reads it in order.
-  if (settings.threads > 1 && size > 2 * settings.partSize && !settings.detail) {
+  if (settings.threads > 1 && size > 2 * settings.partSize) {
     auto shared = std::make_shared<SharedFile>();
     shared->index = index;
     shared->file = std::move(opened.file);
     shared->result = std::move(result);
+    if (settings.detail) shared->firstLayout = firstLayoutOf(*shared->file);
     const std::uint64_t count =
         std::min<std::uint64_t>(size / settings.partSize, 8ull * settings.threads);
     const std::uint64_t step = size / count;
@@ -294,7 +356,7 @@ void AnalysisJob::Shared::countFile(PartCounter& counter, std::size_t index) {
     for (std::uint64_t k = 0; k < count; ++k) {
       FilePart part{k * step, std::nullopt};
       if (k + 1 < count) part.end = (k + 1) * step;  // the last part reads on to the end
-      pieces.push_back({shared, part});
+      pieces.push_back({shared, part, static_cast<std::size_t>(k)});
     }
     {
       std::lock_guard lock(workMutex);
@@ -324,10 +386,18 @@ void AnalysisJob::Shared::countFile(PartCounter& counter, std::size_t index) {
 }
 
 void AnalysisJob::Shared::countPart(PartCounter& counter, const PartWork& work) {
-  const PartCounter::Result counted = counter.count(*work.file->file, work.part, &stop, &bytesRead);
-  if (counted.status == PartCounter::Result::Status::Stopped) return;
   SharedFile& file = *work.file;
+  std::optional<DetailReader> detail;
+  if (settings.detail)
+    detail.emplace(tokens, work.index ? file.firstLayout : std::optional<FieldLayout>());
+  const PartCounter::Result counted =
+      counter.count(*file.file, work.part, &stop, &bytesRead, detail ? &*detail : nullptr);
+  if (counted.status == PartCounter::Result::Status::Stopped) return;
   std::unique_lock lock(file.mutex);
+  if (detail && counted.status == PartCounter::Result::Status::Counted) {
+    file.found.emplace(work.index, detail->finishStretch());
+    mergeReady(file, tokens);
+  }
   if (counted.status == PartCounter::Result::Status::ReadFailed) {
     file.result.status = FileResult::Status::Unreadable;
     file.result.problem = FileResult::Problem::ReadFailed;
@@ -337,8 +407,12 @@ void AnalysisJob::Shared::countPart(PartCounter& counter, const PartWork& work) 
     file.result.counts[t] += counted.counts[t];
   if (--file.partsLeft > 0) return;
   FileResult result = std::move(file.result);
-  if (result.status != FileResult::Status::Counted)
+  if (result.status != FileResult::Status::Counted) {
     std::fill(result.counts.begin(), result.counts.end(), 0);
+  } else if (detail) {
+    DetailReader::settle(file.detail, result.counts);
+    result.detail = std::move(file.detail);
+  }
   lock.unlock();
   complete(file.index, std::move(result));
 }

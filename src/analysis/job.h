@@ -76,7 +76,7 @@ struct JobSettings {
   unsigned threads = 0;  // counting threads; 0 for one per core
   std::size_t blockSize = PartCounter::kDefaultBlockSize;
   std::uint64_t partSize = 32u << 20;  // a file of over twice this is shared out in parts
-  bool detail = false;  // read the fields of each counted line; each file on one thread
+  bool detail = false;                 // read the fields of each counted line
 };
 
 // Counts the crawler lines of a plan's files on a few threads and hands each row to a

@@ -84,7 +84,7 @@ PartCounter::Result PartCounter::count(InputFile& file, const FilePart& part,
         last = true;
       }
     }
-    if (detail) detail->feed({data, size});
+    if (detail) detail->feed({data, size}, at);
     // The carry goes just before the new bytes: the buffer keeps room for it there.
     char* window = data - carry_.size();
     if (!carry_.empty()) std::memcpy(window, carry_.data(), carry_.size());

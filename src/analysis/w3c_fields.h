@@ -21,6 +21,8 @@ struct FieldLayout {
 
   // The layout "#Fields: date time c-ip ..." names; `names` is the text after the colon.
   static FieldLayout fromDirective(std::string_view names);
+
+  friend bool operator==(const FieldLayout&, const FieldLayout&) = default;
 };
 
 // The field directive a line is, or nothing: "#Fields:" at its start.

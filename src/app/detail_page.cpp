@@ -30,8 +30,8 @@ std::string sectionTitle(const Crawler& crawler) {
 
 // "label\tlines\tvalue" for the first value, "\tlines\tvalue" for the others: the
 // numbers line up, however long the values.
-void addTop(std::string& out, std::string_view label, const ValueCounts& values, std::size_t top) {
-  const auto shown = values.top(top);
+void addTop(std::string& out, std::string_view label,
+            const std::vector<std::pair<std::string, std::uint64_t>>& shown) {
   if (shown.empty()) return;
   for (std::size_t i = 0; i < shown.size(); ++i)
     out += std::string(i ? "" : label) + "\t" + std::to_string(shown[i].second) + "\t" +
@@ -81,9 +81,9 @@ void addSection(std::string& out, const Crawler& crawler, const CrawlerDetail& d
            std::string(kDetailMilliseconds) + "\n";
   out += std::string(kDetailIps) + "\t" + std::to_string(d.ips.distinct()) +
          (d.ips.approximate() ? std::string(kDetailApproximate) : "") + "\n";
-  addTop(out, kDetailPages, d.pages, options.top);
-  addTop(out, kDetailDirs, d.dirs, options.top);
-  addTop(out, kDetailSegments, d.segments, options.top);
+  addTop(out, kDetailPages, d.pages.top(options.top));
+  addTop(out, kDetailDirs, d.dirs.top(options.top));
+  addTop(out, kDetailSegments, d.topSegments(options.top));
   addHours(out, d);
 }
 
