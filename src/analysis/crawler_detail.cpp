@@ -50,6 +50,14 @@ void ValueCounts::merge(const ValueCounts& other) {
     if (slot.lines) add(other.valueOf(slot), slot.hash, slot.lines);
 }
 
+void ValueCounts::keepTop(std::size_t n) {
+  if (size_ <= n) return;
+  ValueCounts kept(bound_);
+  for (const auto& [value, lines] : top(n)) kept.add(value, lines);
+  kept.approximate_ = true;
+  *this = std::move(kept);
+}
+
 std::vector<std::pair<std::string, std::uint64_t>> ValueCounts::top(std::size_t n) const {
   std::vector<std::pair<std::string_view, std::uint64_t>> all;
   all.reserve(size_);
@@ -66,6 +74,14 @@ std::vector<std::pair<std::string, std::uint64_t>> ValueCounts::top(std::size_t 
 
 bool CrawlerDetail::approximate() const {
   return ips.approximate() || segments.approximate() || pages.approximate() || dirs.approximate();
+}
+
+std::size_t CrawlerDetail::values() const {
+  return ips.distinct() + segments.distinct() + pages.distinct() + dirs.distinct();
+}
+
+void CrawlerDetail::keepTop(std::size_t n) {
+  for (ValueCounts* list : {&ips, &segments, &pages, &dirs}) list->keepTop(n);
 }
 
 std::vector<std::pair<std::string, std::uint64_t>> CrawlerDetail::topSegments(std::size_t n) const {

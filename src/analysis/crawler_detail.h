@@ -28,6 +28,9 @@ class ValueCounts {
 
   void add(std::string_view value, std::uint64_t lines = 1);
   void merge(const ValueCounts& other);
+  // Keeps only the `n` values with most lines (ties by value in byte order), flagged
+  // approximate where any goes.
+  void keepTop(std::size_t n);
 
   // Distinct values seen (those kept, where approximate).
   std::size_t distinct() const { return size_; }
@@ -71,6 +74,10 @@ struct CrawlerDetail {
 
   // Whether any of its distinct counts had to leave values out.
   bool approximate() const;
+  // Distinct values held in all its lists: what it costs to keep.
+  std::size_t values() const;
+  // Keeps only the `n` most frequent values of each list.
+  void keepTop(std::size_t n);
   // The `n` /24 segments with most lines, written "66.249.71.*".
   std::vector<std::pair<std::string, std::uint64_t>> topSegments(std::size_t n) const;
   void merge(const CrawlerDetail& other);

@@ -19,7 +19,7 @@ constexpr int kFirstDays = 7;
 
 MainPresenter::MainPresenter(MainView& view, WindowServices services,
                              const std::vector<Site>& sites, const CrawlerList& crawlers,
-                             std::function<void()> wake, JobSettings settings)
+                             std::function<void()> wake, JobSettings settings, DetailLimits limits)
     : view_(view),
       services_(services),
       sites_(sites),
@@ -27,7 +27,8 @@ MainPresenter::MainPresenter(MainView& view, WindowServices services,
       wake_(std::move(wake)),
       settings_(settings),
       dialogPaths_(services.paths),
-      rows_(crawlers) {}
+      rows_(crawlers),
+      limits_(limits) {}
 
 MainPresenter::~MainPresenter() {
   if (job_) job_->cancel();
@@ -146,6 +147,7 @@ void MainPresenter::start(const Selection& selection, const AnalysisScope& scope
   rows_.clear();
   selection_ = selection;
   rowsHaveDetail_ = settings_.detail;
+  detailValues_ = 0;
   detailBehind_ = true;
   view_.showRows(0, false);
   scope_ = scope;
@@ -177,6 +179,7 @@ void MainPresenter::rowsWaiting() {
   }
   for (FileResult& row : batch.rows) {
     totals_.add(row);
+    keepWithinBudget(row.detail);
     rows_.add(std::move(row));
   }
   detailBehind_ = detailBehind_ || !batch.rows.empty();
@@ -186,6 +189,21 @@ void MainPresenter::rowsWaiting() {
     view_.showStatus(finishedStatus(scope_, *batch.finished, totals_, crawlers_));
     endJob();
   }
+}
+
+// Many rows of many distinct values would fill the memory: past the budget a row keeps
+// what matters most of each list.
+void MainPresenter::keepWithinBudget(std::vector<CrawlerDetail>& details) {
+  std::size_t values = 0;
+  for (const CrawlerDetail& detail : details) values += detail.values();
+  if (detailValues_ + values > limits_.budget) {
+    values = 0;
+    for (CrawlerDetail& detail : details) {
+      detail.keepTop(limits_.keptTop);
+      values += detail.values();
+    }
+  }
+  detailValues_ += values;
 }
 
 void MainPresenter::showProgress() {

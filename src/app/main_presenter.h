@@ -49,6 +49,15 @@ inline constexpr RowMenuItem kRowMenu[] = {{RowMenuEntry::Detail, kShowDetail},
                                            {RowMenuEntry::Copy, kCopy},
                                            {RowMenuEntry::ExportCsv, kExportCsv}};
 
+// How much of the rows' details the window keeps.
+struct DetailLimits {
+  // Distinct values (addresses, pages, …) all rows may hold together, about 100 bytes
+  // each; past it, each row that arrives keeps only the `keptTop` most frequent values of
+  // each list, flagged approximate.
+  std::size_t budget = 1'000'000;
+  std::size_t keptTop = 1000;
+};
+
 // A running analysis's detail view is brought up to date at most every this many
 // progress ticks: merging many rows' details takes a while.
 inline constexpr int kDetailTicks = 5;
@@ -62,7 +71,8 @@ class MainPresenter {
   // `wake` is called on a job thread when rows are waiting; it must have the window's
   // thread call rowsWaiting() soon.
   MainPresenter(MainView& view, WindowServices services, const std::vector<Site>& sites,
-                const CrawlerList& crawlers, std::function<void()> wake, JobSettings settings = {});
+                const CrawlerList& crawlers, std::function<void()> wake, JobSettings settings = {},
+                DetailLimits limits = {});
   ~MainPresenter();
   MainPresenter(const MainPresenter&) = delete;
   MainPresenter& operator=(const MainPresenter&) = delete;
@@ -132,6 +142,7 @@ class MainPresenter {
   std::vector<std::size_t> chosenRows() const;
   void showFailure(const std::exception& error);
   void showDetail();
+  void keepWithinBudget(std::vector<CrawlerDetail>& details);
 
   MainView& view_;
   WindowServices services_;
@@ -150,6 +161,8 @@ class MainPresenter {
   int selectedAtPress_ = -1;  // the list's selection when the mouse went down
   Selection selection_;       // what the rows on screen were read from
   bool rowsHaveDetail_ = false;
+  DetailLimits limits_;
+  std::size_t detailValues_ = 0;  // held by the rows' details
   bool detailOpen_ = false;
   DetailOptions detailOptions_;
   std::string detailText_;     // what the detail view shows

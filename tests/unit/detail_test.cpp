@@ -200,6 +200,32 @@ struct PieceCase {
   const char* dir;
 };
 
+TEST(detail_test, keeping_the_top_values_never_overstates) {
+  struct Case {
+    std::size_t kept;
+    std::vector<std::pair<std::string, std::uint64_t>> left;
+    bool approximate;
+  };
+  const Case cases[] = {
+      {5, {{"/a", 3}, {"/b", 2}, {"/c", 2}, {"/d", 1}}, false},
+      {4, {{"/a", 3}, {"/b", 2}, {"/c", 2}, {"/d", 1}}, false},
+      {2, {{"/a", 3}, {"/b", 2}}, true},  // ties by value
+      {0, {}, true},
+  };
+  for (const Case& c : cases) {
+    ValueCounts pages;
+    for (const char* page : {"/c", "/a", "/d", "/b", "/a", "/c", "/a", "/b"}) pages.add(page);
+    pages.keepTop(c.kept);
+    EXPECT_EQ(pages.top(10), c.left) << c.kept;
+    EXPECT_EQ(pages.distinct(), c.left.size()) << c.kept;
+    EXPECT_EQ(pages.approximate(), c.approximate) << c.kept;
+    pages.add("/a");  // the table still counts after it has been cut
+    if (c.kept) {
+      EXPECT_EQ(pages.top(1).front(), (std::pair<std::string, std::uint64_t>{"/a", 4}));
+    }
+  }
+}
+
 TEST(detail_test, segments_and_directories) {
   const PieceCase cases[] = {
       {"66.249.71.5", "66.249.71.*", ""}, {"::ffff:66.249.71.5", "66.249.71.*", ""},

@@ -73,10 +73,11 @@ class MainPresenterTest : public ::testing::Test {
   }
 
   std::unique_ptr<MainPresenter> make(const Clock& on, const TextInput& with,
-                                      const CrawlerList& list = designedCrawlers()) {
+                                      const CrawlerList& list = designedCrawlers(),
+                                      DetailLimits limits = {}) {
     auto made = std::make_unique<MainPresenter>(
         view, WindowServices{box, dialog, on, with, folders, paths}, sites, list, [] {},
-        JobSettings{2});
+        JobSettings{2}, limits);
     made->load();
     return made;
   }
@@ -598,6 +599,27 @@ TEST_F(DetailView, while_open_every_analysis_reads_details_and_after_it_none) {
   again(Mode::Today);
   EXPECT_TRUE(presenter->rows()[0].detail.empty());
   EXPECT_EQ(view.detailsShown, shown) << "a closed view is left alone";
+}
+
+// Rows of many distinct values would fill the memory: past the budget each row that
+// arrives keeps its most frequent values, and says the lists are approximate.
+TEST_F(DetailView, past_the_budget_rows_keep_their_most_frequent_values) {
+  presenter = make(east, input, designedCrawlers(), {4, 1});
+  view.setMode = Mode::LastDays;
+  view.days = "2";
+  presenter->siteSelected(0);
+  finish();
+  presenter->openDetail();
+  finish();
+  ASSERT_EQ(labels(), (std::vector<std::string>{"080713", "080712"}));
+  const CrawlerDetail& first = presenter->rows()[0].detail[1];
+  EXPECT_EQ(first.pages.distinct(), 1u) << "the budget is spent at once";
+  EXPECT_EQ(first.pages.top(1),
+            (std::vector<std::pair<std::string, std::uint64_t>>{{"/index.html", 1}}));
+  EXPECT_TRUE(first.approximate());
+  EXPECT_EQ(first.lines, 3u) << "the counts stay whole";
+  EXPECT_NE(section("谷歌蜘蛛（Googlebot）").find("不同 IP\t1（近似，至少）\n"), std::string::npos)
+      << view.detailPage;
 }
 
 TEST_F(DetailView, follows_the_selected_rows) {
