@@ -20,7 +20,7 @@ FUZZERS        := config metabase config_utf16 config_utf32 line_scanner
 # The tests that start threads, run once more under ThreadSanitizer.
 THREADED_TESTS := job_test.*:detail_test.random_logs*:MainPresenterTest.*:DetailView.*:RunningJob.*:Clocks/TodayByTheLogsClock.*:report_test.end_to_end*
 
-.PHONY: all deps build test linux-test unit-sanitize unit-tsan fuzz windows windows-test demo \
+.PHONY: all deps build test linux-test html-test unit-sanitize unit-tsan fuzz windows windows-test demo \
         demo-data bench screenshot format clean
 
 all: build
@@ -32,13 +32,18 @@ build: deps
 	@cmake -S . -B $(BUILD) $(CMAKE_ARGS) >/dev/null
 	@cmake --build $(BUILD) -- --quiet
 
-# Every test: the Linux suite, the unit tests under AddressSanitizer and UBSan, the
-# threaded ones under ThreadSanitizer, each fuzz target for TEST_FUZZ_SECONDS, and the
-# Windows leg under wine.
-test: linux-test unit-sanitize unit-tsan windows-test
+# Every test: the Linux suite, the HTML report in headless Chromium, the unit tests under
+# AddressSanitizer and UBSan, the threaded ones under ThreadSanitizer, each fuzz target
+# for TEST_FUZZ_SECONDS, and the Windows leg under wine.
+test: linux-test html-test unit-sanitize unit-tsan windows-test
 
 linux-test: build
 	@cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j2
+
+html-test: build
+	@scripts/install-deps.sh test
+	@echo "The HTML report in headless Chromium:"
+	@scripts/html-test.sh $(BUILD)
 
 unit-sanitize:
 	@scripts/install-deps.sh test

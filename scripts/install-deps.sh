@@ -17,8 +17,9 @@ packages=(
 )
 for group in "$@"; do
   case "$group" in
-    # clang and its runtime: libFuzzer and ThreadSanitizer.
-    test) packages+=(clang libclang-rt-14-dev) ;;
+    # clang and its runtime: libFuzzer and ThreadSanitizer; Chromium to load the HTML
+    # report as a user's browser does.
+    test) packages+=(clang libclang-rt-14-dev chromium) ;;
     # mingw-w64 with the posix thread model (std::thread); wine64 to run the result;
     # Xvfb and xdotool for the window; dpkg-dev to fetch pugixml's Debian source.
     windows) packages+=(g++-mingw-w64-x86-64-posix wine64 fonts-wine xvfb xauth xdotool

@@ -14,8 +14,10 @@ class FileDialog {
   virtual void showOpen(std::string_view filter, std::string_view initialFolder) = 0;
   // The full path of the file chosen to open; empty where none was chosen.
   virtual std::string fileName() const = 0;
-  // Asks where to save a new file, offering `suggestedName`; empty where the user cancels.
-  virtual std::string askSaveName(std::string_view filter, std::string_view suggestedName) = 0;
+  // Asks, under `title`, where to save a new file, offering `suggestedName` and its
+  // extension; empty where the user cancels.
+  virtual std::string askSaveName(std::string_view title, std::string_view filter,
+                                  std::string_view suggestedName) = 0;
 };
 
 }  // namespace tarnwick

@@ -3,6 +3,7 @@
 #include <exception>
 
 #include "analysis/row_text.h"
+#include "app/html_report.h"
 #include "platform/file_output.h"
 #include "platform/utf8_path.h"
 #include "text/text.h"
@@ -260,11 +261,28 @@ std::string MainPresenter::csvFile() const {
   return text;
 }
 
+std::string MainPresenter::reportFile() const {
+  HtmlReport report(crawlers_, describeScope(scope_), detailOptions_.top);
+  for (const std::size_t row : chosenRows()) report.add(rows_[row]);
+  return report.page();
+}
+
 void MainPresenter::exportCsv() {
-  const std::string name = services_.cd.askSaveName(kCsvFilter, kCsvSuggestedName);
+  saveRows(kCsvDialogTitle, kCsvFilter, kCsvSuggestedName, [this] { return csvFile(); });
+}
+
+void MainPresenter::exportReport() {
+  saveRows(kReportDialogTitle, kReportFilter, kReportSuggestedName,
+           [this] { return reportFile(); });
+}
+
+void MainPresenter::saveRows(std::string_view title, std::string_view filter,
+                             std::string_view suggested,
+                             const std::function<std::string()>& contents) {
+  const std::string name = services_.cd.askSaveName(title, filter, suggested);
   if (name.empty()) return;
   const std::size_t count = chosenRows().size();
-  const WriteResult written = writeFileWhole(pathFromUtf8(name), csvFile());
+  const WriteResult written = writeFileWhole(pathFromUtf8(name), contents());
   if (!written.ok())
     services_.box.show(cannotWrite(name, written.description()), MessageDialog::Buttons::Ok,
                        kMessageTitle);
@@ -280,6 +298,8 @@ void MainPresenter::chooseRowMenu(RowMenuEntry entry) {
       return copyRows();
     case RowMenuEntry::ExportCsv:
       return exportCsv();
+    case RowMenuEntry::ExportReport:
+      return exportReport();
   }
 }
 

@@ -40,14 +40,15 @@ struct WindowServices {
 inline constexpr std::chrono::milliseconds kProgressInterval{100};
 
 // The entries of the rows' menu, in order.
-enum class RowMenuEntry { Detail, Copy, ExportCsv };
+enum class RowMenuEntry { Detail, Copy, ExportCsv, ExportReport };
 struct RowMenuItem {
   RowMenuEntry entry;
   std::string_view text;
 };
 inline constexpr RowMenuItem kRowMenu[] = {{RowMenuEntry::Detail, kShowDetail},
                                            {RowMenuEntry::Copy, kCopy},
-                                           {RowMenuEntry::ExportCsv, kExportCsv}};
+                                           {RowMenuEntry::ExportCsv, kExportCsv},
+                                           {RowMenuEntry::ExportReport, kExportReport}};
 
 // How much of the rows' details the window keeps.
 struct DetailLimits {
@@ -104,6 +105,9 @@ class MainPresenter {
   // Asks where to save the selected rows (all where none is selected) as csv, writes
   // them and says where in the status line.
   void exportCsv();
+  // Asks where to save the selected rows (all where none is selected) as one HTML page,
+  // with their details where they were read, writes it and says where.
+  void exportReport();
   // An entry of the rows' menu was chosen.
   void chooseRowMenu(RowMenuEntry entry);
 
@@ -130,6 +134,8 @@ class MainPresenter {
   // The csv of the selected rows (all where none is selected), as a file gets it: with a
   // UTF-8 byte-order mark and the window's headers.
   std::string csvFile() const;
+  // The HTML page of the selected rows (all where none is selected).
+  std::string reportFile() const;
 
  private:
   void run(int index);
@@ -143,6 +149,9 @@ class MainPresenter {
   void showFailure(const std::exception& error);
   void showDetail();
   void keepWithinBudget(std::vector<CrawlerDetail>& details);
+  // Asks where to save, writes what `contents` gives there and says where.
+  void saveRows(std::string_view title, std::string_view filter, std::string_view suggested,
+                const std::function<std::string()>& contents);
 
   MainView& view_;
   WindowServices services_;

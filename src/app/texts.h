@@ -73,6 +73,18 @@ std::string detailRowsWithout(std::size_t rows);
 std::string detailTitle(const AnalysisScope& scope, std::size_t chosen, std::size_t shown,
                         bool running);
 
+// The HTML report.
+inline constexpr std::string_view kReportTitle = "蜘蛛爬行情况分析";
+inline constexpr std::string_view kReportChart = "各行抓取次数";
+inline constexpr std::string_view kReportRows = "明细";
+inline constexpr std::string_view kReportDay = "日期";
+inline constexpr std::string_view kReportDetail = "蜘蛛详情";
+inline constexpr std::string_view kReportHoursUtc = "时段（UTC，按日志记录）";
+inline constexpr std::string_view kExportReport = "导出报告…";
+inline constexpr std::string_view kReportFilter = "网页文件|*.html|所有文件|*.*";
+inline constexpr std::string_view kReportSuggestedName = "蜘蛛报告.html";
+inline constexpr std::string_view kReportDialogTitle = "导出报告";
+
 // The platform dialogs' own words, where the toolkit does not supply them.
 inline constexpr std::string_view kOk = "确定";
 inline constexpr std::string_view kCancel = "取消";

@@ -20,7 +20,9 @@ class CancelledDialog final : public FileDialog {
  public:
   void showOpen(std::string_view, std::string_view) override {}
   std::string fileName() const override { return {}; }
-  std::string askSaveName(std::string_view, std::string_view) override { return {}; }
+  std::string askSaveName(std::string_view, std::string_view, std::string_view) override {
+    return {};
+  }
 };
 
 }  // namespace tarnwick

@@ -8,6 +8,7 @@
 #include "analysis/job.h"
 #include "analysis/plan.h"
 #include "analysis/row_text.h"
+#include "app/html_report.h"
 #include "app/texts.h"
 #include "catalogue/site_source.h"
 #include "cli/report_options.h"
@@ -119,16 +120,49 @@ class PrintingSink final : public RowSink {
   std::optional<std::string> memoryShort_;
 };
 
+// Gathers the rows into one page, written once the job is done.
+class PageSink final : public RowSink {
+ public:
+  explicit PageSink(HtmlReport& page) : page_(page) {}
+  bool row(FileResult&& row) override {
+    if (row.status == FileResult::Status::Unreadable)
+      warn("cannot read " + row.local.value_or(row.name) + ": " + row.reason);
+    page_.add(row);
+    return true;
+  }
+  void finished(const Progress&) override {}
+
+ private:
+  HtmlReport& page_;
+};
+
+JobSettings jobSettings(const ReportOptions& options) {
+  JobSettings settings;
+  settings.detail = options.detail;
+  return settings;
+}
+
+int printPage(const ReportOptions& options, Plan plan, const CrawlerList& crawlers,
+              const TextInput& input, const AnalysisScope& scope) {
+  HtmlReport page(crawlers, describeScope(scope), options.top);
+  PageSink sink(page);
+  AnalysisJob job(std::move(plan.files), tokensOf(crawlers), input, sink, jobSettings(options));
+  job.wait();
+  if (job.outOfMemory()) return fail("not enough memory to count the logs");
+  ReportOutput output(options);
+  if (!output.write(page.page())) return output.failed();
+  return output.finish();
+}
+
 int printRows(const ReportOptions& options, Plan plan, const CrawlerList& crawlers,
-              const TextInput& input) {
+              const TextInput& input, const AnalysisScope& scope) {
+  if (options.html) return printPage(options, std::move(plan), crawlers, input, scope);
   ReportOutput output(options);
   RowFormatter formatter(options.format, crawlers);
   if (options.detail) formatter.showDetail(options.top, kDetailWords);
   if (!output.write(formatter.header())) return output.failed();
   PrintingSink sink(formatter, output);
-  JobSettings settings;
-  settings.detail = options.detail;
-  AnalysisJob job(std::move(plan.files), tokensOf(crawlers), input, sink, settings);
+  AnalysisJob job(std::move(plan.files), tokensOf(crawlers), input, sink, jobSettings(options));
   job.wait();
   if (job.outOfMemory()) return fail("not enough memory to count the logs");
   if (sink.memoryShort())
@@ -155,7 +189,10 @@ int analyseFile(const ReportOptions& options, const CrawlerList& crawlers, const
   selection.mode = Mode::SingleFile;
   selection.chosenFile = options.file;
   const SystemFolderListing folders;
-  return printRows(options, planAnalysis(selection, folders, {}), crawlers, input);
+  AnalysisScope scope;
+  scope.mode = Mode::SingleFile;
+  scope.chosenFile = options.file;
+  return printRows(options, planAnalysis(selection, folders, {}), crawlers, input, scope);
 }
 
 int analyseSite(const ReportOptions& options, const SiteSource& source, const Site& site,
@@ -173,7 +210,14 @@ int analyseSite(const ReportOptions& options, const SiteSource& source, const Si
       "site \"" + site.name + "\": log folder " + site.logFolder + " " + plan.description();
   if (!plan.ok() && selection.mode == Mode::AllLogs) return fail(folderProblem);
   if (!plan.ok()) warn(folderProblem);
-  return printRows(options, std::move(plan), crawlers, input);
+  AnalysisScope scope;
+  scope.site = site.name;
+  scope.mode = selection.mode;
+  scope.days = selection.days;
+  scope.newest = selection.today;
+  scope.clock = site.logClock;
+  scope.folder = site.logFolder;
+  return printRows(options, std::move(plan), crawlers, input, scope);
 }
 
 // `reading` names what is being read at each step, for a message should memory run out.

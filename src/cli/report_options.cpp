@@ -22,7 +22,8 @@ std::optional<ReportOptions::Format> format(std::string_view text) {
 }  // namespace
 
 std::string_view reportUsage() {
-  return "usage: tarnwick-report [SOURCE] COMMAND [--format table|csv|json] [--date YYYY-MM-DD]\n"
+  return "usage: tarnwick-report [SOURCE] COMMAND [--format table|csv|json|html] [--date "
+         "YYYY-MM-DD]\n"
          "                       [--crawlers FILE] [--detail [--top N]] [--output FILE]\n"
          "SOURCE (on Windows, none: this server's own configuration):\n"
          "  --root DIR        DIR is a copy or mount of the server's system drive (C:)\n"
@@ -38,6 +39,7 @@ std::string_view reportUsage() {
          "--detail: what each crawler's lines say (status codes, bytes, addresses, pages, hours),\n"
          "  its lists cut to the N most frequent values (--top N, 10 unless given)\n"
          "--output FILE: write to FILE, whole or not at all (csv with a byte-order mark)\n"
+         "--format html: one page with a chart, to open in any browser or print\n"
          "NAME is a site's display name or its numeric id.\n"
          "--crawlers FILE adds crawlers: one a line, the token, then a tab and a header.\n";
 }
@@ -90,10 +92,12 @@ ReportOptionsResult parseReportOptions(std::span<const std::string_view> args) {
     } else if (arg == "--format") {
       const auto text = value(i);
       if (!text) break;
+      options.html = *text == "html";
       if (const auto chosen = format(*text))
         options.format = *chosen;
-      else
-        result.error = "--format takes table, csv or json, not \"" + std::string(*text) + "\"";
+      else if (!options.html)
+        result.error =
+            "--format takes table, csv, json or html, not \"" + std::string(*text) + "\"";
     } else if (arg == "--date") {
       const auto text = value(i);
       if (!text) break;
@@ -135,6 +139,8 @@ ReportOptionsResult parseReportOptions(std::span<const std::string_view> args) {
     result.error = "--all, --last and --today need --site NAME or --site-id ID";
   else if (!needsSite && siteChoices > 0)
     result.error = "--site and --site-id go with --all, --last or --today";
+  else if (options.html && options.command == Command::ListSites)
+    result.error = "--format html goes with --all, --last, --today or --file";
   else if (options.detail && options.command == Command::ListSites)
     result.error = "--detail goes with --all, --last, --today or --file";
   else if (tops > 0 && !options.detail)

@@ -25,7 +25,8 @@ struct ReportOptions {
   int days = 0;           // --last N
   std::string file;       // --file PATH
   Format format = Format::Table;
-  std::optional<Date> date;                       // --date: the day taken as today
+  bool html = false;         // --format html: one page of the analysis, written once it is done
+  std::optional<Date> date;  // --date: the day taken as today
   std::optional<std::filesystem::path> crawlers;  // --crawlers FILE
   std::optional<std::filesystem::path> output;    // --output FILE
   bool detail = false;                            // --detail

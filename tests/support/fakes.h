@@ -167,7 +167,8 @@ class FakeFileDialog : public FileDialog {
   std::string choice;  // what the next showOpen() chooses; empty keeps the last name
   std::string filter, initialFolder;
   int opened = 0;
-  std::string saveAs;  // what askSaveName() answers
+  std::string saveAs;     // what askSaveName() answers
+  std::string saveTitle;  // what it was asked under
 
   void showOpen(std::string_view f, std::string_view folder) override {
     filter = f;
@@ -176,7 +177,10 @@ class FakeFileDialog : public FileDialog {
     if (!choice.empty()) name_ = choice;
   }
   std::string fileName() const override { return name_; }
-  std::string askSaveName(std::string_view, std::string_view) override { return saveAs; }
+  std::string askSaveName(std::string_view title, std::string_view, std::string_view) override {
+    saveTitle = title;
+    return saveAs;
+  }
 
  private:
   std::string name_;

@@ -639,5 +639,35 @@ TEST_F(DetailView, follows_the_selected_rows) {
       << view.detailPage;
 }
 
+// The report takes the rows the export takes, as one page, with their details where the
+// rows were read with them.
+TEST_F(DetailView, the_report_is_one_page_of_the_selected_rows) {
+  again(Mode::LastDays, "3");
+  view.selected = {1};
+  dialog.saveAs = utf8Of(dir.path() / pathFromUtf8("报告.html"));
+  presenter->chooseRowMenu(RowMenuEntry::ExportReport);
+  EXPECT_EQ(dialog.saveTitle, "导出报告");
+  const auto read = [&] {
+    std::ifstream in(pathFromUtf8(dialog.saveAs), std::ios::binary);
+    return std::string{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  };
+  std::string page = read();
+  EXPECT_EQ(page.rfind("<!DOCTYPE html>", 0), 0u);
+  EXPECT_NE(page.find("「Default Web Site」最近 3 天"), std::string::npos);
+  EXPECT_NE(page.find("<td class=\"t\">080712</td><td>3</td><td>4</td>"), std::string::npos);
+  EXPECT_EQ(page.find(">080713<"), std::string::npos) << "only the selected row";
+  EXPECT_EQ(page.find("蜘蛛详情"), std::string::npos) << "read without their details";
+  EXPECT_EQ(view.status, "已导出 1 行到 " + dialog.saveAs + "。");
+
+  presenter->openDetail();
+  finish();
+  view.selected = {0};
+  presenter->exportReport();
+  page = read();
+  EXPECT_NE(page.find("谷歌蜘蛛（Googlebot）"), std::string::npos);
+  EXPECT_NE(page.find("<title>09时：0</title>"), std::string::npos) << "hours as logged, UTC";
+  EXPECT_NE(page.find("<title>01时：2</title>"), std::string::npos);
+}
+
 }  // namespace
 }  // namespace tarnwick

@@ -66,7 +66,10 @@ INSTANTIATE_TEST_SUITE_P(
         OptionCase{{"--file", "x", "--detail", "--top", "3"}, "", Command::File},
         OptionCase{{"--list-sites", "--detail"}, "--detail goes with", Command::None},
         OptionCase{{"--file", "x", "--top", "3"}, "--top goes with --detail", Command::None},
-        OptionCase{{"--file", "x", "--detail", "--top", "0"}, "--top takes", Command::None}));
+        OptionCase{{"--file", "x", "--detail", "--top", "0"}, "--top takes", Command::None},
+        OptionCase{{"--file", "x", "--format", "html"}, "", Command::File},
+        OptionCase{
+            {"--list-sites", "--format", "html"}, "--format html goes with", Command::None}));
 
 // Help, short or long, whatever else is given; a drive mapped to a one-character folder.
 TEST(report_test, help_and_the_shortest_drive_mapping) {
@@ -292,6 +295,11 @@ TEST(report_test, end_to_end_on_a_server_copy) {
        ""},
       {"--root " + root + " --site 1 --last 2 --date 2008-07-13 --detail --top 1 --format csv", 0,
        "day,file,crawler,measure,key,value\n080713,", ""},
+      // One page: the site, its days and the rows' table, once every row is in.
+      {"--root " + root + " --site 1 --last 2 --date 2008-07-13 --format html", 0,
+       "<td class=\"t\">080713</td><td>3</td><td>4</td><td>2</td><td>1</td>", ""},
+      {"--root " + root + " --site 1 --today --date 2008-07-13 --detail --format html", 0,
+       "「Default Web Site」当天日志（2008-07-13，按 UTC 日期）", ""},
       {"--file " + root + "/mistyped.log", 1, "", "no such file"},
       {"--file " + root + "/inetpub", 1, "", "a folder"},
       {"--crawlers " + root + "/none.txt --file x", 1, "", "crawler list"},

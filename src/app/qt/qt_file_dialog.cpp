@@ -37,8 +37,9 @@ void QtFileDialog::showOpen(std::string_view filter, std::string_view initialFol
   fileName_ = chosen.toStdString();
 }
 
-std::string QtFileDialog::askSaveName(std::string_view filter, std::string_view suggestedName) {
-  return QFileDialog::getSaveFileName(parent_, text(kCsvDialogTitle), text(suggestedName),
+std::string QtFileDialog::askSaveName(std::string_view title, std::string_view filter,
+                                      std::string_view suggestedName) {
+  return QFileDialog::getSaveFileName(parent_, text(title), text(suggestedName),
                                       text(qtFilter(filter)))
       .toStdString();
 }

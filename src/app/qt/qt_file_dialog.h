@@ -17,7 +17,8 @@ class QtFileDialog final : public FileDialog {
 
   void showOpen(std::string_view filter, std::string_view initialFolder) override;
   std::string fileName() const override { return fileName_; }
-  std::string askSaveName(std::string_view filter, std::string_view suggestedName) override;
+  std::string askSaveName(std::string_view title, std::string_view filter,
+                          std::string_view suggestedName) override;
 
  private:
   QWidget* parent_;

@@ -59,9 +59,16 @@ void Win32FileDialog::showOpen(std::string_view filter, std::string_view initial
   fileName_ = use.chosen(::GetOpenFileNameW(&use.dialog));
 }
 
-std::string Win32FileDialog::askSaveName(std::string_view filter, std::string_view suggestedName) {
+std::string Win32FileDialog::askSaveName(std::string_view title, std::string_view filter,
+                                         std::string_view suggestedName) {
   FileDialogUse use(owner_, filter, suggestedName);
-  use.dialog.lpstrDefExt = L"csv";
+  // A name typed without an extension gets the suggested name's.
+  const std::size_t dot = suggestedName.rfind('.');
+  const std::wstring extension =
+      widen(dot == std::string_view::npos ? std::string_view() : suggestedName.substr(dot + 1));
+  const std::wstring caption = widen(title);
+  use.dialog.lpstrDefExt = extension.empty() ? nullptr : extension.c_str();
+  use.dialog.lpstrTitle = caption.c_str();
   use.dialog.Flags |= OFN_OVERWRITEPROMPT;
   return use.chosen(::GetSaveFileNameW(&use.dialog));
 }

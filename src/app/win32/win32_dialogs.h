@@ -26,7 +26,8 @@ class Win32FileDialog final : public FileDialog {
   void setOwner(HWND owner) { owner_ = owner; }
   void showOpen(std::string_view filter, std::string_view initialFolder) override;
   std::string fileName() const override { return fileName_; }
-  std::string askSaveName(std::string_view filter, std::string_view suggestedName) override;
+  std::string askSaveName(std::string_view title, std::string_view filter,
+                          std::string_view suggestedName) override;
 
  private:
   HWND owner_ = nullptr;

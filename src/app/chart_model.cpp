@@ -1,0 +1,98 @@
+#include "app/chart_model.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+namespace tarnwick {
+
+std::vector<std::uint64_t> niceTicks(std::uint64_t most) {
+  constexpr std::uint64_t kMostSteps = 5;
+  std::uint64_t step = 1;
+  for (std::uint64_t power = 1;; power *= 10) {
+    const std::uint64_t candidates[] = {power, 2 * power, 5 * power};
+    const auto fits =
+        std::find_if(std::begin(candidates), std::end(candidates),
+                     [&](std::uint64_t s) { return (most + s - 1) / s <= kMostSteps; });
+    if (fits != std::end(candidates)) {
+      step = *fits;
+      break;
+    }
+    if (power > UINT64_MAX / 100) {  // as large as counts go
+      step = 5 * power;
+      break;
+    }
+  }
+  const std::uint64_t steps = std::max<std::uint64_t>(1, (most + step - 1) / step);
+  std::vector<std::uint64_t> ticks;
+  for (std::uint64_t k = 0; k <= steps; ++k) ticks.push_back(k * step);
+  return ticks;
+}
+
+std::string seriesColour(std::size_t index) {
+  static const char* const kTen[] = {"#1f77b4", "#d62728", "#2ca02c", "#ff7f0e", "#9467bd",
+                                     "#8c564b", "#e377c2", "#7f7f7f", "#bcbd22", "#17becf"};
+  if (index < std::size(kTen)) return kTen[index];
+  // Hues a golden angle apart, never too light to read on white.
+  const double hue = std::fmod(static_cast<double>(index) * 137.508, 360.0) / 60.0;
+  const double c = 0.65, x = c * (1 - std::fabs(std::fmod(hue, 2.0) - 1)), m = 0.15;
+  double r = 0, g = 0, b = 0;
+  switch (static_cast<int>(hue)) {
+    case 0:
+      r = c, g = x;
+      break;
+    case 1:
+      r = x, g = c;
+      break;
+    case 2:
+      g = c, b = x;
+      break;
+    case 3:
+      g = x, b = c;
+      break;
+    case 4:
+      r = x, b = c;
+      break;
+    default:
+      r = c, b = x;
+      break;
+  }
+  char text[8];
+  std::snprintf(text, sizeof text, "#%02x%02x%02x", static_cast<unsigned>((r + m) * 255),
+                static_cast<unsigned>((g + m) * 255), static_cast<unsigned>((b + m) * 255));
+  return text;
+}
+
+ChartModel rowsChart(const std::vector<std::string>& labels,
+                     const std::vector<std::vector<std::uint64_t>>& counts,
+                     const CrawlerList& crawlers) {
+  ChartModel chart;
+  chart.labels = labels;
+  std::uint64_t most = 0;
+  for (std::size_t c = 0; c < crawlers.size(); ++c) {
+    ChartSeries series{crawlers[c].header, seriesColour(c), {}};
+    series.values.reserve(counts.size());
+    for (const std::vector<std::uint64_t>& row : counts) {
+      const std::uint64_t value = c < row.size() ? row[c] : 0;
+      series.values.push_back(value);
+      most = std::max(most, value);
+    }
+    chart.series.push_back(std::move(series));
+  }
+  chart.ticks = niceTicks(most);
+  return chart;
+}
+
+std::vector<std::size_t> shownLabels(std::size_t count, std::size_t room) {
+  std::vector<std::size_t> shown;
+  if (count == 0 || room == 0) return shown;
+  if (count <= room) {
+    for (std::size_t i = 0; i < count; ++i) shown.push_back(i);
+    return shown;
+  }
+  if (room == 1) return {0};
+  for (std::size_t k = 0; k < room; ++k) shown.push_back(k * (count - 1) / (room - 1));
+  return shown;
+}
+
+}  // namespace tarnwick
