@@ -95,4 +95,40 @@ std::vector<std::size_t> shownLabels(std::size_t count, std::size_t room) {
   return shown;
 }
 
+ChartGeometry layOutChart(const ChartModel& chart, double width, double height, double legendHeight,
+                          double labelWidth, double textHeight) {
+  ChartGeometry geometry;
+  geometry.left = labelWidth + 8;
+  geometry.top = legendHeight + textHeight / 2 + 4;
+  geometry.right = std::max(geometry.left + 1, width - 12);
+  geometry.bottom = std::max(geometry.top + 1, height - 2 * textHeight);
+  geometry.scaleTop = chart.top();
+  const std::size_t count = chart.labels.size();
+  const double span = geometry.right - geometry.left;
+  geometry.xs.reserve(count);
+  for (std::size_t i = 0; i < count; ++i)
+    geometry.xs.push_back(count > 1 ? geometry.left + span * static_cast<double>(i) /
+                                                          static_cast<double>(count - 1)
+                                    : geometry.left + span / 2);
+  return geometry;
+}
+
+std::optional<std::size_t> ChartGeometry::rowAt(double x) const {
+  if (xs.empty() || x < left - 6 || x > right + 6) return std::nullopt;
+  // The rows are evenly spaced: the nearest is found by arithmetic, not a search.
+  if (xs.size() == 1) return 0;
+  const double step = (right - left) / static_cast<double>(xs.size() - 1);
+  const double at = std::round((x - left) / step);
+  return static_cast<std::size_t>(std::clamp(at, 0.0, static_cast<double>(xs.size() - 1)));
+}
+
+std::string chartTip(const ChartModel& chart, std::size_t row) {
+  if (row >= chart.labels.size()) return {};
+  std::string tip = chart.labels[row];
+  for (const ChartSeries& series : chart.series)
+    tip += "\n" + series.name + "：" +
+           std::to_string(row < series.values.size() ? series.values[row] : 0);
+  return tip;
+}
+
 }  // namespace tarnwick

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -40,5 +41,28 @@ ChartModel rowsChart(const std::vector<std::string>& labels,
 // Which of `count` labels to write under the axis so that at most `room` show, evenly:
 // always the first and the last.
 std::vector<std::size_t> shownLabels(std::size_t count, std::size_t room);
+
+// Where a chart's parts go in a `width` × `height` area, for a painter of any toolkit.
+struct ChartGeometry {
+  double left = 0, top = 0, right = 0, bottom = 0;  // the plot area
+  std::vector<double> xs;                           // each row's x
+  std::uint64_t scaleTop = 1;                       // the value at the plot's top
+
+  // The y of `value`.
+  double yOf(std::uint64_t value) const {
+    return bottom - (bottom - top) * static_cast<double>(value) / static_cast<double>(scaleTop);
+  }
+  // The row nearest to `x`, where `x` is over the plot and there are rows.
+  std::optional<std::size_t> rowAt(double x) const;
+};
+
+// Lays out `chart` in `width` × `height`, leaving `legendHeight` at the top for the legend,
+// `labelWidth` at the left for the scale's numbers and `textHeight` twice at the bottom
+// for the rows' labels.
+ChartGeometry layOutChart(const ChartModel& chart, double width, double height, double legendHeight,
+                          double labelWidth, double textHeight);
+
+// What the tip over row `row` says: its label, then each crawler and its lines.
+std::string chartTip(const ChartModel& chart, std::size_t row);
 
 }  // namespace tarnwick

@@ -151,6 +151,7 @@ void MainPresenter::start(const Selection& selection, const AnalysisScope& scope
   detailValues_ = 0;
   detailBehind_ = true;
   view_.showRows(0, false);
+  showChart();
   scope_ = scope;
   shownSite_ = site;
   totals_ = {};
@@ -185,7 +186,10 @@ void MainPresenter::rowsWaiting() {
   }
   detailBehind_ = detailBehind_ || !batch.rows.empty();
   // "该站点所有日志" lists the oldest first: today's row comes last.
-  if (!batch.rows.empty()) view_.showRows(rows_.size(), scope_.mode == Mode::AllLogs);
+  if (!batch.rows.empty()) {
+    view_.showRows(rows_.size(), scope_.mode == Mode::AllLogs);
+    showChart();
+  }
   if (batch.finished) {
     view_.showStatus(finishedStatus(scope_, *batch.finished, totals_, crawlers_));
     endJob();
@@ -294,6 +298,8 @@ void MainPresenter::chooseRowMenu(RowMenuEntry entry) {
   switch (entry) {
     case RowMenuEntry::Detail:
       return openDetail();
+    case RowMenuEntry::Chart:
+      return openChart();
     case RowMenuEntry::Copy:
       return copyRows();
     case RowMenuEntry::ExportCsv:
@@ -327,6 +333,36 @@ void MainPresenter::detailClosed() {
 
 void MainPresenter::rowSelectionChanged() {
   showDetail();
+  showChart();
+}
+
+void MainPresenter::openChart() {
+  chartOpen_ = true;
+  showChart();
+}
+
+void MainPresenter::chartClosed() {
+  chartOpen_ = false;
+}
+
+ChartModel MainPresenter::chart() const {
+  std::vector<std::string> labels;
+  std::vector<std::vector<std::uint64_t>> counts;
+  labels.reserve(rows_.size());
+  counts.reserve(rows_.size());
+  for (std::size_t row = 0; row < rows_.size(); ++row) {
+    labels.push_back(rows_[row].label);
+    counts.push_back(rows_[row].counts);
+  }
+  return rowsChart(labels, counts, crawlers_);
+}
+
+void MainPresenter::showChart() {
+  if (!chartOpen_) return;
+  std::vector<std::size_t> selected;
+  for (const std::size_t row : view_.selectedRows())
+    if (row < rows_.size()) selected.push_back(row);
+  view_.showChart(chart(), selected);
 }
 
 void MainPresenter::showExactStatus(bool exact) {

@@ -12,6 +12,7 @@
 #include "analysis/job.h"
 #include "analysis/plan.h"
 #include "analysis/row_mailbox.h"
+#include "app/chart_model.h"
 #include "app/detail_page.h"
 #include "app/file_dialog.h"
 #include "app/main_view.h"
@@ -40,12 +41,13 @@ struct WindowServices {
 inline constexpr std::chrono::milliseconds kProgressInterval{100};
 
 // The entries of the rows' menu, in order.
-enum class RowMenuEntry { Detail, Copy, ExportCsv, ExportReport };
+enum class RowMenuEntry { Detail, Chart, Copy, ExportCsv, ExportReport };
 struct RowMenuItem {
   RowMenuEntry entry;
   std::string_view text;
 };
 inline constexpr RowMenuItem kRowMenu[] = {{RowMenuEntry::Detail, kShowDetail},
+                                           {RowMenuEntry::Chart, kShowChart},
                                            {RowMenuEntry::Copy, kCopy},
                                            {RowMenuEntry::ExportCsv, kExportCsv},
                                            {RowMenuEntry::ExportReport, kExportReport}};
@@ -125,6 +127,14 @@ class MainPresenter {
   void copyDetail();
   bool detailOpen() const { return detailOpen_; }
 
+  // The row menu's 趋势图: opens the chart of the rows, which follows them as they arrive
+  // and marks the selected ones.
+  void openChart();
+  // The user closed the chart.
+  void chartClosed();
+  // What the chart shows.
+  ChartModel chart() const;
+
   // The rows of the table.
   const ResultRows& rows() const { return rows_; }
   bool running() const { return job_ != nullptr; }
@@ -148,6 +158,7 @@ class MainPresenter {
   std::vector<std::size_t> chosenRows() const;
   void showFailure(const std::exception& error);
   void showDetail();
+  void showChart();
   void keepWithinBudget(std::vector<CrawlerDetail>& details);
   // Asks where to save, writes what `contents` gives there and says where.
   void saveRows(std::string_view title, std::string_view filter, std::string_view suggested,
@@ -173,6 +184,7 @@ class MainPresenter {
   DetailLimits limits_;
   std::size_t detailValues_ = 0;  // held by the rows' details
   bool detailOpen_ = false;
+  bool chartOpen_ = false;
   DetailOptions detailOptions_;
   std::string detailText_;     // what the detail view shows
   bool detailBehind_ = false;  // rows came since the detail view was brought up to date

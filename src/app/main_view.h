@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "analysis/plan.h"
+#include "app/chart_model.h"
 #include "app/result_rows.h"
 
 namespace tarnwick {
@@ -46,6 +47,9 @@ class MainView {
   // Opens the detail view where it is closed, and shows `page` in it: lines of
   // tab-separated cells.
   virtual void showDetail(std::string_view title, std::string_view page) = 0;
+  // Opens the chart where it is closed, and shows `chart` in it with rows `selected`
+  // (0-based, in order) marked.
+  virtual void showChart(const ChartModel& chart, const std::vector<std::size_t>& selected) = 0;
   // Puts `text` on the clipboard.
   virtual void copyText(std::string_view text) = 0;
 };

@@ -46,6 +46,8 @@ std::string cannotWrite(std::string_view file, std::string_view reason);
 
 // The detail view: what each crawler's lines of the chosen rows say.
 inline constexpr std::string_view kShowDetail = "查看详情";
+inline constexpr std::string_view kShowChart = "趋势图";
+inline constexpr std::string_view kChartCaption = "蜘蛛爬行趋势";
 inline constexpr std::string_view kDetailCaption = "蜘蛛详情";
 inline constexpr std::string_view kExactStatus = "具体状态码";
 inline constexpr std::string_view kDetailLines = "行数";

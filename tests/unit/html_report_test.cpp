@@ -54,6 +54,27 @@ TEST(chart_test, every_crawler_a_series_of_its_own_colour) {
   EXPECT_EQ(colours.size(), 18u);
 }
 
+TEST(chart_test, geometry_places_rows_evenly_and_finds_the_nearest) {
+  const ChartModel chart =
+      rowsChart({"a", "b", "c", "d", "e"}, {{0}, {10}, {5}, {10}, {0}}, designedCrawlers());
+  const ChartGeometry g = layOutChart(chart, 448, 300, 20, 30, 14);
+  EXPECT_EQ(g.left, 38);
+  EXPECT_EQ(g.right, 436);
+  ASSERT_EQ(g.xs.size(), 5u);
+  EXPECT_EQ(g.xs.front(), g.left);
+  EXPECT_EQ(g.xs.back(), g.right);
+  EXPECT_EQ(g.xs[2], (g.left + g.right) / 2);
+  EXPECT_EQ(g.yOf(0), g.bottom);
+  EXPECT_EQ(g.yOf(chart.top()), g.top);
+  const std::pair<double, std::optional<std::size_t>> hits[] = {
+      {38, 0}, {100, 1}, {237, 2}, {436, 4}, {440, 4}, {0, std::nullopt}, {447, std::nullopt}};
+  for (const auto& [x, row] : hits) EXPECT_EQ(g.rowAt(x), row) << x;
+  EXPECT_EQ(chartTip(chart, 1), "b\n百度蜘蛛：10\n谷歌蜘蛛：0\n雅虎蜘蛛：0\n搜搜蜘蛛：0");
+  EXPECT_EQ(
+      layOutChart(rowsChart({"x"}, {{1}}, designedCrawlers()), 448, 300, 20, 30, 14).rowAt(300),
+      0u);
+}
+
 // A value from a log or a configuration is text in the page, never markup.
 TEST(html_report_test, values_from_logs_are_text) {
   const CrawlerList crawlers = designedCrawlers();

@@ -37,6 +37,11 @@ class FakeView : public MainView {
   void showProgress(std::size_t d, std::size_t p) override { done = d, planned = p; }
   void showStatus(std::string_view text) override { status = text; }
   void copyText(std::string_view text) override { clipboard = text; }
+  void showChart(const ChartModel& c, const std::vector<std::size_t>& marked) override {
+    chart = c;
+    chartMarked = marked;
+    ++chartsShown;
+  }
   void showDetail(std::string_view title, std::string_view page) override {
     detailTitle = title;
     detailPage = page;
@@ -59,6 +64,9 @@ class FakeView : public MainView {
   std::string status, clipboard;
   std::string detailTitle, detailPage;
   int detailsShown = 0;
+  ChartModel chart;
+  std::vector<std::size_t> chartMarked;
+  int chartsShown = 0;
 };
 
 // A server drive with two sites: site 1 has logs, site 2's folder does not exist.
@@ -667,6 +675,29 @@ TEST_F(DetailView, the_report_is_one_page_of_the_selected_rows) {
   EXPECT_NE(page.find("谷歌蜘蛛（Googlebot）"), std::string::npos);
   EXPECT_NE(page.find("<title>09时：0</title>"), std::string::npos) << "hours as logged, UTC";
   EXPECT_NE(page.find("<title>01时：2</title>"), std::string::npos);
+}
+
+// The chart follows the rows as they arrive and marks the selected ones; closed, it is
+// left alone.
+TEST_F(RunningJob, the_chart_follows_the_rows_as_they_arrive) {
+  presenter->chooseRowMenu(RowMenuEntry::Chart);
+  ASSERT_EQ(view.chartsShown, 1);
+  EXPECT_EQ(view.chart.labels, std::vector<std::string>{"080713"});
+  ASSERT_EQ(view.chart.series.size(), 4u);
+  EXPECT_EQ(view.chart.series[1].name, "谷歌蜘蛛");
+  EXPECT_EQ(view.chart.series[1].values, std::vector<std::uint64_t>{1});
+  gate->open();
+  finish();
+  EXPECT_EQ(view.chart.labels, (std::vector<std::string>{"080713", "080712", "080711"}));
+  EXPECT_EQ(view.chart.series[1].values, (std::vector<std::uint64_t>{1, 1, 0}));
+  view.selected = {1, 2};
+  presenter->rowSelectionChanged();
+  EXPECT_EQ(view.chartMarked, (std::vector<std::size_t>{1, 2}));
+  presenter->chartClosed();
+  const int shown = view.chartsShown;
+  presenter->runAgain();
+  finish();
+  EXPECT_EQ(view.chartsShown, shown);
 }
 
 }  // namespace

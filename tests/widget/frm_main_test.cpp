@@ -398,6 +398,36 @@ class FrmMainTest : public QObject {
     QCOMPARE(detail->pageText(), shown);
   }
 
+  // The chart paints every crawler's line in its colour and marks the selected rows.
+  void the_chart_paints_its_lines_and_marks_the_selected_rows() {
+    const ChartModel model =
+        rowsChart({"080713", "080712", "080711"}, {{30, 10, 0, 0}, {20, 25, 0, 0}, {5, 40, 0, 0}},
+                  designedCrawlers());
+    bool closed = false;
+    ChartWindow chart([&] { closed = true; }, nullptr);
+    chart.resize(600, 340);
+    chart.showChart(model, {1});
+    QVERIFY(QTest::qWaitForWindowExposed(&chart));
+    const QImage image = chart.grab().toImage();
+    const auto has = [&](QColor colour) {
+      for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+          if (image.pixelColor(x, y) == colour) return true;
+      return false;
+    };
+    for (const ChartSeries& series : model.series)
+      QVERIFY2(has(QColor(QString::fromStdString(series.colour))), series.colour.c_str());
+    // The selected row's band: pale blue over white, down the middle of the plot.
+    int pale = 0;
+    for (int y = 0; y < image.height(); ++y) {
+      const QColor c = image.pixelColor(image.width() / 2, y);
+      pale += c.blue() > 240 && c.red() > 190 && c.red() < 230;
+    }
+    QVERIFY2(pale > image.height() / 3, qPrintable(QString::number(pale)));
+    chart.close();
+    QVERIFY(closed);
+  }
+
   void open_dialog_filter_in_qt_form() {
     QCOMPARE(QString::fromStdString(qtFilter("日志文件|*.log|所有文件|*.*")),
              QString::fromUtf8("日志文件 (*.log);;所有文件 (*.*)"));

@@ -14,6 +14,7 @@
 #include <QShortcut>
 #include <QVBoxLayout>
 
+#include "app/qt/chart_window.h"
 #include "app/texts.h"
 
 namespace tarnwick {
@@ -62,21 +63,12 @@ void DetailWindow::showPage(std::string_view title, std::string_view page) {
   page_->setPlainText(text(page));
   page_->verticalScrollBar()->setValue(scrolled);
   if (!isVisible()) {
-    placeBesideOwner();
+    // Placed once; after that where the user leaves it.
+    if (!placed_ && parentWidget()) placeBeside(*this, *parentWidget());
+    placed_ = true;
     show();
     raise();
   }
-}
-
-// Beside the main window where the screen has room, so that the table stays in view.
-void DetailWindow::placeBesideOwner() {
-  const QWidget* owner = parentWidget();
-  if (!owner || placed_) return;
-  placed_ = true;
-  const QRect screen = owner->screen()->availableGeometry();
-  const QRect frame = owner->frameGeometry();
-  move(std::max(screen.left(), std::min(frame.right() + 1, screen.right() - width())),
-       std::max(screen.top(), std::min(frame.top(), screen.bottom() - height())));
 }
 
 QString DetailWindow::pageText() const {

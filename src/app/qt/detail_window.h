@@ -34,8 +34,6 @@ class DetailWindow : public QWidget {
   void closeEvent(QCloseEvent* event) override;
 
  private:
-  void placeBesideOwner();
-
   Actions actions_;
   QCheckBox* exact_ = nullptr;
   QPushButton* copy_ = nullptr;

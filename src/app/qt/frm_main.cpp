@@ -301,6 +301,11 @@ void frmMain::copyText(std::string_view copied) {
   QApplication::clipboard()->setText(text(copied));
 }
 
+void frmMain::showChart(const ChartModel& chart, const std::vector<std::size_t>& selected) {
+  if (!chart_) chart_ = new ChartWindow([this] { presenter_->chartClosed(); }, this);
+  chart_->showChart(chart, selected);
+}
+
 void frmMain::showDetail(std::string_view title, std::string_view page) {
   if (!detail_)
     detail_ = new DetailWindow(

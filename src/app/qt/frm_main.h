@@ -8,6 +8,7 @@
 #include "analysis/job.h"
 #include "app/main_presenter.h"
 #include "app/main_view.h"
+#include "app/qt/chart_window.h"
 #include "app/qt/detail_window.h"
 #include "app/qt/results_model.h"
 #include "catalogue/site_catalogue.h"
@@ -41,6 +42,8 @@ class frmMain : public QWidget, private MainView {
   bool analysing() const { return presenter_->running(); }
   // The detail view, once it has been opened.
   DetailWindow* detailWindow() const { return detail_; }
+  // The chart, once it has been opened.
+  ChartWindow* chartWindow() const { return chart_; }
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -69,6 +72,7 @@ class frmMain : public QWidget, private MainView {
   void showStatus(std::string_view text) override;
   void copyText(std::string_view text) override;
   void showDetail(std::string_view title, std::string_view page) override;
+  void showChart(const ChartModel& chart, const std::vector<std::size_t>& selected) override;
 
   QGroupBox* Frame1 = nullptr;
   QListWidget* List1 = nullptr;
@@ -92,6 +96,7 @@ class frmMain : public QWidget, private MainView {
   ResultsModel* model_ = nullptr;
   QTimer* progressTimer_ = nullptr;
   DetailWindow* detail_ = nullptr;
+  ChartWindow* chart_ = nullptr;
   bool analysing_ = false;     // as last shown: the status line's room depends on it
   bool highlighting_ = false;  // the presenter moves the selection, not the user
 };
