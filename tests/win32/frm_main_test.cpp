@@ -381,6 +381,63 @@ TEST(window_test, enter_on_the_table_opens_the_detail_view) {
   EXPECT_TRUE(pumpUntil(w.window.get(), [&] { return !detail->visible(); }));
 }
 
+// The chart paints each crawler's line in its colour and the selected rows as a band,
+// names the row under the pointer in a tip, and Esc closes it.
+TEST(window_test, the_chart_paints_marks_and_names_the_row_under_the_pointer) {
+  Window w;
+  const ChartModel model =
+      rowsChart({"080713", "080712", "080711"}, {{30, 10, 0, 0}, {20, 25, 0, 0}, {5, 40, 0, 0}},
+                designedCrawlers());
+  bool closed = false;
+  ChartWindow chart(w.window->hwnd(), static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT)),
+                    [&] { closed = true; });
+  chart.showChart(model, {1});
+  pumpFor(w.window.get(), 200ms);
+  ASSERT_TRUE(chart.visible());
+
+  RECT area{};
+  ::GetClientRect(chart.hwnd(), &area);
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+  info.bmiHeader.biWidth = area.right;
+  info.bmiHeader.biHeight = -area.bottom;  // top row first
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  const HDC screen = ::GetDC(chart.hwnd());
+  const HDC copy = ::CreateCompatibleDC(screen);
+  const HBITMAP bitmap = ::CreateDIBSection(copy, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  const HGDIOBJ old = ::SelectObject(copy, bitmap);
+  ::BitBlt(copy, 0, 0, area.right, area.bottom, screen, 0, 0, SRCCOPY);
+  const auto* pixels = static_cast<const std::uint32_t*>(bits);
+  const auto count = [&](COLORREF colour, int fromX, int toX) {
+    const std::uint32_t want =
+        (GetRValue(colour) << 16) | (GetGValue(colour) << 8) | GetBValue(colour);
+    int found = 0;
+    for (int y = 0; y < area.bottom; ++y)
+      for (int x = fromX; x < toX; ++x) found += (pixels[y * area.right + x] & 0xffffff) == want;
+    return found;
+  };
+  for (const ChartSeries& series : model.series) {
+    const unsigned long hex = std::stoul(series.colour.substr(1), nullptr, 16);
+    EXPECT_GT(count(RGB(hex >> 16, (hex >> 8) & 0xff, hex & 0xff), 0, area.right), 0)
+        << series.colour;
+  }
+  EXPECT_GT(count(RGB(215, 233, 247), area.right / 2 - 2, area.right / 2 + 2), area.bottom / 2)
+      << "the selected row's band down the middle";
+  ::SelectObject(copy, old);
+  ::DeleteObject(bitmap);
+  ::DeleteDC(copy);
+  ::ReleaseDC(chart.hwnd(), screen);
+
+  ::SendMessageW(chart.hwnd(), WM_MOUSEMOVE, 0, MAKELPARAM(area.right / 2, area.bottom / 2));
+  EXPECT_EQ(narrow(chart.tip()), "080712\n百度蜘蛛：20\n谷歌蜘蛛：25\n雅虎蜘蛛：0\n搜搜蜘蛛：0");
+  ::SendMessageW(chart.hwnd(), WM_KEYDOWN, VK_ESCAPE, 0);
+  EXPECT_TRUE(closed);
+  EXPECT_FALSE(chart.visible());
+}
+
 // The platform's own box, titled "提示": found, read and answered as the user would.
 TEST(window_test, the_question_is_a_real_box_titled_tishi) {
   Win32MessageDialog realBox;

@@ -6,6 +6,7 @@
 
 #include "app/texts.h"
 #include "app/win32/dpi.h"
+#include "app/win32/owned_window.h"
 #include "platform/win32_text.h"
 
 namespace tarnwick {
@@ -31,31 +32,8 @@ std::wstring withCrLf(std::string_view text) {
 
 DetailWindow::DetailWindow(HWND owner, HFONT font, Actions actions) : actions_(std::move(actions)) {
   const auto instance = reinterpret_cast<HINSTANCE>(::GetWindowLongPtrW(owner, GWLP_HINSTANCE));
-  WNDCLASSEXW windowClass{};
-  windowClass.cbSize = sizeof windowClass;
-  windowClass.lpfnWndProc = windowProc;
-  windowClass.hInstance = instance;
-  windowClass.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
-  windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  windowClass.lpszClassName = kWindowClass;
-  windowClass.hIcon = ::LoadIconW(instance, MAKEINTRESOURCEW(1));
-  ::RegisterClassExW(&windowClass);  // fails harmlessly where it is registered already
-
-  // Beside the main window where the screen has room, so that the table stays in view:
-  // an owned window is always above its owner.
-  const int dpi = dpiOf(owner);
-  const int width = ::MulDiv(520, dpi, 96), height = ::MulDiv(560, dpi, 96);
-  RECT ownerRect{};
-  ::GetWindowRect(owner, &ownerRect);
-  MONITORINFO monitor{};
-  monitor.cbSize = sizeof monitor;
-  ::GetMonitorInfoW(::MonitorFromWindow(owner, MONITOR_DEFAULTTONEAREST), &monitor);
-  const RECT& work = monitor.rcWork;
-  const int left = std::max(work.left, std::min(ownerRect.right, work.right - width));
-  const int top = std::max(work.top, std::min(ownerRect.top, work.bottom - height));
-  window_ = ::CreateWindowExW(WS_EX_CONTROLPARENT, kWindowClass, widen(kDetailCaption).c_str(),
-                              WS_OVERLAPPEDWINDOW, left, top, width, height, owner, nullptr,
-                              instance, this);
+  window_ = createOwnedWindow(owner, kWindowClass, windowProc, widen(kDetailCaption).c_str(), 520,
+                              560, this);
   if (!window_) return;
   const auto make = [&](const wchar_t* kind, std::string_view text, DWORD style, int id) {
     const HWND control = ::CreateWindowExW(

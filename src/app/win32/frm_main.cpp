@@ -490,6 +490,12 @@ void frmMain::copyText(std::string_view copied) {
   ::CloseClipboard();
 }
 
+void frmMain::showChart(const ChartModel& chart, const std::vector<std::size_t>& selected) {
+  if (!chart_)
+    chart_ = std::make_unique<ChartWindow>(window_, font_, [this] { presenter_->chartClosed(); });
+  chart_->showChart(chart, selected);
+}
+
 void frmMain::showDetail(std::string_view title, std::string_view page) {
   if (!detail_)
     detail_ = std::make_unique<DetailWindow>(

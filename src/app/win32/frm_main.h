@@ -10,6 +10,7 @@
 #include "analysis/job.h"
 #include "app/main_presenter.h"
 #include "app/main_view.h"
+#include "app/win32/chart_window.h"
 #include "app/win32/detail_window.h"
 #include "app/win32/list_view_table.h"
 #include "catalogue/site_catalogue.h"
@@ -42,6 +43,8 @@ class frmMain final : private MainView {
   bool analysing() const { return presenter_ && presenter_->running(); }
   // The detail view, once it has been opened.
   const DetailWindow* detailWindow() const { return detail_.get(); }
+  // The chart, once it has been opened.
+  ChartWindow* chartWindow() const { return chart_.get(); }
 
  private:
   static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM w, LPARAM l);
@@ -74,6 +77,7 @@ class frmMain final : private MainView {
   void showStatus(std::string_view text) override;
   void copyText(std::string_view text) override;
   void showDetail(std::string_view title, std::string_view page) override;
+  void showChart(const ChartModel& chart, const std::vector<std::size_t>& selected) override;
 
   HWND window_ = nullptr;
   std::vector<HWND> controls_;  // in the order of the design
@@ -97,6 +101,7 @@ class frmMain final : private MainView {
   std::unique_ptr<MainPresenter> presenter_;
   std::unique_ptr<ListViewTable> table_;
   std::unique_ptr<DetailWindow> detail_;
+  std::unique_ptr<ChartWindow> chart_;
   bool selectionPosted_ = false;  // a change of the table's selection is on its way
   std::wstring status_;           // the status line's text, also its tooltip
   std::wstring siteTip_;          // the name under the pointer in the site list
