@@ -131,4 +131,30 @@ std::string chartTip(const ChartModel& chart, std::size_t row) {
   return tip;
 }
 
+std::vector<ChartPoint> linePoints(const ChartGeometry& geometry,
+                                   const std::vector<std::uint64_t>& values) {
+  const std::size_t count = std::min(values.size(), geometry.xs.size());
+  std::vector<ChartPoint> points;
+  const bool spread = count < 2 || geometry.xs[1] - geometry.xs[0] >= 1;
+  if (spread) {
+    points.reserve(count);
+    for (std::size_t i = 0; i < count; ++i)
+      points.push_back({geometry.xs[i], geometry.yOf(values[i])});
+    return points;
+  }
+  for (std::size_t i = 0; i < count;) {
+    const double column = std::floor(geometry.xs[i]);
+    const std::uint64_t first = values[i];
+    std::uint64_t low = first, high = first, last = first;
+    for (++i; i < count && std::floor(geometry.xs[i]) == column; ++i) {
+      last = values[i];
+      low = std::min(low, last);
+      high = std::max(high, last);
+    }
+    for (const std::uint64_t value : {first, high, low, last})
+      points.push_back({column, geometry.yOf(value)});
+  }
+  return points;
+}
+
 }  // namespace tarnwick

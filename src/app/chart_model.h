@@ -62,6 +62,17 @@ struct ChartGeometry {
 ChartGeometry layOutChart(const ChartModel& chart, double width, double height, double legendHeight,
                           double labelWidth, double textHeight);
 
+// A point of a drawn line.
+struct ChartPoint {
+  double x, y;
+};
+
+// The line of `values` as drawn: a point per row where rows are a pixel or more apart;
+// else, per pixel column, its rows' first, highest, lowest and last values, so that no
+// peak is lost however many rows there are.
+std::vector<ChartPoint> linePoints(const ChartGeometry& geometry,
+                                   const std::vector<std::uint64_t>& values);
+
 // What the tip over row `row` says: its label, then each crawler and its lines.
 std::string chartTip(const ChartModel& chart, std::size_t row);
 

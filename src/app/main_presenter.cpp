@@ -1,5 +1,6 @@
 #include "app/main_presenter.h"
 
+#include <algorithm>
 #include <exception>
 
 #include "analysis/row_text.h"
@@ -186,10 +187,8 @@ void MainPresenter::rowsWaiting() {
   }
   detailBehind_ = detailBehind_ || !batch.rows.empty();
   // "该站点所有日志" lists the oldest first: today's row comes last.
-  if (!batch.rows.empty()) {
-    view_.showRows(rows_.size(), scope_.mode == Mode::AllLogs);
-    showChart();
-  }
+  if (!batch.rows.empty()) view_.showRows(rows_.size(), scope_.mode == Mode::AllLogs);
+  chartBehind_ = chartBehind_ || !batch.rows.empty();
   if (batch.finished) {
     view_.showStatus(finishedStatus(scope_, *batch.finished, totals_, crawlers_));
     endJob();
@@ -224,6 +223,7 @@ void MainPresenter::showProgress() {
   view_.showProgress(progress.filesDone, progress.filesPlanned);
   view_.showStatus(runningStatus(scope_, progress));
   if (detailBehind_ && ++ticksSinceDetail_ >= kDetailTicks) showDetail();
+  if (chartBehind_) showChart();
 }
 
 void MainPresenter::cancel() {
@@ -240,6 +240,7 @@ void MainPresenter::endJob() {
   mailbox_.reset();
   view_.showRunning(false);
   if (detailBehind_) showDetail();
+  if (chartBehind_) showChart();
 }
 
 std::vector<std::size_t> MainPresenter::chosenRows() const {
@@ -346,18 +347,26 @@ void MainPresenter::chartClosed() {
 }
 
 ChartModel MainPresenter::chart() const {
-  std::vector<std::string> labels;
-  std::vector<std::vector<std::uint64_t>> counts;
-  labels.reserve(rows_.size());
-  counts.reserve(rows_.size());
-  for (std::size_t row = 0; row < rows_.size(); ++row) {
-    labels.push_back(rows_[row].label);
-    counts.push_back(rows_[row].counts);
+  ChartModel chart;
+  chart.labels.reserve(rows_.size());
+  for (std::size_t row = 0; row < rows_.size(); ++row) chart.labels.push_back(rows_[row].label);
+  std::uint64_t most = 0;
+  for (std::size_t c = 0; c < crawlers_.size(); ++c) {
+    ChartSeries series{crawlers_[c].header, seriesColour(c), {}};
+    series.values.reserve(rows_.size());
+    for (std::size_t row = 0; row < rows_.size(); ++row) {
+      const std::vector<std::uint64_t>& counts = rows_[row].counts;
+      series.values.push_back(c < counts.size() ? counts[c] : 0);
+      most = std::max(most, series.values.back());
+    }
+    chart.series.push_back(std::move(series));
   }
-  return rowsChart(labels, counts, crawlers_);
+  chart.ticks = niceTicks(most);
+  return chart;
 }
 
 void MainPresenter::showChart() {
+  chartBehind_ = false;
   if (!chartOpen_) return;
   std::vector<std::size_t> selected;
   for (const std::size_t row : view_.selectedRows())

@@ -128,7 +128,7 @@ class MainPresenter {
   bool detailOpen() const { return detailOpen_; }
 
   // The row menu's 趋势图: opens the chart of the rows, which follows them as they arrive
-  // and marks the selected ones.
+  // (at each progress tick, however fast they come) and marks the selected ones.
   void openChart();
   // The user closed the chart.
   void chartClosed();
@@ -185,6 +185,7 @@ class MainPresenter {
   std::size_t detailValues_ = 0;  // held by the rows' details
   bool detailOpen_ = false;
   bool chartOpen_ = false;
+  bool chartBehind_ = false;  // rows came since the chart was brought up to date
   DetailOptions detailOptions_;
   std::string detailText_;     // what the detail view shows
   bool detailBehind_ = false;  // rows came since the detail view was brought up to date

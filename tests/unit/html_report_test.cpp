@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <set>
 
 #include "analysis/crawler_list.h"
@@ -73,6 +74,28 @@ TEST(chart_test, geometry_places_rows_evenly_and_finds_the_nearest) {
   EXPECT_EQ(
       layOutChart(rowsChart({"x"}, {{1}}, designedCrawlers()), 448, 300, 20, 30, 14).rowAt(300),
       0u);
+}
+
+// However many rows, a drawn line has a few points per pixel column, and keeps its peaks.
+TEST(chart_test, many_rows_are_drawn_per_pixel_column_with_their_peaks) {
+  std::vector<std::vector<std::uint64_t>> counts(100000, std::vector<std::uint64_t>{1});
+  counts[54321][0] = 500;
+  counts[777][0] = 0;
+  const ChartModel chart =
+      rowsChart(std::vector<std::string>(counts.size(), "x"), counts, designedCrawlers());
+  const ChartGeometry g = layOutChart(chart, 640, 360, 20, 30, 14);
+  const std::vector<ChartPoint> line = linePoints(g, chart.series[0].values);
+  EXPECT_LE(line.size(), 4u * 640);
+  const auto highest = std::min_element(
+      line.begin(), line.end(), [](const ChartPoint& a, const ChartPoint& b) { return a.y < b.y; });
+  EXPECT_EQ(highest->y, g.yOf(500));
+  EXPECT_EQ(std::max_element(line.begin(), line.end(),
+                             [](const ChartPoint& a, const ChartPoint& b) { return a.y < b.y; })
+                ->y,
+            g.yOf(0));
+  const ChartGeometry few =
+      layOutChart(rowsChart({"a", "b"}, {{1}, {2}}, designedCrawlers()), 640, 360, 20, 30, 14);
+  EXPECT_EQ(linePoints(few, {1, 2}).size(), 2u) << "a point per row where they are apart";
 }
 
 // A value from a log or a configuration is text in the page, never markup.

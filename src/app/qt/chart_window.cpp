@@ -123,17 +123,11 @@ void ChartWindow::paintEvent(QPaintEvent*) {
   // A line per crawler, with its points where they are far enough apart to see.
   const bool points = g.xs.size() < 2 || g.xs[1] - g.xs[0] >= 6;
   for (const ChartSeries& series : chart_.series) {
-    QPainterPath path;
-    for (std::size_t i = 0; i < series.values.size() && i < g.xs.size(); ++i) {
-      const QPointF at(g.xs[i], g.yOf(series.values[i]));
-      if (i == 0)
-        path.moveTo(at);
-      else
-        path.lineTo(at);
-    }
+    QPolygonF line;
+    for (const ChartPoint& p : linePoints(g, series.values)) line << QPointF(p.x, p.y);
     const QColor colour(text(series.colour));
     painter.setPen(QPen(colour, 2));
-    painter.drawPath(path);
+    painter.drawPolyline(line);
     if (points) {
       painter.setBrush(colour);
       for (std::size_t i = 0; i < series.values.size() && i < g.xs.size(); ++i)

@@ -215,8 +215,7 @@ void ChartWindow::paint(HDC dc, const RECT& area) const {
   std::vector<POINT> line;
   for (const ChartSeries& series : chart_.series) {
     line.clear();
-    for (std::size_t i = 0; i < series.values.size() && i < g.xs.size(); ++i)
-      line.push_back({px(g.xs[i]), px(g.yOf(series.values[i]))});
+    for (const ChartPoint& p : linePoints(g, series.values)) line.push_back({px(p.x), px(p.y)});
     const COLORREF colour = colourOf(series.colour);
     const HPEN pen = ::CreatePen(PS_SOLID, std::max(1, ::MulDiv(2, dpi, 96)), colour);
     ::SelectObject(dc, pen);
