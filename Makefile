@@ -113,7 +113,13 @@ demo: demo-data
 
 # The README's picture of the window, drawn offscreen on the demo server.
 screenshot: demo-data
-	@QT_QPA_PLATFORM=offscreen $(BUILD)/src/tarnwick-screenshot --root $(DEMO_DIR) docs/window.png
+	@QT_QPA_PLATFORM=offscreen $(BUILD)/src/tarnwick-screenshot --root $(DEMO_DIR) --site-index 1 \
+	  docs/window.png docs/chart.png
+	@scripts/install-deps.sh test
+	@$(BUILD)/src/tarnwick-report --root $(DEMO_DIR) --site 2 --last 7 --detail --top 5 \
+	  --format html --output $(BUILD)/report.html
+	@chromium --headless --no-sandbox --disable-gpu --hide-scrollbars --window-size=900,1500 \
+	  --screenshot=docs/report.png file://$(abspath $(BUILD))/report.html 2>/dev/null
 
 bench: build
 	@scripts/install-deps.sh bench

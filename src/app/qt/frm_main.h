@@ -44,6 +44,8 @@ class frmMain : public QWidget, private MainView {
   DetailWindow* detailWindow() const { return detail_; }
   // The chart, once it has been opened.
   ChartWindow* chartWindow() const { return chart_; }
+  // Does what choosing `entry` in the rows' menu does.
+  void chooseRowMenu(RowMenuEntry entry) { presenter_->chooseRowMenu(entry); }
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;

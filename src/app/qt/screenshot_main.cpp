@@ -1,6 +1,6 @@
 // tarnwick-screenshot: draws the window offscreen as a user sees it after choosing
-// "最近" 7 天 and the first site, once the analysis has finished, and saves it as a PNG
-// for the README.
+// "最近" 7 天 and site N (the first unless given), once the analysis has finished, and
+// saves it as a PNG for the README; with a second name, the chart of its rows too.
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -24,11 +24,24 @@ int main(int argc, char** argv) {
   applyChineseUi(app);
   std::vector<std::string> texts = argumentsOf(app);
   if (texts.empty()) {
-    writeError("usage: tarnwick-screenshot [SOURCE] OUTPUT.png\n");
+    writeError("usage: tarnwick-screenshot [SOURCE] [--site-index N] WINDOW.png [CHART.png]\n");
     return 2;
+  }
+  std::string chartOutput;
+  if (texts.size() >= 2 && texts[texts.size() - 2].ends_with(".png")) {
+    chartOutput = texts.back();
+    texts.pop_back();
   }
   const std::string output = texts.back();
   texts.pop_back();
+  int site = 0;
+  for (std::size_t i = 0; i + 1 < texts.size(); ++i)
+    if (texts[i] == "--site-index") {
+      site = std::stoi(texts[i + 1]);
+      texts.erase(texts.begin() + static_cast<std::ptrdiff_t>(i),
+                  texts.begin() + static_cast<std::ptrdiff_t>(i) + 2);
+      break;
+    }
   const std::vector<std::string_view> args(texts.begin(), texts.end());
   std::string error;
   const SourceOptions options = parseSourceOptions(args, error);
@@ -47,7 +60,7 @@ int main(int argc, char** argv) {
                  designedCrawlers());
   window.findChild<QRadioButton*>("Option2")->setChecked(true);
   window.show();
-  window.findChild<QListWidget*>("List1")->setCurrentRow(0);
+  window.findChild<QListWidget*>("List1")->setCurrentRow(site);
   QElapsedTimer waited;
   waited.start();
   // The selection starts the analysis; its rows arrive as events.
@@ -58,6 +71,14 @@ int main(int argc, char** argv) {
   QCoreApplication::processEvents();
   if (!window.grab().save(QString::fromStdString(output))) {
     writeError("tarnwick-screenshot: cannot write " + output + '\n');
+    return 1;
+  }
+  if (chartOutput.empty()) return 0;
+  window.chooseRowMenu(RowMenuEntry::Chart);
+  QCoreApplication::processEvents();
+  if (!window.chartWindow() ||
+      !window.chartWindow()->grab().save(QString::fromStdString(chartOutput))) {
+    writeError("tarnwick-screenshot: cannot write " + chartOutput + '\n');
     return 1;
   }
   return 0;
