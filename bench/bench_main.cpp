@@ -7,6 +7,7 @@
 //     beside rg -c -F Baiduspider (one token) and wc -l
 //   100,000 small logs in the window, beside the report on the same folder
 //   --detail on a 1 GiB log with changing field sets, and on 10 million distinct pages
+//   the chart of 10,000 rows, and the HTML page of 1,000 rows in Chromium
 //
 // The data is written into DIR once, as a copy of a server's drive: DIR/c.
 
@@ -26,6 +27,7 @@
 #include "analysis/job.h"
 #include "bench_support.h"
 #include "detail_bench.h"
+#include "page_bench.h"
 #include "sample_logs.h"
 
 namespace {
@@ -258,6 +260,7 @@ int main(int argc, char** argv) {
   met = folders(root) && met;
   met = manySites(root) && met;
   met = detailCases(root / "detail", crawlers) && met;
+  met = pageCases(root) && met;
   if (std::string(TARNWICK_WINDOW_BENCH).size()) met = window(root) && met;
   std::printf("\n%s\n", met ? "Every target met." : "Some targets NOT met.");
   return met ? 0 : 1;

@@ -38,43 +38,41 @@ std::string number(double value) {
   return text;
 }
 
-// A line chart of the rows, with a point and a tip per row and crawler.
+// Rows up to which each gets a point with its own tip; more would be too close to point at.
+constexpr std::size_t kMostPoints = 120;
+
+// A line chart of the rows, with a point and a tip per row and crawler where they fit.
 std::string lineChart(const ChartModel& chart) {
-  const double width = 800, height = 300, left = 56, right = 12, top = 12, bottom = 48;
-  const double plotWidth = width - left - right, plotHeight = height - top - bottom;
+  const ChartGeometry g = layOutChart(chart, 800, 300, 0, 44, 16);
   const std::size_t count = chart.labels.size();
-  const auto x = [&](std::size_t i) {
-    return left + (count > 1 ? plotWidth * static_cast<double>(i) / static_cast<double>(count - 1)
-                             : plotWidth / 2);
-  };
-  const auto y = [&](std::uint64_t value) {
-    return top + plotHeight * (1 - static_cast<double>(value) / static_cast<double>(chart.top()));
-  };
   std::string svg = "<svg class=\"chart\" viewBox=\"0 0 800 300\" role=\"img\" aria-label=\"" +
                     std::string(kReportChart) + "\">";
   for (const std::uint64_t tick : chart.ticks) {
-    const std::string at = number(y(tick));
-    svg += "<line x1=\"" + number(left) + "\" x2=\"" + number(width - right) + "\" y1=\"" + at +
-           "\" y2=\"" + at + "\" stroke=\"#e4e4e4\"/><text x=\"" + number(left - 6) + "\" y=\"" +
-           number(y(tick) + 4) + "\" text-anchor=\"end\">" + std::to_string(tick) + "</text>";
+    const std::string at = number(g.yOf(tick));
+    svg += "<line x1=\"" + number(g.left) + "\" x2=\"" + number(g.right) + "\" y1=\"" + at +
+           "\" y2=\"" + at + "\" stroke=\"#e4e4e4\"/><text x=\"" + number(g.left - 6) + "\" y=\"" +
+           number(g.yOf(tick) + 4) + "\" text-anchor=\"end\">" + std::to_string(tick) + "</text>";
   }
   // The first and last labels lean inwards, so that none is cut off at an edge.
   for (const std::size_t i : shownLabels(count, 10)) {
     const char* anchor = count > 1 && i == 0           ? "start"
                          : count > 1 && i + 1 == count ? "end"
                                                        : "middle";
-    svg += "<text x=\"" + number(x(i)) + "\" y=\"" + number(height - bottom + 18) +
+    svg += "<text x=\"" + number(g.xs[i]) + "\" y=\"" + number(g.bottom + 18) +
            "\" text-anchor=\"" + anchor + "\">" + htmlText(chart.labels[i]) + "</text>";
   }
   for (const ChartSeries& series : chart.series) {
     svg += "<g class=\"series\" data-name=\"" + htmlText(series.name) +
            "\"><polyline fill=\"none\" stroke=\"" + series.colour +
            "\" stroke-width=\"2\" points=\"";
-    for (std::size_t i = 0; i < series.values.size(); ++i)
-      svg += (i ? " " : "") + number(x(i)) + "," + number(y(series.values[i]));
+    bool first = true;
+    for (const ChartPoint& p : linePoints(g, series.values)) {
+      svg += (first ? "" : " ") + number(p.x) + "," + number(p.y);
+      first = false;
+    }
     svg += "\"/>";
-    for (std::size_t i = 0; i < series.values.size(); ++i)
-      svg += "<circle cx=\"" + number(x(i)) + "\" cy=\"" + number(y(series.values[i])) +
+    for (std::size_t i = 0; count <= kMostPoints && i < series.values.size(); ++i)
+      svg += "<circle cx=\"" + number(g.xs[i]) + "\" cy=\"" + number(g.yOf(series.values[i])) +
              "\" r=\"3\" fill=\"" + series.colour + "\"><title>" + htmlText(chart.labels[i]) + " " +
              htmlText(series.name) + "：" + std::to_string(series.values[i]) + "</title></circle>";
     svg += "</g>";
