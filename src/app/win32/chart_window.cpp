@@ -8,6 +8,7 @@
 #include "app/texts.h"
 #include "app/win32/dpi.h"
 #include "app/win32/owned_window.h"
+#include "app/win32/window_proc.h"
 #include "platform/win32_text.h"
 
 namespace tarnwick {
@@ -38,8 +39,8 @@ int swatchOf(HDC dc) {
 
 ChartWindow::ChartWindow(HWND owner, HFONT font, std::function<void()> closed)
     : closed_(std::move(closed)), font_(font) {
-  window_ = createOwnedWindow(owner, kWindowClass, windowProc, widen(kChartCaption).c_str(), 640,
-                              360, this);
+  window_ = createOwnedWindow(owner, kWindowClass, windowProcOf<ChartWindow>,
+                              widen(kChartCaption).c_str(), 640, 360, this);
   if (!window_) return;
   tips_ = ::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
                             WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, 0, 0, 0, 0, window_, nullptr,
@@ -63,16 +64,6 @@ void ChartWindow::showChart(const ChartModel& chart, const std::vector<std::size
   selected_ = selected;
   ::InvalidateRect(window_, nullptr, FALSE);
   if (!::IsWindowVisible(window_)) ::ShowWindow(window_, SW_SHOW);
-}
-
-LRESULT CALLBACK ChartWindow::windowProc(HWND window, UINT message, WPARAM w, LPARAM l) {
-  if (message == WM_NCCREATE) {
-    auto* self = static_cast<ChartWindow*>(reinterpret_cast<CREATESTRUCTW*>(l)->lpCreateParams);
-    self->window_ = window;
-    ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-  }
-  auto* self = reinterpret_cast<ChartWindow*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
-  return self ? self->handle(message, w, l) : ::DefWindowProcW(window, message, w, l);
 }
 
 LRESULT ChartWindow::handle(UINT message, WPARAM w, LPARAM l) {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/chart_model.h"
+#include "app/win32/window_proc.h"
 
 namespace tarnwick {
 
@@ -28,7 +29,9 @@ class ChartWindow {
   const std::wstring& tip() const { return tip_; }
 
  private:
-  static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM w, LPARAM l);
+  template <class W>
+  friend LRESULT CALLBACK windowProcOf(HWND, UINT, WPARAM, LPARAM);
+  void attach(HWND window) { window_ = window; }
   LRESULT handle(UINT message, WPARAM w, LPARAM l);
   ChartGeometry geometry(HDC dc, const RECT& area) const;
   int legendHeight(HDC dc, int width) const;

@@ -7,6 +7,7 @@
 #include "app/texts.h"
 #include "app/win32/dpi.h"
 #include "app/win32/owned_window.h"
+#include "app/win32/window_proc.h"
 #include "platform/win32_text.h"
 
 namespace tarnwick {
@@ -32,8 +33,8 @@ std::wstring withCrLf(std::string_view text) {
 
 DetailWindow::DetailWindow(HWND owner, HFONT font, Actions actions) : actions_(std::move(actions)) {
   const auto instance = reinterpret_cast<HINSTANCE>(::GetWindowLongPtrW(owner, GWLP_HINSTANCE));
-  window_ = createOwnedWindow(owner, kWindowClass, windowProc, widen(kDetailCaption).c_str(), 520,
-                              560, this);
+  window_ = createOwnedWindow(owner, kWindowClass, windowProcOf<DetailWindow>,
+                              widen(kDetailCaption).c_str(), 520, 560, this);
   if (!window_) return;
   const auto make = [&](const wchar_t* kind, std::string_view text, DWORD style, int id) {
     const HWND control = ::CreateWindowExW(
@@ -74,16 +75,6 @@ void DetailWindow::showPage(std::string_view title, std::string_view page) {
 bool DetailWindow::translate(MSG& message) {
   if (!window_ || (message.hwnd != window_ && !::IsChild(window_, message.hwnd))) return false;
   return ::IsDialogMessageW(window_, &message) != 0;
-}
-
-LRESULT CALLBACK DetailWindow::windowProc(HWND window, UINT message, WPARAM w, LPARAM l) {
-  if (message == WM_NCCREATE) {
-    auto* self = static_cast<DetailWindow*>(reinterpret_cast<CREATESTRUCTW*>(l)->lpCreateParams);
-    self->window_ = window;
-    ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-  }
-  auto* self = reinterpret_cast<DetailWindow*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
-  return self ? self->handle(message, w, l) : ::DefWindowProcW(window, message, w, l);
 }
 
 LRESULT DetailWindow::handle(UINT message, WPARAM w, LPARAM l) {

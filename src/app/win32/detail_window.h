@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "app/win32/window_proc.h"
+
 namespace tarnwick {
 
 // The detail view: a window of its own, owned by the main one, showing the text the
@@ -34,7 +36,9 @@ class DetailWindow {
   bool visible() const { return window_ && ::IsWindowVisible(window_); }
 
  private:
-  static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM w, LPARAM l);
+  template <class W>
+  friend LRESULT CALLBACK windowProcOf(HWND, UINT, WPARAM, LPARAM);
+  void attach(HWND window) { window_ = window; }
   static LRESULT CALLBACK pageProc(HWND page, UINT message, WPARAM w, LPARAM l, UINT_PTR,
                                    DWORD_PTR self);
   LRESULT handle(UINT message, WPARAM w, LPARAM l);

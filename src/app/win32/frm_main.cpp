@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "app/win32/dpi.h"
+#include "app/win32/window_proc.h"
 #include "app/window_design.h"
 #include "platform/win32_text.h"
 
@@ -96,7 +97,7 @@ bool frmMain::create(HINSTANCE instance) {
   windowClass.cbSize = sizeof windowClass;
   if (!::GetClassInfoExW(instance, kWindowClass, &windowClass)) {
     windowClass.cbSize = sizeof windowClass;
-    windowClass.lpfnWndProc = windowProc;
+    windowClass.lpfnWndProc = windowProcOf<frmMain>;
     windowClass.hInstance = instance;
     windowClass.hIcon = ::LoadIconW(instance, MAKEINTRESOURCEW(1));
     windowClass.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
@@ -233,16 +234,6 @@ bool frmMain::translate(MSG& message) {
   // Tab between controls, arrows within the options; Esc and Enter come as IDCANCEL and
   // IDOK, unless the drop-down list is open and wants them.
   return ::IsDialogMessageW(window_, &message) != 0;
-}
-
-LRESULT CALLBACK frmMain::windowProc(HWND window, UINT message, WPARAM w, LPARAM l) {
-  if (message == WM_NCCREATE) {
-    auto* self = static_cast<frmMain*>(reinterpret_cast<CREATESTRUCTW*>(l)->lpCreateParams);
-    self->window_ = window;
-    ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-  }
-  auto* self = reinterpret_cast<frmMain*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
-  return self ? self->handle(message, w, l) : ::DefWindowProcW(window, message, w, l);
 }
 
 LRESULT frmMain::handle(UINT message, WPARAM w, LPARAM l) {

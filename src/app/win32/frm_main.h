@@ -13,6 +13,7 @@
 #include "app/win32/chart_window.h"
 #include "app/win32/detail_window.h"
 #include "app/win32/list_view_table.h"
+#include "app/win32/window_proc.h"
 #include "catalogue/site_catalogue.h"
 
 namespace tarnwick {
@@ -47,7 +48,9 @@ class frmMain final : private MainView {
   ChartWindow* chartWindow() const { return chart_.get(); }
 
  private:
-  static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM w, LPARAM l);
+  template <class W>
+  friend LRESULT CALLBACK windowProcOf(HWND, UINT, WPARAM, LPARAM);
+  void attach(HWND window) { window_ = window; }
   static LRESULT CALLBACK listProc(HWND list, UINT message, WPARAM w, LPARAM l, UINT_PTR,
                                    DWORD_PTR self);
   LRESULT handle(UINT message, WPARAM w, LPARAM l);
