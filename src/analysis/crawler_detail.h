@@ -74,6 +74,12 @@ struct CrawlerDetail {
 
   // Whether any of its distinct counts had to leave values out.
   bool approximate() const;
+  // Average time-taken of the lines whose fields were read, where it was logged.
+  std::optional<std::uint64_t> averageTimeMs() const {
+    const std::uint64_t timed = lines - unparsed;
+    if (!timeTakenMs || timed == 0) return std::nullopt;
+    return *timeTakenMs / timed;
+  }
   // Distinct values held in all its lists: what it costs to keep.
   std::size_t values() const;
   // Keeps only the `n` most frequent values of each list.

@@ -111,10 +111,8 @@ std::string detailTable(const std::vector<CrawlerDetail>& details, const Crawler
       out += " " + terminalText(code) + "(" + std::to_string(lines) + ")";
     out += "\n      " + std::string(words.bytes) + " " +
            (d.bytes ? readableBytes(*d.bytes) : std::string(words.bytesNotLogged));
-    const std::uint64_t timed = d.lines - d.unparsed;
-    if (d.timeTakenMs && timed)
-      out += ", " + std::string(words.averageTime) + " " + std::to_string(*d.timeTakenMs / timed) +
-             " ms";
+    if (const auto average = d.averageTimeMs())
+      out += ", " + std::string(words.averageTime) + " " + std::to_string(*average) + " ms";
     out += ", " + std::string(words.ips) + " " + std::to_string(d.ips.distinct()) +
            (d.approximate() ? std::string(words.approximate) : "") + "\n      " +
            std::string(words.pages);

@@ -26,8 +26,10 @@ std::string localPath(const FileResult& row) {
   return row.local.value_or(std::string());
 }
 
-std::string_view statusWords(const FileResult& row, const WindowCsvHeaders& words) {
-  switch (row.status) {
+}  // namespace
+
+std::string_view statusWords(FileResult::Status status, const WindowCsvHeaders& words) {
+  switch (status) {
     case FileResult::Status::Counted:
       return words.ok;
     case FileResult::Status::Missing:
@@ -37,6 +39,8 @@ std::string_view statusWords(const FileResult& row, const WindowCsvHeaders& word
   }
   return words.ok;
 }
+
+namespace {
 
 // Where no words are given, the csv's own.
 constexpr WindowCsvHeaders kCsvWords{"date", "file", "status", "ok", "missing", "unreadable"};
@@ -212,7 +216,7 @@ std::string RowFormatter::row(const FileResult& row) {
         out += ',' + std::to_string(row.counts.at(c));
       out += ',' + csvField(localPath(row)) + ',' +
              (format_ == Format::Csv ? std::string(statusName(row))
-                                     : csvField(statusWords(row, words()))) +
+                                     : csvField(statusWords(row.status, words()))) +
              '\n';
       break;
     case Format::Json:

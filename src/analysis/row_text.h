@@ -61,6 +61,9 @@ class RowFormatter {
   bool first_ = true;
 };
 
+// A row's status in the window's words: 已读取, 不存在 or 无法读取.
+std::string_view statusWords(FileResult::Status status, const WindowCsvHeaders& words);
+
 // `row`'s status as csv and json name it: "ok", "missing" or "unreadable".
 std::string_view statusName(const FileResult& row);
 

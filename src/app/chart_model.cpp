@@ -63,24 +63,33 @@ std::string seriesColour(std::size_t index) {
   return text;
 }
 
-ChartModel rowsChart(const std::vector<std::string>& labels,
-                     const std::vector<std::vector<std::uint64_t>>& counts,
+ChartModel rowsChart(std::vector<std::string> labels,
+                     const std::function<const std::vector<std::uint64_t>&(std::size_t)>& countsOf,
                      const CrawlerList& crawlers) {
   ChartModel chart;
-  chart.labels = labels;
+  chart.labels = std::move(labels);
+  const std::size_t rows = chart.labels.size();
   std::uint64_t most = 0;
   for (std::size_t c = 0; c < crawlers.size(); ++c) {
     ChartSeries series{crawlers[c].header, seriesColour(c), {}};
-    series.values.reserve(counts.size());
-    for (const std::vector<std::uint64_t>& row : counts) {
-      const std::uint64_t value = c < row.size() ? row[c] : 0;
-      series.values.push_back(value);
-      most = std::max(most, value);
+    series.values.reserve(rows);
+    for (std::size_t row = 0; row < rows; ++row) {
+      const std::vector<std::uint64_t>& counts = countsOf(row);
+      series.values.push_back(c < counts.size() ? counts[c] : 0);
+      most = std::max(most, series.values.back());
     }
     chart.series.push_back(std::move(series));
   }
   chart.ticks = niceTicks(most);
   return chart;
+}
+
+ChartModel rowsChart(std::vector<std::string> labels,
+                     const std::vector<std::vector<std::uint64_t>>& counts,
+                     const CrawlerList& crawlers) {
+  return rowsChart(
+      std::move(labels),
+      [&](std::size_t row) -> const std::vector<std::uint64_t>& { return counts[row]; }, crawlers);
 }
 
 std::vector<std::size_t> shownLabels(std::size_t count, std::size_t room) {

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -33,8 +34,12 @@ std::vector<std::uint64_t> niceTicks(std::uint64_t most);
 // The colour of series `index`: ten that tell apart well, then hues around the wheel.
 std::string seriesColour(std::size_t index);
 
-// Lines per crawler per row: `counts[row][crawler]`.
-ChartModel rowsChart(const std::vector<std::string>& labels,
+// Lines per crawler per row: `countsOf(row)[crawler]` for each row of `labels`.
+ChartModel rowsChart(std::vector<std::string> labels,
+                     const std::function<const std::vector<std::uint64_t>&(std::size_t)>& countsOf,
+                     const CrawlerList& crawlers);
+// The same from `counts[row][crawler]`.
+ChartModel rowsChart(std::vector<std::string> labels,
                      const std::vector<std::vector<std::uint64_t>>& counts,
                      const CrawlerList& crawlers);
 

@@ -23,11 +23,6 @@ std::string twoDigits(std::size_t number) {
   return (number < 10 ? "0" : "") + std::to_string(number);
 }
 
-std::string sectionTitle(const Crawler& crawler) {
-  return crawler.header == crawler.token ? crawler.token
-                                         : crawler.header + "（" + crawler.token + "）";
-}
-
 // "label\tlines\tvalue" for the first value, "\tlines\tvalue" for the others: the
 // numbers line up, however long the values.
 void addTop(std::string& out, std::string_view label,
@@ -68,16 +63,15 @@ void addHours(std::string& out, const CrawlerDetail& d) {
 
 void addSection(std::string& out, const Crawler& crawler, const CrawlerDetail& d,
                 const DetailOptions& options) {
-  out += sectionTitle(crawler) + "\n";
+  out += crawlerTitle(crawler) + "\n";
   out += std::string(kDetailLines) + "\t" + std::to_string(d.lines) + "\n";
   if (d.lines == 0) return;
   if (d.unparsed) out += std::string(kDetailUnparsed) + "\t" + std::to_string(d.unparsed) + "\n";
   addStatus(out, d, options.exactStatus);
   out += std::string(kDetailBytes) + "\t" +
          (d.bytes ? readableBytes(*d.bytes) : std::string(kDetailBytesNotLogged)) + "\n";
-  const std::uint64_t timed = d.lines - d.unparsed;
-  if (d.timeTakenMs && timed)
-    out += std::string(kDetailAverageTime) + "\t" + std::to_string(*d.timeTakenMs / timed) + " " +
+  if (const auto average = d.averageTimeMs())
+    out += std::string(kDetailAverageTime) + "\t" + std::to_string(*average) + " " +
            std::string(kDetailMilliseconds) + "\n";
   out += std::string(kDetailIps) + "\t" + std::to_string(d.ips.distinct()) +
          (d.ips.approximate() ? std::string(kDetailApproximate) : "") + "\n";
@@ -88,6 +82,11 @@ void addSection(std::string& out, const Crawler& crawler, const CrawlerDetail& d
 }
 
 }  // namespace
+
+std::string crawlerTitle(const Crawler& crawler) {
+  return crawler.header == crawler.token ? crawler.token
+                                         : crawler.header + "（" + crawler.token + "）";
+}
 
 std::string statusGroup(const std::string& code) {
   const bool threeDigits = code.size() == 3 && std::all_of(code.begin(), code.end(), [](char c) {

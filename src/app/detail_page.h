@@ -34,6 +34,10 @@ struct DetailSummary {
 DetailSummary summarizeDetail(const ResultRows& rows, const std::vector<std::size_t>& chosen,
                               std::size_t crawlerCount, const Clock& clock);
 
+// A crawler as a section of details names it: "百度蜘蛛（Baiduspider）", or the token alone
+// where that is its header too.
+std::string crawlerTitle(const Crawler& crawler);
+
 // "2xx" for "200"; the code itself where it is not three digits.
 std::string statusGroup(const std::string& code);
 

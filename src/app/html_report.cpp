@@ -139,18 +139,6 @@ std::string topTable(std::string_view heading,
   return table + "</table>";
 }
 
-std::string statusWord(FileResult::Status status) {
-  switch (status) {
-    case FileResult::Status::Counted:
-      return std::string(kWindowCsvHeaders.ok);
-    case FileResult::Status::Missing:
-      return std::string(kWindowCsvHeaders.missing);
-    case FileResult::Status::Unreadable:
-      return std::string(kWindowCsvHeaders.unreadable);
-  }
-  return {};
-}
-
 }  // namespace
 
 std::string htmlText(std::string_view text) {
@@ -205,8 +193,8 @@ std::string HtmlReport::rowsTable() const {
       sums[c] += count;
       table += "<td>" + std::to_string(count) + "</td>";
     }
-    table += "<td class=\"t\">" + statusWord(row.status) + "</td><td class=\"v\">" +
-             htmlText(row.file) + "</td></tr>";
+    table += "<td class=\"t\">" + std::string(statusWords(row.status, kWindowCsvHeaders)) +
+             "</td><td class=\"v\">" + htmlText(row.file) + "</td></tr>";
   }
   table += "<tr class=\"total\"><td class=\"t\">" + std::string(kDetailWords.total) + "</td>";
   for (const std::uint64_t sum : sums) table += "<td>" + std::to_string(sum) + "</td>";
@@ -218,12 +206,9 @@ std::string HtmlReport::detailSections() const {
   for (std::size_t c = 0; c < crawlers_.size(); ++c) {
     const CrawlerDetail& d = total_[c];
     const Crawler& crawler = crawlers_[c];
-    out +=
-        "<section class=\"crawler\" data-token=\"" + htmlText(crawler.token) + "\"><h3>" +
-        htmlText(crawler.header == crawler.token ? crawler.token
-                                                 : crawler.header + "（" + crawler.token + "）") +
-        "</h3><dl><dt>" + std::string(kDetailLines) + "</dt><dd>" + std::to_string(d.lines) +
-        "</dd>";
+    out += "<section class=\"crawler\" data-token=\"" + htmlText(crawler.token) + "\"><h3>" +
+           htmlText(crawlerTitle(crawler)) + "</h3><dl><dt>" + std::string(kDetailLines) +
+           "</dt><dd>" + std::to_string(d.lines) + "</dd>";
     if (d.lines == 0) {
       out += "</dl></section>";
       continue;
@@ -233,11 +218,9 @@ std::string HtmlReport::detailSections() const {
              "</dd>";
     out += "<dt>" + std::string(kDetailBytes) + "</dt><dd>" +
            (d.bytes ? readableBytes(*d.bytes) : std::string(kDetailBytesNotLogged)) + "</dd>";
-    const std::uint64_t timed = d.lines - d.unparsed;
-    if (d.timeTakenMs && timed)
-      out += "<dt>" + std::string(kDetailAverageTime) + "</dt><dd>" +
-             std::to_string(*d.timeTakenMs / timed) + " " + std::string(kDetailMilliseconds) +
-             "</dd>";
+    if (const auto average = d.averageTimeMs())
+      out += "<dt>" + std::string(kDetailAverageTime) + "</dt><dd>" + std::to_string(*average) +
+             " " + std::string(kDetailMilliseconds) + "</dd>";
     out += "<dt>" + std::string(kDetailIps) + "</dt><dd>" + std::to_string(d.ips.distinct()) +
            (d.approximate() ? std::string(kDetailApproximate) : "") + "</dd></dl>";
     const std::string colour = seriesColour(c);
@@ -254,11 +237,10 @@ std::string HtmlReport::detailSections() const {
 
 std::string HtmlReport::page() const {
   std::vector<std::string> labels;
-  std::vector<std::vector<std::uint64_t>> counts;
-  for (const Row& row : rows_) {
-    labels.push_back(row.label);
-    counts.push_back(row.counts);
-  }
+  for (const Row& row : rows_) labels.push_back(row.label);
+  const auto countsOf = [this](std::size_t row) -> const std::vector<std::uint64_t>& {
+    return rows_[row].counts;
+  };
   std::string page =
       "<!DOCTYPE html>\n<html lang=\"zh-CN\"><head><meta charset=\"utf-8\">"
       "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">"
@@ -267,7 +249,7 @@ std::string HtmlReport::page() const {
       std::string(kReportTitle) + " - " + htmlText(scope_) + "</title><style>" +
       std::string(kStyle) + "</style></head><body><h1>" + std::string(kReportTitle) +
       "</h1><p class=\"scope\">" + htmlText(scope_) + "</p><h2>" + std::string(kReportChart) +
-      "</h2>" + lineChart(rowsChart(labels, counts, crawlers_)) + "<h2>" +
+      "</h2>" + lineChart(rowsChart(std::move(labels), countsOf, crawlers_)) + "<h2>" +
       std::string(kReportRows) + "</h2>" + rowsTable();
   if (detailed_) page += detailSections();
   return page + "</body></html>\n";

@@ -347,22 +347,13 @@ void MainPresenter::chartClosed() {
 }
 
 ChartModel MainPresenter::chart() const {
-  ChartModel chart;
-  chart.labels.reserve(rows_.size());
-  for (std::size_t row = 0; row < rows_.size(); ++row) chart.labels.push_back(rows_[row].label);
-  std::uint64_t most = 0;
-  for (std::size_t c = 0; c < crawlers_.size(); ++c) {
-    ChartSeries series{crawlers_[c].header, seriesColour(c), {}};
-    series.values.reserve(rows_.size());
-    for (std::size_t row = 0; row < rows_.size(); ++row) {
-      const std::vector<std::uint64_t>& counts = rows_[row].counts;
-      series.values.push_back(c < counts.size() ? counts[c] : 0);
-      most = std::max(most, series.values.back());
-    }
-    chart.series.push_back(std::move(series));
-  }
-  chart.ticks = niceTicks(most);
-  return chart;
+  std::vector<std::string> labels;
+  labels.reserve(rows_.size());
+  for (std::size_t row = 0; row < rows_.size(); ++row) labels.push_back(rows_[row].label);
+  return rowsChart(
+      std::move(labels),
+      [this](std::size_t row) -> const std::vector<std::uint64_t>& { return rows_[row].counts; },
+      crawlers_);
 }
 
 void MainPresenter::showChart() {

@@ -132,8 +132,6 @@ class MainPresenter {
   void openChart();
   // The user closed the chart.
   void chartClosed();
-  // What the chart shows.
-  ChartModel chart() const;
 
   // The rows of the table.
   const ResultRows& rows() const { return rows_; }
@@ -159,6 +157,7 @@ class MainPresenter {
   void showFailure(const std::exception& error);
   void showDetail();
   void showChart();
+  ChartModel chart() const;
   void keepWithinBudget(std::vector<CrawlerDetail>& details);
   // Asks where to save, writes what `contents` gives there and says where.
   void saveRows(std::string_view title, std::string_view filter, std::string_view suggested,

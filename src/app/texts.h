@@ -75,6 +75,19 @@ std::string detailRowsWithout(std::size_t rows);
 std::string detailTitle(const AnalysisScope& scope, std::size_t chosen, std::size_t shown,
                         bool running);
 
+// The words of the report's --detail lines under each row of its table.
+inline constexpr DetailWords kDetailWords{" 行",
+                                          " 行无法读取字段",
+                                          kDetailStatus,
+                                          kDetailNotLogged,
+                                          kDetailBytes,
+                                          "未记录（没有 sc-bytes 字段）",
+                                          kDetailAverageTime,
+                                          "IP",
+                                          kDetailApproximate,
+                                          kDetailPages,
+                                          "合计"};
+
 // The HTML report.
 inline constexpr std::string_view kReportTitle = "蜘蛛爬行情况分析";
 inline constexpr std::string_view kReportChart = "各行抓取次数";
@@ -91,19 +104,6 @@ inline constexpr std::string_view kReportDialogTitle = "导出报告";
 inline constexpr std::string_view kOk = "确定";
 inline constexpr std::string_view kCancel = "取消";
 inline constexpr std::string_view kOpenDialogTitle = "打开";
-
-// The words of the report's --detail lines under each row of its table.
-inline constexpr DetailWords kDetailWords{" 行",
-                                          " 行无法读取字段",
-                                          "状态码",
-                                          "未记录",
-                                          "抓取量",
-                                          "未记录（没有 sc-bytes 字段）",
-                                          "平均用时",
-                                          "IP",
-                                          "（近似，至少）",
-                                          "热门页面",
-                                          "合计"};
 
 // Column headers of the report's --list-sites table.
 inline constexpr std::string_view kSiteHeader = "站点";
