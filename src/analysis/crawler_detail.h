@@ -35,6 +35,12 @@ class ValueCounts {
   // Distinct values seen (those kept, where approximate).
   std::size_t distinct() const { return size_; }
   bool approximate() const { return approximate_; }
+  // Calls `visit(value, lines)` for every value held, in no order.
+  template <typename Visit>
+  void forEach(Visit&& visit) const {
+    for (const Slot& slot : slots_)
+      if (slot.lines) visit(valueOf(slot), slot.lines);
+  }
   // The `n` values with most lines, most first, ties by value in byte order.
   std::vector<std::pair<std::string, std::uint64_t>> top(std::size_t n) const;
 

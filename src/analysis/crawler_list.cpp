@@ -1,9 +1,12 @@
 #include "analysis/crawler_list.h"
 
 #include <algorithm>
+#include <cctype>
+#include <optional>
 #include <set>
 
 #include "platform/utf8_path.h"
+#include "platform/whole_file.h"
 #include "text/text.h"
 
 namespace tarnwick {
@@ -33,6 +36,44 @@ std::size_t commentStart(std::string_view line) {
   return std::string_view::npos;
 }
 
+bool domainName(std::string_view text) {
+  if (text.empty() || text.size() > 253 || text.front() == '.' || text.back() == '.') return false;
+  for (const char c : text)
+    if (!(std::isalnum(static_cast<unsigned char>(c)) || c == '-' || c == '.')) return false;
+  return text.find("..") == std::string_view::npos;
+}
+
+// A ranges file is named, never given as a path: it lives in the ranges folder.
+bool rangesFileName(std::string_view text) {
+  return !text.empty() && text.size() <= 100 && text != "." && text != ".." &&
+         text.find_first_of("/\\:") == std::string_view::npos && !hasControl(text);
+}
+
+struct OwnChecks {
+  std::vector<std::string> domains, rangesFiles;
+};
+
+// The third column: space-separated "dns:DOMAIN" and "ranges:FILE" items.
+std::optional<OwnChecks> parseOwnChecks(std::string_view text) {
+  OwnChecks own;
+  for (std::size_t at = 0; at < text.size();) {
+    const std::size_t end = std::min(text.find(' ', at), text.size());
+    const std::string_view item = text.substr(at, end - at);
+    at = end + 1;
+    if (item.empty()) continue;
+    if (item.starts_with("dns:") && domainName(item.substr(4))) {
+      std::string domain(item.substr(4));
+      for (char& c : domain) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+      own.domains.push_back(domain);
+    } else if (item.starts_with("ranges:") && rangesFileName(item.substr(7))) {
+      own.rangesFiles.emplace_back(item.substr(7));
+    } else {
+      return std::nullopt;
+    }
+  }
+  return own;
+}
+
 // Problems named one by one; a list of thousands of bad lines is summed up after these.
 constexpr std::size_t kProblemsKept = 20;
 
@@ -57,7 +98,10 @@ std::string CrawlerListProblem::description() const {
       what = "token longer than " + std::to_string(kMaxTokenBytes) + " bytes";
       break;
     case Kind::TooManyTabs:
-      what = "more than one tab: give the token, a tab, and the column header";
+      what = "more than two tabs: give the token, a tab, the column header, a tab, and its checks";
+      break;
+    case Kind::BadCheck:
+      what = "a check that is neither dns:DOMAIN nor ranges:FILE";
       break;
     case Kind::ControlCharacter:
       what = "holds a control character";
@@ -105,7 +149,12 @@ CrawlerListResult parseCrawlerList(std::string_view text) {
     if (trim(line).empty()) continue;
     const std::size_t tab = line.find('\t');
     const std::string_view token = trim(line.substr(0, tab));
-    std::string_view header = tab == std::string_view::npos ? token : trim(line.substr(tab + 1));
+    std::string_view header =
+        tab == std::string_view::npos ? std::string_view() : line.substr(tab + 1);
+    const std::size_t secondTab = header.find('\t');
+    const std::string_view checks =
+        secondTab == std::string_view::npos ? std::string_view() : header.substr(secondTab + 1);
+    header = trim(header.substr(0, secondTab));
     if (header.empty()) header = token;  // "token<TAB>": the header is the token itself
     using Kind = CrawlerListProblem::Kind;
     const auto problem = [&](Kind kind) {
@@ -122,7 +171,7 @@ CrawlerListResult parseCrawlerList(std::string_view text) {
       problem(Kind::NoToken);
     } else if (token.size() > kMaxTokenBytes) {
       problem(Kind::TooLong);
-    } else if (header.find('\t') != std::string_view::npos) {
+    } else if (checks.find('\t') != std::string_view::npos) {
       problem(Kind::TooManyTabs);
     } else if (hasControl(token) || hasControl(header)) {
       problem(Kind::ControlCharacter);
@@ -132,43 +181,30 @@ CrawlerListResult parseCrawlerList(std::string_view text) {
       problem(Kind::Reserved);
     } else if (result.crawlers.size() >= designedCrawlers().size() + kMaxAddedCrawlers) {
       problem(Kind::TooMany);
+    } else if (const auto own = parseOwnChecks(checks); !own) {
+      problem(Kind::BadCheck);
     } else {
       tokens.insert(std::string(token));
-      result.crawlers.push_back(
-          {std::string(token), "My" + std::string(token), std::string(header)});
+      Crawler crawler{std::string(token), "My" + std::string(token), std::string(header)};
+      crawler.domains = own->domains;
+      crawler.rangesFiles = own->rangesFiles;
+      result.crawlers.push_back(std::move(crawler));
     }
   }
   return result;
 }
 
 CrawlerListResult readCrawlerList(const std::filesystem::path& file, const TextInput& input) {
+  constexpr std::uint64_t kLargest = 1u << 20;  // a list of crawlers is a few kB
+  const WholeFile whole = readWholeFile(file, input, kLargest);
+  if (whole.ok()) return parseCrawlerList(whole.text);
   CrawlerListResult failed;
   failed.crawlers = designedCrawlers();
-  OpenedFile opened = input.open(file);
-  if (!opened.ok()) {
-    failed.status = CrawlerListResult::Status::Unreadable;
-    failed.reason = opened.reason;
-    return failed;
-  }
-  constexpr std::uint64_t kLargest = 1u << 20;  // a list of crawlers is a few kB
-  if (opened.file->size() > kLargest) {
-    failed.status = CrawlerListResult::Status::TooLarge;
-    return failed;
-  }
-  std::string text(static_cast<std::size_t>(opened.file->size()), '\0');
-  std::size_t got = 0;
-  while (got < text.size()) {
-    const std::ptrdiff_t n = opened.file->readAt(text.data() + got, text.size() - got, got);
-    if (n < 0) {
-      failed.status = CrawlerListResult::Status::Unreadable;
-      failed.reason = "read error";
-      return failed;
-    }
-    if (n == 0) break;
-    got += static_cast<std::size_t>(n);
-  }
-  text.resize(got);
-  return parseCrawlerList(text);
+  failed.status = whole.status == WholeFile::Status::TooLarge
+                      ? CrawlerListResult::Status::TooLarge
+                      : CrawlerListResult::Status::Unreadable;
+  failed.reason = whole.reason;
+  return failed;
 }
 
 std::optional<std::filesystem::path> userCrawlerListPath(const VariableLookup& environment) {

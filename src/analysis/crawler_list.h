@@ -18,7 +18,8 @@ struct CrawlerListProblem {
     NotUtf8,
     NoToken,           // nothing before the tab
     TooLong,           // a token of more than 200 bytes
-    TooManyTabs,       // more than one tab
+    TooManyTabs,       // more than two tabs
+    BadCheck,          // a third column item that is neither dns:DOMAIN nor ranges:FILE
     ControlCharacter,  // a control character in the token or the header
     Duplicate,         // the token is counted already
     Reserved,          // the token is the name of a row's own csv column or json member
@@ -34,7 +35,9 @@ struct CrawlerListProblem {
 };
 
 // Crawlers the user adds after the designed four, from a UTF-8 text file: one crawler a
-// line, its token, then optionally a tab and a column header; "#" starts a comment.
+// line, its token, then optionally a tab and a column header, then optionally a tab and
+// the checks that tell it from an impostor (space-separated "dns:DOMAIN" and
+// "ranges:FILE" items); "#" starts a comment.
 struct CrawlerListResult {
   enum class Status { Ok, Unreadable, TooLarge };
 

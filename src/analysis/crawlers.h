@@ -11,6 +11,10 @@ struct Crawler {
   std::string token;      // searched for in each log line, case-sensitive
   std::string columnKey;  // key of its results column
   std::string header;     // header of its results column
+  // Its own checks from the crawler list, beside those known for its token: domains its
+  // reverse DNS names end in, and ranges files of its addresses.
+  std::vector<std::string> domains{};
+  std::vector<std::string> rangesFiles{};
 };
 
 // The crawlers counted, in column order.

@@ -212,7 +212,10 @@ std::string crawlerListMessage(const CrawlerListResult& list, std::string_view g
         text += "蜘蛛标识过长";
         break;
       case P::TooManyTabs:
-        text += "多于一个制表符";
+        text += "多于两个制表符";
+        break;
+      case P::BadCheck:
+        text += "第三列只能写 dns:域名 或 ranges:文件名";
         break;
       case P::ControlCharacter:
         text += "含有控制字符";

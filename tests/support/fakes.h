@@ -12,6 +12,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "app/file_dialog.h"
@@ -19,6 +20,7 @@
 #include "platform/clock.h"
 #include "platform/folder_listing.h"
 #include "platform/text_input.h"
+#include "verify/resolver.h"
 
 namespace tarnwick::testing {
 
@@ -184,6 +186,39 @@ class FakeFileDialog : public FileDialog {
 
  private:
   std::string name_;
+};
+
+// A resolver that answers from tables: names by address, addresses by name. Unknown
+// entries fail; `delay` slows every answer; while `gate` is set, each call waits at it.
+class FakeResolver final : public Resolver {
+ public:
+  std::map<std::string, Reverse> names;                       // by address text
+  std::map<std::string, std::vector<std::string>> addresses;  // by name
+  std::chrono::milliseconds delay{0};
+  Gate* gate = nullptr;
+  std::atomic<int> calls{0};
+
+  Reverse reverse(const IpAddress& address) override {
+    wait();
+    const auto found = names.find(address.text());
+    return found == names.end() ? Reverse{Status::NoName, {}} : found->second;
+  }
+  Forward forward(const std::string& name) override {
+    wait();
+    const auto found = addresses.find(name);
+    if (found == addresses.end()) return {Status::NoName, {}};
+    Forward forward{Status::Found, {}};
+    for (const std::string& text : found->second)
+      forward.addresses.push_back(*parseIpAddress(text));
+    return forward;
+  }
+
+ private:
+  void wait() {
+    ++calls;
+    if (gate) gate->wait();
+    if (delay.count()) std::this_thread::sleep_for(delay);
+  }
 };
 
 }  // namespace tarnwick::testing

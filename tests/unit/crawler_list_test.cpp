@@ -41,11 +41,11 @@ INSTANTIATE_TEST_SUITE_P(
                  {"bingbot=必应蜘蛛", "Sogou web spider=Sogou web spider"},
                  {}},
         ListCase{"bad_lines_are_left_out",
-                 "bingbot\n\tno token\nGooglebot\tagain\nbingbot\nA\tB\tC\nX\x01Y\nok\xFF\n"
+                 "bingbot\n\tno token\nGooglebot\tagain\nbingbot\nA\tB\tC\tD\nX\x01Y\nok\xFF\n"
                  "YandexBot",
                  {"bingbot=bingbot", "YandexBot=YandexBot"},
                  {"line 2: no token", "line 3: \"Googlebot\" is counted already",
-                  "line 4: \"bingbot\"", "line 5: more than one tab",
+                  "line 4: \"bingbot\"", "line 5: more than two tabs",
                   "line 6: holds a control character", "line 7: not UTF-8"}},
         ListCase{"too_long", std::string(201, 'x') + "\n", {}, {"line 1: token longer"}},
         // "token<TAB>" with nothing after the tab: the header is the token itself.
@@ -53,6 +53,12 @@ INSTANTIATE_TEST_SUITE_P(
                  "bingbot\t\nYandexBot\t  \n",
                  {"bingbot=bingbot", "YandexBot=YandexBot"},
                  {}},
+        // A third column names the crawler's own checks; anything else there is refused.
+        ListCase{"own_checks",
+                 "MyBot\tMine\tdns:Crawl.Example.com ranges:mybot.json\n"
+                 "Evil\tE\tranges:../../etc/passwd\nOdd\tO\tdns:a..b\nWho\tW\tftp:x\n",
+                 {"MyBot=Mine"},
+                 {"line 2: a check", "line 3: a check", "line 4: a check"}},
         // A row's own csv columns and json members cannot be crawler tokens too.
         ListCase{"row_keys_are_no_tokens",
                  "day\ndate\nfile\nstatus\nC#Bot # a comment after a blank\n",
@@ -60,6 +66,16 @@ INSTANTIATE_TEST_SUITE_P(
                  {"line 1: \"day\" is the name", "line 2: \"date\"", "line 3: \"file\"",
                   "line 4: \"status\""}}),
     [](const auto& info) { return std::string(info.param.name); });
+
+TEST(crawler_list_test, own_checks_are_kept_in_lower_case) {
+  const CrawlerListResult list =
+      parseCrawlerList("MyBot\t\tdns:Crawl.Example.COM  dns:example.net ranges:mybot.json\n");
+  ASSERT_EQ(list.crawlers.size(), 5u);
+  EXPECT_EQ(list.crawlers[4].header, "MyBot");
+  EXPECT_EQ(list.crawlers[4].domains,
+            (std::vector<std::string>{"crawl.example.com", "example.net"}));
+  EXPECT_EQ(list.crawlers[4].rangesFiles, std::vector<std::string>{"mybot.json"});
+}
 
 TEST(crawler_list_test, at_most_64_added) {
   std::string text;
