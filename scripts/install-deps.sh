@@ -12,6 +12,7 @@ packages=(
   g++ make cmake ninja-build pkg-config
   qt6-base-dev libgl-dev
   libpugixml-dev
+  libcurl4-openssl-dev
   libgtest-dev
   fonts-wqy-microhei qt6-translations-l10n
 )

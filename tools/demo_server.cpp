@@ -85,7 +85,7 @@ int main(int argc, char** argv) {
   const Date utcToday = clock.today(tarnwick::LogClock::Utc);
   const Date localToday = clock.today(tarnwick::LogClock::Local);
   const std::string version =
-      "2 " + tarnwick::isoDate(utcToday) + " " + tarnwick::isoDate(localToday);
+      "3 " + tarnwick::isoDate(utcToday) + " " + tarnwick::isoDate(localToday);
   const fs::path stamp = root / "demo-written-on";
   std::string written;
   std::getline(std::ifstream(stamp) >> std::ws, written);
@@ -113,6 +113,15 @@ int main(int argc, char** argv) {
                       w3cLines(day, site.id, 800 + static_cast<int>(random() % 1200), random));
       }
     }
+    // Ranges files in the shape their operators publish, for --verify --ranges DIR/ranges.
+    const std::string created =
+        "\"creationTime\": \"" + tarnwick::isoDate(utcToday) + "T00:00:00.000000\",\n";
+    writeFile(root / "ranges/common-crawlers.json",
+              "{\n" + created +
+                  "\"prefixes\": [\n{\"ipv6Prefix\": \"2001:4860:4801:10::/64\"},\n"
+                  "{\"ipv4Prefix\": \"66.249.64.0/20\"}\n]\n}\n");
+    writeFile(root / "ranges/bingbot.json",
+              "{\n" + created + "\"prefixes\": [{\"ipv4Prefix\": \"157.55.39.0/24\"}]\n}\n");
     writeFile(stamp, version + "\n");
   } catch (const std::exception& error) {
     std::cerr << "tarnwick-demo-server: " << error.what() << '\n';

@@ -1,6 +1,8 @@
 #include "sample_logs.h"
 
 #include <cstdio>
+#include <string>
+#include <string_view>
 #include <vector>
 
 namespace tarnwick {
@@ -55,6 +57,23 @@ std::string w3cHeader(const Date& day) {
          "time-taken\r\n";
 }
 
+// Where a line of `agent` comes from, drawn from `a` to `d`: most crawler lines from the
+// crawler's own networks, one in ten from anywhere (an impostor).
+std::string clientAddress(std::string_view agent, unsigned a, unsigned b, unsigned c, unsigned d) {
+  const auto dotted = [](unsigned w, unsigned x, unsigned y, unsigned z) {
+    return std::to_string(w) + '.' + std::to_string(x) + '.' + std::to_string(y) + '.' +
+           std::to_string(z);
+  };
+  const bool own = d % 10 != 0;
+  if (own && agent.find("Googlebot/") != std::string_view::npos)
+    return dotted(66, 249, 64 + b % 16, 1 + d % 254);
+  if (own && agent.find("Baiduspider") != std::string_view::npos)
+    return b % 2 ? dotted(220, 181, 108, 75 + d % 120) : dotted(180, 76, 15, 1 + d % 254);
+  if (own && agent.find("bingbot") != std::string_view::npos)
+    return dotted(157, 55, 39, 1 + d % 254);
+  return dotted(58 + a % 160, b % 256, c % 256, 1 + d % 254);
+}
+
 std::string w3cLines(const Date& day, int siteId, int lines, std::mt19937& random) {
   std::vector<int> weights;
   for (const Agent& agent : kAgents) weights.push_back(agent.weight);
@@ -66,13 +85,14 @@ std::string w3cLines(const Date& day, int siteId, int lines, std::mt19937& rando
     const int second = static_cast<int>(static_cast<long long>(i) * 86400 / lines);
     const Agent& agent = kAgents[static_cast<std::size_t>(pickAgent(random))];
     const std::string page = kPages[random() % kPages.size()];
-    std::snprintf(
-        line, sizeof line,
-        "%s %02d:%02d:%02d W3SVC%d 192.168.1.10 GET %s - 80 - %d.%d.%d.%d %s %d 0 0 %d\r\n",
-        date.c_str(), second / 3600, second / 60 % 60, second % 60, siteId, page.c_str(),
-        58 + static_cast<int>(random() % 160), static_cast<int>(random() % 256),
-        static_cast<int>(random() % 256), 1 + static_cast<int>(random() % 254), agent.text,
-        page == "/robots.txt" ? 404 : 200, static_cast<int>(random() % 500));
+    // Drawn one by one: the order of arguments is the compiler's choice.
+    const unsigned a = random(), b = random(), c = random(), d = random();
+    const std::string address = clientAddress(agent.text, a, b, c, d);
+    std::snprintf(line, sizeof line,
+                  "%s %02d:%02d:%02d W3SVC%d 192.168.1.10 GET %s - 80 - %s %s %d 0 0 %d\r\n",
+                  date.c_str(), second / 3600, second / 60 % 60, second % 60, siteId, page.c_str(),
+                  address.c_str(), agent.text, page == "/robots.txt" ? 404 : 200,
+                  static_cast<int>(random() % 500));
     text += line;
   }
   return text;

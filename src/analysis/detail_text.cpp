@@ -30,6 +30,33 @@ std::string twoDigits(std::size_t hour) {
 
 }  // namespace
 
+std::string verdictMembers(const Verdicts& verdicts) {
+  return "\"verified\":" + std::to_string(verdicts.verified) +
+         ",\"fake\":" + std::to_string(verdicts.fake) +
+         ",\"unverified\":" + std::to_string(verdicts.unverified);
+}
+
+std::vector<Verdicts> verdictsOf(const std::vector<Verdicts>& verdicts, std::size_t crawlers) {
+  std::vector<Verdicts> all = verdicts;
+  all.resize(crawlers);
+  return all;
+}
+
+std::string verifyTable(const std::vector<Verdicts>& verdicts, const CrawlerList& crawlers,
+                        const VerifyWords& words) {
+  std::string out;
+  for (std::size_t c = 0; c < verdicts.size() && c < crawlers.size(); ++c) {
+    const Verdicts& v = verdicts[c];
+    if (v.verified + v.fake + v.unverified == 0) continue;
+    out += (out.empty() ? "    " + std::string(words.heading) : std::string(";")) + " " +
+           terminalText(crawlers[c].header) + " " + std::string(words.verified) + " " +
+           std::to_string(v.verified) + " " + std::string(words.fake) + " " +
+           std::to_string(v.fake) + " " + std::string(words.unverified) + " " +
+           std::to_string(v.unverified);
+  }
+  return out.empty() ? out : out + '\n';
+}
+
 std::string readableBytes(std::uint64_t bytes) {
   const char* units[] = {"B", "KB", "MB", "GB", "TB"};
   double value = static_cast<double>(bytes);
@@ -41,7 +68,7 @@ std::string readableBytes(std::uint64_t bytes) {
 }
 
 std::string detailJson(const std::vector<CrawlerDetail>& details, const CrawlerList& crawlers,
-                       std::size_t top) {
+                       std::size_t top, const std::vector<Verdicts>* verdicts) {
   std::string out = "{";
   for (std::size_t c = 0; c < details.size() && c < crawlers.size(); ++c) {
     const CrawlerDetail& d = details[c];
@@ -63,6 +90,7 @@ std::string detailJson(const std::vector<CrawlerDetail>& details, const CrawlerL
       out += (h ? "," : "") + std::to_string(d.hours[h]);
     out += "]";
     if (d.approximate()) out += ",\"approximate\":true";
+    if (verdicts && c < verdicts->size()) out += "," + verdictMembers((*verdicts)[c]);
     out += "}";
   }
   return out + "}";
@@ -70,7 +98,7 @@ std::string detailJson(const std::vector<CrawlerDetail>& details, const CrawlerL
 
 std::string detailCsv(std::string_view day, std::string_view file,
                       const std::vector<CrawlerDetail>& details, const CrawlerList& crawlers,
-                      std::size_t top) {
+                      std::size_t top, const std::vector<Verdicts>* verdicts) {
   std::string out;
   const std::string prefix = csvField(day) + ',' + csvField(file) + ',';
   for (std::size_t c = 0; c < details.size() && c < crawlers.size(); ++c) {
@@ -82,6 +110,11 @@ std::string detailCsv(std::string_view day, std::string_view file,
     };
     line("lines", "", d.lines);
     line("unparsed", "", d.unparsed);
+    if (verdicts && c < verdicts->size()) {
+      line("verified", "", (*verdicts)[c].verified);
+      line("fake", "", (*verdicts)[c].fake);
+      line("unverified", "", (*verdicts)[c].unverified);
+    }
     for (const auto& [code, lines] : d.status) line("status", code, lines);
     if (d.bytes) line("bytes", "", *d.bytes);
     if (d.timeTakenMs) line("time_taken_ms", "", *d.timeTakenMs);

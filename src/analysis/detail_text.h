@@ -8,6 +8,7 @@
 
 #include "analysis/crawler_detail.h"
 #include "analysis/crawlers.h"
+#include "verify/verdicts.h"
 
 namespace tarnwick {
 
@@ -16,14 +17,15 @@ namespace tarnwick {
 
 // {"<token>":{"lines":…,"unparsed":…,"status":{…},"bytes":…,"time_taken_ms":…,"ips":…,
 // "top_ips":[[value,lines],…],"top_segments":…,"top_pages":…,"top_dirs":…,"hours":[24 numbers]},…}
+// With `verdicts`, each crawler's object also has "verified", "fake" and "unverified".
 std::string detailJson(const std::vector<CrawlerDetail>& details, const CrawlerList& crawlers,
-                       std::size_t top);
+                       std::size_t top, const std::vector<Verdicts>* verdicts = nullptr);
 
 // csv lines "day,file,crawler,measure,key,value", one per crawler, measure and key; null
-// values are left out.
+// values are left out. With `verdicts`, measures "verified", "fake" and "unverified" too.
 std::string detailCsv(std::string_view day, std::string_view file,
                       const std::vector<CrawlerDetail>& details, const CrawlerList& crawlers,
-                      std::size_t top);
+                      std::size_t top, const std::vector<Verdicts>* verdicts = nullptr);
 
 // "512 B", "1.5 KB", "7.0 GB": bytes in steps of 1024.
 std::string readableBytes(std::uint64_t bytes);
@@ -42,6 +44,24 @@ struct DetailWords {
   std::string_view pages;           // before the top pages
   std::string_view total;           // the total's heading
 };
+
+// "verified":n,"fake":n,"unverified":n
+std::string verdictMembers(const Verdicts& verdicts);
+
+// The words of the table's verification line.
+struct VerifyWords {
+  std::string_view heading;  // before the crawlers' verdicts
+  std::string_view verified, fake, unverified;
+};
+
+// The verification line under a row of the table: each crawler's verified, fake and
+// unverified lines, for crawlers that had lines.
+std::string verifyTable(const std::vector<Verdicts>& verdicts, const CrawlerList& crawlers,
+                        const VerifyWords& words);
+
+// `verdicts` of a row, one per crawler: a row without any (a file that was not read) has
+// no lines to tell.
+std::vector<Verdicts> verdictsOf(const std::vector<Verdicts>& verdicts, std::size_t crawlers);
 
 // Readable lines under a row of the table, for crawlers that had lines.
 std::string detailTable(const std::vector<CrawlerDetail>& details, const CrawlerList& crawlers,

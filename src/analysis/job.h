@@ -16,6 +16,7 @@
 #include "analysis/part_counter.h"
 #include "analysis/plan.h"
 #include "platform/text_input.h"
+#include "verify/verdicts.h"
 
 namespace tarnwick {
 
@@ -46,6 +47,7 @@ struct FileResult {
   std::vector<std::uint64_t> counts;  // one per token; all 0 unless Counted
   Problem problem = Problem::None;
   std::vector<CrawlerDetail> detail{};  // one per token where asked for, else none
+  std::vector<Verdicts> verify{};       // one per token where lines were verified, else none
 };
 
 // How far a job has come.

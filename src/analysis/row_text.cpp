@@ -170,6 +170,10 @@ std::string RowFormatter::header() const {
       if (words_) return "day,file,crawler,measure,key,value\n";
       out = "day,date";
       for (const Crawler& crawler : crawlers_) out += ',' + csvField(crawler.token);
+      if (verifyWords_)
+        for (const Crawler& crawler : crawlers_)
+          for (const std::string_view verdict : {" verified", " fake", " unverified"})
+            out += ',' + csvField(crawler.token + std::string(verdict));
       return out + ",file,status\n";
     case Format::WindowCsv:
       out = csvField(kDateColumnHeader) + ',' + csvField(words().date);
@@ -186,6 +190,12 @@ std::string RowFormatter::header() const {
 }
 
 std::string RowFormatter::row(const FileResult& row) {
+  const std::vector<Verdicts> verdicts = verdictsOf(row.verify, crawlers_.size());
+  const std::vector<Verdicts>* shownVerdicts = verifyWords_ ? &verdicts : nullptr;
+  if (verifyWords_) {
+    verifyTotal_.resize(crawlers_.size());
+    for (std::size_t c = 0; c < crawlers_.size(); ++c) verifyTotal_[c] += verdicts[c];
+  }
   std::vector<CrawlerDetail> empty;
   const std::vector<CrawlerDetail>* details = &row.detail;
   if (words_) {
@@ -198,7 +208,7 @@ std::string RowFormatter::row(const FileResult& row) {
     total_.resize(crawlers_.size());
     for (std::size_t c = 0; c < crawlers_.size(); ++c) total_[c].merge((*details)[c]);
     if (format_ == Format::Csv)
-      return detailCsv(row.label, localPath(row), *details, crawlers_, top_);
+      return detailCsv(row.label, localPath(row), *details, crawlers_, top_, shownVerdicts);
   }
   std::string out;
   switch (format_) {
@@ -207,6 +217,7 @@ std::string RowFormatter::row(const FileResult& row) {
       for (std::size_t c = 0; c < crawlers_.size(); ++c)
         out += "  " + padLeft(std::to_string(row.counts.at(c)), countWidth(crawlers_[c]));
       out += '\n';
+      if (verifyWords_) out += verifyTable(verdicts, crawlers_, *verifyWords_);
       if (words_) out += detailTable(*details, crawlers_, top_, *words_);
       break;
     case Format::Csv:
@@ -214,6 +225,10 @@ std::string RowFormatter::row(const FileResult& row) {
       out = csvField(row.label) + ',' + labelDate(row.label);
       for (std::size_t c = 0; c < crawlers_.size(); ++c)
         out += ',' + std::to_string(row.counts.at(c));
+      if (verifyWords_ && format_ == Format::Csv)
+        for (const Verdicts& v : verdicts)
+          out += ',' + std::to_string(v.verified) + ',' + std::to_string(v.fake) + ',' +
+                 std::to_string(v.unverified);
       out += ',' + csvField(localPath(row)) + ',' +
              (format_ == Format::Csv ? std::string(statusName(row))
                                      : csvField(statusWords(row.status, words()))) +
@@ -226,7 +241,14 @@ std::string RowFormatter::row(const FileResult& row) {
         out += ',' + jsonString(crawlers_[c].token) + ':' + std::to_string(row.counts.at(c));
       out += ",\"file\":" + jsonString(localPath(row)) + ",\"status\":\"" +
              std::string(statusName(row)) + "\"";
-      if (words_) out += ",\"detail\":" + detailJson(*details, crawlers_, top_);
+      if (verifyWords_) {
+        out += ",\"verify\":{";
+        for (std::size_t c = 0; c < crawlers_.size(); ++c)
+          out += (c ? "," : "") + jsonString(crawlers_[c].token) + ":{" +
+                 verdictMembers(verdicts[c]) + "}";
+        out += "}";
+      }
+      if (words_) out += ",\"detail\":" + detailJson(*details, crawlers_, top_, shownVerdicts);
       out += "}";
       break;
     case Format::Tsv:
@@ -244,13 +266,17 @@ std::string RowFormatter::footer() const {
   if (!words_) return format_ == Format::Json ? "]}\n" : "";
   std::vector<CrawlerDetail> total = total_;
   total.resize(crawlers_.size());
+  const std::vector<Verdicts> verdicts = verdictsOf(verifyTotal_, crawlers_.size());
+  const std::vector<Verdicts>* shownVerdicts = verifyWords_ ? &verdicts : nullptr;
   switch (format_) {
     case Format::Json:
-      return "],\"total\":" + detailJson(total, crawlers_, top_) + "}\n";
+      return "],\"total\":" + detailJson(total, crawlers_, top_, shownVerdicts) + "}\n";
     case Format::Csv:
-      return detailCsv("*", "*", total, crawlers_, top_);
+      return detailCsv("*", "*", total, crawlers_, top_, shownVerdicts);
     case Format::Table:
-      return std::string(words_->total) + "\n" + detailTable(total, crawlers_, top_, *words_);
+      return std::string(words_->total) + "\n" +
+             (verifyWords_ ? verifyTable(verdicts, crawlers_, *verifyWords_) : "") +
+             detailTable(total, crawlers_, top_, *words_);
     default:
       return {};
   }

@@ -48,6 +48,9 @@ class RowFormatter {
     top_ = top;
     words_ = &words;
   }
+  // Adds each row's verified, fake and unverified lines per crawler: csv columns, json
+  // members, and in the table a line in `words`.
+  void showVerify(const VerifyWords& words) { verifyWords_ = &words; }
 
  private:
   const WindowCsvHeaders& words() const;
@@ -55,9 +58,11 @@ class RowFormatter {
   RowFormat format_;
   const CrawlerList& crawlers_;
   const WindowCsvHeaders* csvWords_;
-  std::size_t top_ = 0;                 // with details: how many values each list shows
-  const DetailWords* words_ = nullptr;  // set where details are shown
-  std::vector<CrawlerDetail> total_;    // the details of every row so far
+  std::size_t top_ = 0;                       // with details: how many values each list shows
+  const DetailWords* words_ = nullptr;        // set where details are shown
+  const VerifyWords* verifyWords_ = nullptr;  // set where verdicts are shown
+  std::vector<CrawlerDetail> total_;          // the details of every row so far
+  std::vector<Verdicts> verifyTotal_;         // the verdicts of every row so far
   bool first_ = true;
 };
 

@@ -76,6 +76,13 @@ std::string detailTitle(const AnalysisScope& scope, std::size_t chosen, std::siz
                         bool running);
 
 // The words of the report's --detail lines under each row of its table.
+// The words of verification: a line's verdicts, in the table and the window.
+inline constexpr std::string_view kVerified = "真";
+inline constexpr std::string_view kFake = "假";
+inline constexpr std::string_view kUnverified = "未验证";
+// The report's table: a line of verdicts under each row.
+inline constexpr VerifyWords kVerifyWords{"验证：", kVerified, kFake, kUnverified};
+
 inline constexpr DetailWords kDetailWords{" 行",
                                           " 行无法读取字段",
                                           kDetailStatus,

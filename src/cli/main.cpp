@@ -18,7 +18,11 @@
 #include "platform/console.h"
 #include "platform/environment.h"
 #include "platform/file_output.h"
+#include "platform/folder_listing.h"
+#include "platform/http_client.h"
 #include "platform/utf8_path.h"
+#include "verify/ranges_update.h"
+#include "verify/verifier.h"
 #ifdef _WIN32
 #include "platform/win32_text.h"
 #endif
@@ -136,19 +140,127 @@ class PageSink final : public RowSink {
   HtmlReport& page_;
 };
 
+// Holds each row until DNS has answered for its crawlers' addresses, tells their lines
+// apart and hands it on, in order. A row's addresses are asked about as soon as it
+// comes, so that lookups run while later files are counted.
+class VerifyingSink final : public RowSink {
+ public:
+  VerifyingSink(RowSink& next, const Verifier& verifier, bool keepDetail)
+      : next_(next), verifier_(verifier), keepDetail_(keepDetail) {}
+
+  bool row(FileResult&& row) override {
+    Held held;
+    for (const CrawlerDetail& detail : row.detail) held.lines.push_back(addressLinesOf(detail));
+    if (!keepDetail_) row.detail.clear();  // read for its addresses alone
+    for (std::size_t c = 0; c < held.lines.size(); ++c) verifier_.tally(c, held.lines[c]);
+    held.row = std::move(row);
+    held_.push_back(std::move(held));
+    return handOnReady();
+  }
+  void finished(const Progress& progress) override { next_.finished(progress); }
+
+  // Waits for the answers still out (each within its timeout) and hands on the rest.
+  bool drain(DnsChecks* dns) {
+    if (dns) dns->wait();
+    return !handOnReady() || held_.empty();  // stopped by the next sink, or all handed on
+  }
+
+ private:
+  struct Held {
+    FileResult row;
+    std::vector<AddressLines> lines;
+  };
+
+  bool handOnReady() {
+    while (!held_.empty()) {
+      Held& first = held_.front();
+      std::vector<Verdicts> verdicts;
+      for (std::size_t c = 0; c < first.lines.size(); ++c) {
+        verdicts.push_back(verifier_.tally(c, first.lines[c]));
+        if (verdicts.back().pending) return true;  // each of its addresses is asked already
+      }
+      first.row.verify = std::move(verdicts);
+      FileResult row = std::move(first.row);
+      held_.erase(held_.begin());
+      if (!next_.row(std::move(row))) return false;
+    }
+    return true;
+  }
+
+  RowSink& next_;
+  const Verifier& verifier_;
+  bool keepDetail_;
+  std::vector<Held> held_;
+};
+
+// What --verify reads and asks: the ranges files, and DNS unless --no-dns.
+struct Verification {
+  RangesFolder ranges;
+  std::unique_ptr<DnsChecks> dns;
+  std::optional<Verifier> verifier;
+};
+
+std::optional<std::filesystem::path> rangesFolderOf(const ReportOptions& options) {
+  return options.ranges ? options.ranges : userRangesFolder(environmentVariable);
+}
+
+// The ranges and DNS for --verify; warns of ranges files it cannot use, and of old ones.
+std::optional<std::string> prepareVerification(const ReportOptions& options,
+                                               const CrawlerList& crawlers, const TextInput& input,
+                                               Verification& out) {
+  const auto folder = rangesFolderOf(options);
+  if (options.ranges && !SystemFolderListing().isFolder(*options.ranges))
+    return "cannot read the ranges folder " + utf8Of(*options.ranges) + ": not a folder";
+  if (folder) out.ranges = readRangesFolder(*folder, Verifier::rangesFilesOf(crawlers), input);
+  const Date today = SystemClock().today(LogClock::Utc);
+  for (const FoundRanges& found : out.ranges.found) {
+    const std::string name = utf8Of(out.ranges.folder / pathFromUtf8(found.name));
+    if (!found.file.ok())
+      warn("ranges file " + name + ": " + found.file.description() + " (ignored)");
+    else if (found.file.created &&
+             isoDate(*found.file.created) < isoDate(daysBefore(today, kRangesOldDays)))
+      warn("ranges file " + name + " was published " + isoDate(*found.file.created) +
+           ", more than " + std::to_string(kRangesOldDays) +
+           " days ago: run tarnwick-report --update-ranges");
+  }
+  if (!options.noDns)
+    out.dns = std::make_unique<DnsChecks>(std::make_shared<SystemResolver>(),
+                                          Verifier::domainsOf(crawlers));
+  out.verifier.emplace(crawlers, out.ranges, out.dns.get());
+  return std::nullopt;
+}
+
 JobSettings jobSettings(const ReportOptions& options) {
   JobSettings settings;
-  settings.detail = options.detail;
+  settings.detail = options.detail || options.verify;  // verifying reads each line's c-ip
   return settings;
+}
+
+// Runs the job, its rows through `sink` (verified first with --verify): whether it ran
+// to the end without running out of memory.
+std::optional<int> runJob(const ReportOptions& options, Plan plan, const CrawlerList& crawlers,
+                          const TextInput& input, RowSink& sink) {
+  Verification verification;
+  std::optional<VerifyingSink> verifying;
+  if (options.verify) {
+    if (const auto problem = prepareVerification(options, crawlers, input, verification))
+      return fail(*problem);
+    verifying.emplace(sink, *verification.verifier, options.detail);
+  }
+  AnalysisJob job(std::move(plan.files), tokensOf(crawlers), input,
+                  verifying ? static_cast<RowSink&>(*verifying) : sink, jobSettings(options));
+  job.wait();
+  if (job.outOfMemory()) return fail("not enough memory to count the logs");
+  if (verifying && !verifying->drain(verification.dns.get()))
+    return fail("DNS lookups did not finish");
+  return std::nullopt;
 }
 
 int printPage(const ReportOptions& options, Plan plan, const CrawlerList& crawlers,
               const TextInput& input, const AnalysisScope& scope) {
   HtmlReport page(crawlers, describeScope(scope), options.top);
   PageSink sink(page);
-  AnalysisJob job(std::move(plan.files), tokensOf(crawlers), input, sink, jobSettings(options));
-  job.wait();
-  if (job.outOfMemory()) return fail("not enough memory to count the logs");
+  if (const auto failed = runJob(options, std::move(plan), crawlers, input, sink)) return *failed;
   ReportOutput output(options);
   if (!output.write(page.page())) return output.failed();
   return output.finish();
@@ -160,11 +272,10 @@ int printRows(const ReportOptions& options, Plan plan, const CrawlerList& crawle
   ReportOutput output(options);
   RowFormatter formatter(options.format, crawlers);
   if (options.detail) formatter.showDetail(options.top, kDetailWords);
+  if (options.verify) formatter.showVerify(kVerifyWords);
   if (!output.write(formatter.header())) return output.failed();
   PrintingSink sink(formatter, output);
-  AnalysisJob job(std::move(plan.files), tokensOf(crawlers), input, sink, jobSettings(options));
-  job.wait();
-  if (job.outOfMemory()) return fail("not enough memory to count the logs");
+  if (const auto failed = runJob(options, std::move(plan), crawlers, input, sink)) return *failed;
   if (sink.memoryShort())
     return fail("cannot read " + *sink.memoryShort() + ": " + std::string(kOutOfMemory));
   if (!sink.written() || !output.write(formatter.footer())) return output.failed();
@@ -220,6 +331,26 @@ int analyseSite(const ReportOptions& options, const SiteSource& source, const Si
   return printRows(options, std::move(plan), crawlers, input, scope);
 }
 
+// Downloads the published ranges files into the ranges folder, and says what it got.
+int updateRangesFolder(const ReportOptions& options) {
+  const auto folder = rangesFolderOf(options);
+  if (!folder) return fail("no ranges folder: give --ranges DIR");
+  SystemHttpClient http;
+  int status = kDone;
+  for (const RangesUpdate& update : updateRanges(*folder, rangesSources(options.from), http)) {
+    const std::string name = utf8Of(*folder / pathFromUtf8(update.name));
+    if (!update.ok) {
+      say("cannot update " + name + ", kept as it was: " + update.reason);
+      status = kFailed;
+      continue;
+    }
+    std::string got = name + ": " + std::to_string(update.prefixes) + " prefixes";
+    if (update.created) got += ", published " + isoDate(*update.created);
+    if (!writeOut(terminalText(got) + '\n')) return fail("cannot write the output");
+  }
+  return flushOut() || status != kDone ? status : fail("cannot write the output");
+}
+
 // `reading` names what is being read at each step, for a message should memory run out.
 int run(const std::vector<std::string_view>& args, std::string& reading) {
   const ReportOptionsResult parsed = parseReportOptions(args);
@@ -231,6 +362,7 @@ int run(const std::vector<std::string_view>& args, std::string& reading) {
   }
   const ReportOptions& options = parsed.options;
   const SystemTextInput input;
+  if (options.command == Command::UpdateRanges) return updateRangesFolder(options);
 
   reading = options.crawlers ? utf8Of(*options.crawlers) : "the crawler list";
   const CrawlerListResult crawlers = chooseCrawlers(options.crawlers, input, environmentVariable);

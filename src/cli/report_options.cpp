@@ -25,6 +25,8 @@ std::string_view reportUsage() {
   return "usage: tarnwick-report [SOURCE] COMMAND [--format table|csv|json|html] [--date "
          "YYYY-MM-DD]\n"
          "                       [--crawlers FILE] [--detail [--top N]] [--output FILE]\n"
+         "                       [--verify [--ranges DIR] [--no-dns]]\n"
+         "       tarnwick-report --update-ranges [--ranges DIR] [--from BASE_URL]\n"
          "SOURCE (on Windows, none: this server's own configuration):\n"
          "  --root DIR        DIR is a copy or mount of the server's system drive (C:)\n"
          "  --config FILE     an applicationHost.config or a MetaBase.xml\n"
@@ -38,6 +40,10 @@ std::string_view reportUsage() {
          "  --file PATH                one log file\n"
          "--detail: what each crawler's lines say (status codes, bytes, addresses, pages, hours),\n"
          "  its lists cut to the N most frequent values (--top N, 10 unless given)\n"
+         "--verify: tell each crawler's lines verified, fake or unverified, by the published\n"
+         "  address ranges in DIR (--ranges DIR, else the user's own ranges folder) and by\n"
+         "  reverse DNS confirmed forward (--no-dns: ranges alone)\n"
+         "--update-ranges: download the published ranges files (from BASE_URL/NAME with --from)\n"
          "--output FILE: write to FILE, whole or not at all (csv with a byte-order mark)\n"
          "--format html: one page with a chart, to open in any browser or print\n"
          "NAME is a site's display name or its numeric id.\n"
@@ -110,6 +116,16 @@ ReportOptionsResult parseReportOptions(std::span<const std::string_view> args) {
       if (const auto text = value(i)) options.output = pathFromUtf8(*text);
     } else if (arg == "--detail") {
       options.detail = true;
+    } else if (arg == "--verify") {
+      options.verify = true;
+    } else if (arg == "--no-dns") {
+      options.noDns = true;
+    } else if (arg == "--ranges") {
+      if (const auto text = value(i)) options.ranges = pathFromUtf8(*text);
+    } else if (arg == "--update-ranges") {
+      options.command = Command::UpdateRanges, ++commands;
+    } else if (arg == "--from") {
+      if (const auto text = value(i)) options.from = std::string(*text);
     } else if (arg == "--top") {
       ++tops;
       const auto text = value(i);
@@ -125,6 +141,7 @@ ReportOptionsResult parseReportOptions(std::span<const std::string_view> args) {
   }
   if (!result.error.empty() || options.help) return result;
 
+  const bool updating = options.command == Command::UpdateRanges;
   const bool needsSite = options.command == Command::All || options.command == Command::Last ||
                          options.command == Command::Today;
   if (options.source.root && options.source.config)
@@ -145,6 +162,17 @@ ReportOptionsResult parseReportOptions(std::span<const std::string_view> args) {
     result.error = "--detail goes with --all, --last, --today or --file";
   else if (tops > 0 && !options.detail)
     result.error = "--top goes with --detail";
+  else if (options.verify && (options.command == Command::ListSites || updating))
+    result.error = "--verify goes with --all, --last, --today or --file";
+  else if (options.noDns && !options.verify)
+    result.error = "--no-dns goes with --verify";
+  else if (options.ranges && !options.verify && !updating)
+    result.error = "--ranges goes with --verify or --update-ranges";
+  else if (options.from && !updating)
+    result.error = "--from goes with --update-ranges";
+  else if (updating && (!options.source.localServer() || options.html || options.detail ||
+                        options.output || options.crawlers || options.date))
+    result.error = "--update-ranges takes only --ranges and --from";
   return result;
 }
 

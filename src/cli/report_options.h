@@ -15,7 +15,7 @@ namespace tarnwick {
 
 // What tarnwick-report was asked to do.
 struct ReportOptions {
-  enum class Command { None, ListSites, All, Last, Today, File };
+  enum class Command { None, ListSites, All, Last, Today, File, UpdateRanges };
   using Format = RowFormat;
 
   SourceOptions source;
@@ -31,6 +31,10 @@ struct ReportOptions {
   std::optional<std::filesystem::path> output;    // --output FILE
   bool detail = false;                            // --detail
   std::size_t top = 10;                           // --top N
+  bool verify = false;                            // --verify
+  std::optional<std::filesystem::path> ranges;    // --ranges DIR
+  bool noDns = false;                             // --no-dns
+  std::optional<std::string> from;                // --from BASE_URL
   bool help = false;
 };
 

@@ -68,8 +68,16 @@ INSTANTIATE_TEST_SUITE_P(
         OptionCase{{"--file", "x", "--top", "3"}, "--top goes with --detail", Command::None},
         OptionCase{{"--file", "x", "--detail", "--top", "0"}, "--top takes", Command::None},
         OptionCase{{"--file", "x", "--format", "html"}, "", Command::File},
+        OptionCase{{"--list-sites", "--format", "html"}, "--format html goes with", Command::None},
+        OptionCase{{"--file", "x", "--verify", "--ranges", "r", "--no-dns"}, "", Command::File},
         OptionCase{
-            {"--list-sites", "--format", "html"}, "--format html goes with", Command::None}));
+            {"--update-ranges", "--ranges", "r", "--from", "http://h/"}, "", Command::UpdateRanges},
+        OptionCase{{"--list-sites", "--verify"}, "--verify goes with", Command::None},
+        OptionCase{{"--file", "x", "--no-dns"}, "--no-dns goes with --verify", Command::None},
+        OptionCase{{"--file", "x", "--ranges", "r"}, "--ranges goes with", Command::None},
+        OptionCase{{"--file", "x", "--verify", "--from", "h"}, "--from goes with", Command::None},
+        OptionCase{{"--update-ranges", "--root", "/c"}, "takes only", Command::None},
+        OptionCase{{"--update-ranges", "--file", "x"}, "exactly one", Command::None}));
 
 // Help, short or long, whatever else is given; a drive mapped to a one-character folder.
 TEST(report_test, help_and_the_shortest_drive_mapping) {
@@ -198,11 +206,6 @@ struct ReportRun {
   std::string err;
 };
 
-std::string readFile(const std::filesystem::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
 // Runs the report program with `args` (a shell command line's worth). Its standard output
 // goes to the file `output` where given, or into the command `output` names after a "|".
 ReportRun runReport(const testing::TempDir& dir, const std::string& args, std::string output = "") {
@@ -219,8 +222,8 @@ ReportRun runReport(const testing::TempDir& dir, const std::string& args, std::s
 #ifndef _WIN32
   status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 #endif
-  if (output.starts_with("|")) status = std::stoi(readFile(piped));
-  return {status, readFile(out), readFile(err)};
+  if (output.starts_with("|")) status = std::stoi(testing::readText(piped));
+  return {status, testing::readText(out), testing::readText(err)};
 }
 
 struct EndToEnd {
@@ -314,6 +317,56 @@ TEST(report_test, end_to_end_on_a_server_copy) {
 
 // --output writes a file whole or not at all; csv there starts with a byte-order mark
 // for spreadsheets, standard output never does.
+// Real or fake, by ranges files alone: a line from Google's range, an impostor, a line
+// without an address; Baidu's lines cannot be told without DNS.
+TEST(report_test, verify_by_ranges) {
+  testing::TempDir dir;
+  const std::string log = dir.write("u_ex261207.log",
+                                    "#Fields: date time c-ip cs(User-Agent) sc-status\n"
+                                    "2026-12-07 00:00:01 66.249.64.3 Googlebot/2.1 200\n"
+                                    "2026-12-07 00:00:02 ::ffff:66.249.64.4 Googlebot/2.1 200\n"
+                                    "2026-12-07 00:00:03 203.0.113.9 Googlebot/2.1 200\n"
+                                    "2026-12-07 00:00:04 - Googlebot/2.1 200\n"
+                                    "2026-12-07 00:00:05 220.181.108.80 Baiduspider 200\n")
+                              .string();
+  const std::string ranges = (dir.path() / "ranges").string();
+  dir.write(
+      "ranges/common-crawlers.json",
+      R"({"creationTime":"2020-01-01T00:00:00","prefixes":[{"ipv4Prefix":"66.249.64.0/27"}]})");
+  dir.write("ranges/googlebot.json", "{not json");
+  const std::string args = "--file " + log + " --verify --no-dns --ranges " + ranges;
+  struct Case {
+    std::string format;
+    std::string out;
+  };
+  for (const Case& c : {
+           Case{"json",
+                "\"verify\":{\"Baiduspider\":{\"verified\":0,\"fake\":0,\"unverified\":1},"
+                "\"Googlebot\":{\"verified\":2,\"fake\":1,\"unverified\":1},"},
+           Case{"csv",
+                "Sosospider unverified,file,status\n"
+                "261207,2026-12-07,1,4,0,0,0,0,1,2,1,1,0,0,0,0,0,0,"},
+           Case{"json --detail", "\"Googlebot\":{\"lines\":4,\"unparsed\":0,"},
+           Case{"json --detail", "\"approximate\":false"},
+           Case{"csv --detail", "261207,"},
+           Case{"table", "谷歌蜘蛛 真 2 假 1 未验证 1"},
+       }) {
+    const ReportRun run = runReport(dir, args + " --format " + c.format);
+    EXPECT_EQ(run.status, 0) << c.format << run.err;
+    if (c.out.find("approximate") != std::string::npos) continue;
+    EXPECT_NE(run.out.find(c.out), std::string::npos) << c.format << "\n" << run.out;
+    EXPECT_NE(run.err.find("googlebot.json: not valid JSON"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("was published 2020-01-01"), std::string::npos) << run.err;
+  }
+  const ReportRun detail = runReport(dir, args + " --format json --detail");
+  EXPECT_NE(detail.out.find("\"verified\":2,\"fake\":1,\"unverified\":1}"), std::string::npos)
+      << "the verdicts join the detail's object too";
+  const ReportRun longForm = runReport(dir, args + " --format csv --detail");
+  EXPECT_NE(longForm.out.find(",Googlebot,fake,,1\n"), std::string::npos) << longForm.out;
+  EXPECT_EQ(runReport(dir, "--file " + log + " --verify --ranges " + log).status, 1)
+      << "a ranges folder that is not one";
+}
+
 TEST(report_test, output_file_is_whole_or_left_as_it_was) {
   testing::TempDir dir;
   const auto log = dir.write("ex080713.log", testing::testData("ex080713.log"));
@@ -323,16 +376,16 @@ TEST(report_test, output_file_is_whole_or_left_as_it_was) {
   ReportRun run = runReport(dir, file + " --format csv --output " + target.string());
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(run.out, "") << "nothing on standard output";
-  EXPECT_EQ(readFile(target).rfind("\xEF\xBB\xBF"
-                                   "day,date,Baiduspider,",
-                                   0),
+  EXPECT_EQ(testing::readText(target).rfind("\xEF\xBB\xBF"
+                                            "day,date,Baiduspider,",
+                                            0),
             0u)
-      << readFile(target);
+      << testing::readText(target);
   run = runReport(dir, file + " --format csv");
   EXPECT_EQ(run.out.rfind("day,date,", 0), 0u) << "no byte-order mark on standard output";
 
   run = runReport(dir, file + " --format json --output " + target.string());
-  EXPECT_EQ(readFile(target).rfind("{\"rows\":[", 0), 0u) << "json gets no mark";
+  EXPECT_EQ(testing::readText(target).rfind("{\"rows\":[", 0), 0u) << "json gets no mark";
 
   // A file that cannot take the place of what is there: an error, the folder untouched,
   // and no temporary file left beside it.

@@ -59,6 +59,12 @@ class TempDir {
   std::filesystem::path path_;
 };
 
+// The bytes of `file`; empty where it cannot be read.
+inline std::string readText(const std::filesystem::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
 // A path the build knows; off Linux, the test's runner names it in the environment.
 inline std::filesystem::path buildPath([[maybe_unused]] const char* built, const char* variable) {
 #ifdef _WIN32
