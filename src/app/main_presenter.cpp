@@ -147,6 +147,8 @@ std::string MainPresenter::dialogFolder(const std::string& serverFolder) const {
 
 void MainPresenter::start(const Selection& selection, const AnalysisScope& scope, int site) {
   rows_.clear();
+  if (verification_) verification_->clear();
+  doneStatus_.clear();
   selection_ = selection;
   rowsHaveDetail_ = settings_.detail;
   detailValues_ = 0;
@@ -182,6 +184,7 @@ void MainPresenter::rowsWaiting() {
   }
   for (FileResult& row : batch.rows) {
     totals_.add(row);
+    if (verify_ && verification_) row.verify = verification_->add(row);
     keepWithinBudget(row.detail);
     rows_.add(std::move(row));
   }
@@ -190,8 +193,10 @@ void MainPresenter::rowsWaiting() {
   if (!batch.rows.empty()) view_.showRows(rows_.size(), scope_.mode == Mode::AllLogs);
   chartBehind_ = chartBehind_ || !batch.rows.empty();
   if (batch.finished) {
-    view_.showStatus(finishedStatus(scope_, *batch.finished, totals_, crawlers_));
+    doneStatus_ = finishedStatus(scope_, *batch.finished, totals_, crawlers_);
+    view_.showStatus(doneStatus_);
     endJob();
+    settleVerdicts();
   }
 }
 
@@ -211,7 +216,8 @@ void MainPresenter::keepWithinBudget(std::vector<CrawlerDetail>& details) {
 }
 
 void MainPresenter::showProgress() {
-  if (!job_) return;
+  checkDownload();
+  if (!job_) return settleVerdicts();
   if (job_->outOfMemory()) {
     const std::size_t planned = job_->progress().filesPlanned;
     cancel();
@@ -224,10 +230,110 @@ void MainPresenter::showProgress() {
   view_.showStatus(runningStatus(scope_, progress));
   if (detailBehind_ && ++ticksSinceDetail_ >= kDetailTicks) showDetail();
   if (chartBehind_) showChart();
+  settleVerdicts();
+}
+
+bool MainPresenter::busy() const {
+  return job_ || download_ || (verification_ && verification_->waiting());
+}
+
+void MainPresenter::settleVerdicts(bool giveUp) {
+  if (!verification_ || !verification_->waiting()) return;
+  applyVerdicts(giveUp ? verification_->giveUp() : verification_->settle());
+  if (job_) return;  // the analysis's own progress has the status line
+  if (verification_->waiting()) {
+    const std::size_t asked = verification_->asked();
+    view_.showStatus(doneStatus_ + verifyingStatus(asked - verification_->pending(), asked));
+    view_.showProgress(asked - verification_->pending(), asked);
+  } else {
+    view_.showStatus(doneStatus_ +
+                     rangesNote(verification_->ranges(), services_.clock.today(LogClock::Utc)));
+    view_.showRunning(busy());
+  }
+}
+
+void MainPresenter::applyVerdicts(
+    const std::vector<std::pair<std::size_t, std::vector<Verdicts>>>& verdicts) {
+  if (verdicts.empty()) return;
+  for (const auto& [row, rowVerdicts] : verdicts)
+    if (row < rows_.size()) rows_.setVerdicts(row, rowVerdicts);
+  view_.refreshRows();
+  if (verifiedOnly_) chartBehind_ = true;
+  detailBehind_ = true;
+}
+
+void MainPresenter::checkDownload() {
+  if (!download_) return;
+  const auto updates = download_->result();
+  if (!updates) return;
+  download_.reset();
+  std::string status = rangesUpdatedStatus(*updates);
+  if (verification_) {
+    verification_->readRanges();
+    applyVerdicts(verification_->again());
+    status += rangesNote(verification_->ranges(), services_.clock.today(LogClock::Utc));
+  }
+  view_.showStatus(status);
+  view_.showRunning(busy());
+}
+
+void MainPresenter::verifyToggled(bool on) {
+  if (on == verify_) return;
+  verify_ = on;
+  settings_.detail = verify_ || detailOpen_;
+  view_.enableVerifiedOnly(on);
+  rows_.showVerification(on, verifiedOnly_);
+  view_.showColumns(rows_.columns());
+  view_.showRows(rows_.size(), false);
+  if (!on) {
+    settleVerdicts(true);
+    showChart();
+    return;
+  }
+  if (!verification_)
+    verification_ = std::make_unique<RowVerification>(crawlers_, services_.input,
+                                                      services_.resolver, services_.rangesFolder);
+  else
+    verification_->readRanges();
+  view_.showStatus(rangesNote(verification_->ranges(), services_.clock.today(LogClock::Utc)));
+  // The rows on screen were counted without their addresses: read them again.
+  if (shownSite_ >= 0) rerun();
+}
+
+void MainPresenter::verifiedOnlyToggled(bool on) {
+  verifiedOnly_ = on;
+  rows_.showVerification(verify_, on);
+  view_.refreshRows();
+  showChart();
+}
+
+void MainPresenter::updateRanges() {
+  if (download_) return;
+  if (!services_.http || !services_.rangesFolder) {
+    view_.showStatus(rangesUpdatedStatus({}));
+    return;
+  }
+  download_ = std::make_unique<RangesDownload>(services_.http, *services_.rangesFolder,
+                                               rangesSources(std::nullopt));
+  view_.showStatus(kUpdatingRanges);
+  view_.showRunning(true);
+}
+
+void MainPresenter::rerun() {
+  cancel();
+  try {
+    start(selection_, scope_, shownSite_);
+  } catch (const std::exception& error) {
+    cancel();
+    showFailure(error);
+  }
 }
 
 void MainPresenter::cancel() {
-  if (!job_) return;
+  if (!job_) {
+    if (verification_ && verification_->waiting()) settleVerdicts(true);
+    return;
+  }
   job_->cancel();
   rowsWaiting();  // the rows finished before the cancel stay
   if (!job_) return;
@@ -238,7 +344,7 @@ void MainPresenter::cancel() {
 void MainPresenter::endJob() {
   job_.reset();
   mailbox_.reset();
-  view_.showRunning(false);
+  view_.showRunning(busy());
   if (detailBehind_) showDetail();
   if (chartBehind_) showChart();
 }
@@ -307,29 +413,22 @@ void MainPresenter::chooseRowMenu(RowMenuEntry entry) {
       return exportCsv();
     case RowMenuEntry::ExportReport:
       return exportReport();
+    case RowMenuEntry::UpdateRanges:
+      return updateRanges();
   }
 }
 
 void MainPresenter::openDetail() {
   detailOpen_ = true;
   settings_.detail = true;
-  if (!rowsHaveDetail_ && shownSite_ >= 0) {
-    // The same files again, without asking: the user asked for their details.
-    cancel();
-    try {
-      start(selection_, scope_, shownSite_);
-    } catch (const std::exception& error) {
-      cancel();
-      showFailure(error);
-    }
-    return;
-  }
+  // The same files again, without asking: the user asked for their details.
+  if (!rowsHaveDetail_ && shownSite_ >= 0) return rerun();
   showDetail();
 }
 
 void MainPresenter::detailClosed() {
   detailOpen_ = false;
-  settings_.detail = false;
+  settings_.detail = verify_;
 }
 
 void MainPresenter::rowSelectionChanged() {
@@ -350,10 +449,16 @@ ChartModel MainPresenter::chart() const {
   std::vector<std::string> labels;
   labels.reserve(rows_.size());
   for (std::size_t row = 0; row < rows_.size(); ++row) labels.push_back(rows_[row].label);
-  return rowsChart(
-      std::move(labels),
-      [this](std::size_t row) -> const std::vector<std::uint64_t>& { return rows_[row].counts; },
-      crawlers_);
+  if (!rows_.verifiedOnly())
+    return rowsChart(
+        std::move(labels),
+        [this](std::size_t row) -> const std::vector<std::uint64_t>& { return rows_[row].counts; },
+        crawlers_);
+  std::vector<std::vector<std::uint64_t>> verified(rows_.size());
+  for (std::size_t row = 0; row < rows_.size(); ++row)
+    for (std::size_t c = 0; c < crawlers_.size(); ++c)
+      verified[row].push_back(rows_.shownCount(row, c));
+  return rowsChart(std::move(labels), verified, crawlers_);
 }
 
 void MainPresenter::showChart() {

@@ -17,7 +17,9 @@
 #include "app/file_dialog.h"
 #include "app/main_view.h"
 #include "app/message_dialog.h"
+#include "app/ranges_download.h"
 #include "app/result_rows.h"
+#include "app/row_verification.h"
 #include "app/texts.h"
 #include "catalogue/site_catalogue.h"
 #include "platform/clock.h"
@@ -35,13 +37,18 @@ struct WindowServices {
   const TextInput& input;
   const FolderListing& folders;
   const PathResolver& paths;
+  // What verification asks of the platform: DNS (null: none), downloads (null: none),
+  // and the folder of the ranges files (none where there is no user folder).
+  std::shared_ptr<Resolver> resolver = nullptr;
+  std::shared_ptr<HttpClient> http = nullptr;
+  std::optional<std::filesystem::path> rangesFolder = std::nullopt;
 };
 
 // How often a window shows a running analysis's progress.
 inline constexpr std::chrono::milliseconds kProgressInterval{100};
 
 // The entries of the rows' menu, in order.
-enum class RowMenuEntry { Detail, Chart, Copy, ExportCsv, ExportReport };
+enum class RowMenuEntry { Detail, Chart, Copy, ExportCsv, ExportReport, UpdateRanges };
 struct RowMenuItem {
   RowMenuEntry entry;
   std::string_view text;
@@ -50,7 +57,8 @@ inline constexpr RowMenuItem kRowMenu[] = {{RowMenuEntry::Detail, kShowDetail},
                                            {RowMenuEntry::Chart, kShowChart},
                                            {RowMenuEntry::Copy, kCopy},
                                            {RowMenuEntry::ExportCsv, kExportCsv},
-                                           {RowMenuEntry::ExportReport, kExportReport}};
+                                           {RowMenuEntry::ExportReport, kExportReport},
+                                           {RowMenuEntry::UpdateRanges, kUpdateRanges}};
 
 // How much of the rows' details the window keeps.
 struct DetailLimits {
@@ -133,9 +141,22 @@ class MainPresenter {
   // The user closed the chart.
   void chartClosed();
 
+  // 验证蜘蛛 was ticked or cleared: with it, each crawler's lines are told verified, fake
+  // or unverified in columns of their own, which fill in as DNS answers. Rows read
+  // without the lines' addresses are read again.
+  void verifyToggled(bool on);
+  // 仅计已验证 was ticked or cleared: the crawlers' columns and the chart count verified
+  // lines alone.
+  void verifiedOnlyToggled(bool on);
+  // The rows' menu's 更新 IP 段文件: downloads the published ranges files in the
+  // background, and verifies the rows again with them.
+  void updateRanges();
+
   // The rows of the table.
   const ResultRows& rows() const { return rows_; }
   bool running() const { return job_ != nullptr; }
+  // Whether anything still runs: the analysis, DNS lookups or a download.
+  bool busy() const;
   // The site whose rows are shown, or -1.
   int shownSite() const { return shownSite_; }
 
@@ -159,6 +180,11 @@ class MainPresenter {
   void showChart();
   ChartModel chart() const;
   void keepWithinBudget(std::vector<CrawlerDetail>& details);
+  // Puts verdicts that have come into the rows; gives up waiting where `giveUp`.
+  void settleVerdicts(bool giveUp = false);
+  void applyVerdicts(const std::vector<std::pair<std::size_t, std::vector<Verdicts>>>& verdicts);
+  void checkDownload();
+  void rerun();
   // Asks where to save, writes what `contents` gives there and says where.
   void saveRows(std::string_view title, std::string_view filter, std::string_view suggested,
                 const std::function<std::string()>& contents);
@@ -189,6 +215,11 @@ class MainPresenter {
   std::string detailText_;     // what the detail view shows
   bool detailBehind_ = false;  // rows came since the detail view was brought up to date
   int ticksSinceDetail_ = 0;
+  bool verify_ = false;
+  bool verifiedOnly_ = false;
+  std::unique_ptr<RowVerification> verification_;  // made when first switched on
+  std::string doneStatus_;                         // the status line once the rows are in
+  std::unique_ptr<RangesDownload> download_;
   // The mailbox outlives the job that fills it.
   std::unique_ptr<RowMailbox> mailbox_;
   std::unique_ptr<AnalysisJob> job_;

@@ -35,6 +35,10 @@ class MainView {
   // means the rows were cleared and refilled. Where `followNewest`, the last row is
   // scrolled into view, unless the user has scrolled away from the end.
   virtual void showRows(std::size_t count, bool followNewest) = 0;
+  // Cells of rows shown already changed: their verdicts came.
+  virtual void refreshRows() = 0;
+  // Whether 仅计已验证 can be ticked: only while 验证蜘蛛 is.
+  virtual void enableVerifiedOnly(bool enabled) = 0;
   // Selects site `index` in the site list without it counting as the user's selection;
   // -1 selects none.
   virtual void highlightSite(int index) = 0;

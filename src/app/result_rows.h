@@ -1,16 +1,20 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
 #include "analysis/crawlers.h"
 #include "analysis/job.h"
+#include "app/texts.h"
 
 namespace tarnwick {
 
 // Width every results column has at least, in twips: the design's.
 inline constexpr int kColumnWidthTwips = 800;
+// Width of a verification column: "120/3/5…" under a longer header.
+inline constexpr int kVerifyColumnWidthTwips = 1700;
 
 // One column of the results table.
 struct ResultsColumn {
@@ -25,13 +29,20 @@ class ResultRows {
  public:
   explicit ResultRows(const CrawlerList& crawlers);
 
-  // The day column, then one per crawler.
+  // The day column, then one per crawler; with verification, one more per crawler.
   const std::vector<ResultsColumn>& columns() const { return columns_; }
+  // Adds or takes away the verification columns: each crawler's lines verified, fake
+  // and unverified. With `verifiedOnly`, the crawlers' columns count verified lines alone.
+  void showVerification(bool shown, bool verifiedOnly);
+  bool verifiedOnly() const { return verifiedOnly_; }
+  // What the crawler's column counts for the row: its lines, or its verified ones.
+  std::uint64_t shownCount(std::size_t row, std::size_t crawler) const;
   std::size_t size() const { return rows_.size(); }
   bool empty() const { return rows_.empty(); }
   const FileResult& operator[](std::size_t row) const { return rows_[row]; }
 
-  // What the table shows at `row`, `column`: the day label, or a count in decimal.
+  // What the table shows at `row`, `column`: the day label, a count in decimal, or
+  // "verified/fake/unverified" with "…" while DNS has yet to answer.
   std::string cell(std::size_t row, std::size_t column) const;
   // Whether the row's zeros mean there was nothing to read: shown greyed.
   bool greyed(std::size_t row) const;
@@ -40,10 +51,15 @@ class ResultRows {
 
   void clear() { rows_.clear(); }
   void add(FileResult row) { rows_.push_back(std::move(row)); }
+  void setVerdicts(std::size_t row, std::vector<Verdicts> verdicts) {
+    rows_[row].verify = std::move(verdicts);
+  }
 
  private:
+  const CrawlerList& crawlers_;
   std::vector<ResultsColumn> columns_;
   std::vector<FileResult> rows_;
+  bool verifiedOnly_ = false;
 };
 
 }  // namespace tarnwick

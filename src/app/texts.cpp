@@ -123,6 +123,52 @@ std::string finishedStatus(const AnalysisScope& scope, const Progress& progress,
   return text + folderNote(scope);
 }
 
+std::string verifyColumnHeader(std::string_view header) {
+  return std::string(header) + " " + std::string(kVerified) + "/" + std::string(kFake) + "/" +
+         std::string(kUnverified);
+}
+
+std::string rangesNote(const RangesFolder& ranges, const Date& today) {
+  std::string text = "验证：";
+  std::string files;
+  for (const FoundRanges& found : ranges.found) {
+    files += (files.empty() ? "" : "、") + found.name + "（";
+    if (!found.file.ok())
+      files += "无法使用：" + found.file.description();
+    else if (!found.file.created)
+      files += "日期不明";
+    else
+      files += isoDate(*found.file.created) +
+               (isoDate(*found.file.created) < isoDate(daysBefore(today, kRangesOldDays))
+                    ? "，已超过 " + std::to_string(kRangesOldDays) + " 天"
+                    : "");
+    files += "）";
+  }
+  text += files.empty() ? "未找到 IP 段文件（右键菜单“" + std::string(kUpdateRanges) + "”可下载）"
+                        : "IP 段文件 " + files;
+  return text + "；其余按反向 DNS 确认。";
+}
+
+std::string verifyingStatus(std::size_t answered, std::size_t asked) {
+  return "正在反向解析蜘蛛 IP：已完成 " + std::to_string(answered) + "/" + std::to_string(asked) +
+         "。";
+}
+
+std::string rangesUpdatedStatus(const std::vector<RangesUpdate>& updates) {
+  std::string done, failed;
+  for (const RangesUpdate& update : updates) {
+    if (update.ok)
+      done += (done.empty() ? "" : "、") + update.name + "（" + std::to_string(update.prefixes) +
+              " 段）";
+    else
+      failed += (failed.empty() ? "" : "；") + update.name + "：" + update.reason;
+  }
+  std::string text;
+  if (!done.empty()) text += "IP 段文件已更新：" + done + "。";
+  if (!failed.empty()) text += "未能更新（保留原文件）：" + failed + "。";
+  return text;
+}
+
 std::string cancelledStatus(const AnalysisScope& scope, const RowTotals& totals,
                             std::size_t planned) {
   return describeScope(scope) + "：已取消，保留已完成的 " + std::to_string(totals.rows) + "/" +

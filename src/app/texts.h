@@ -14,6 +14,8 @@
 #include "analysis/plan.h"
 #include "analysis/row_text.h"
 #include "platform/clock.h"
+#include "verify/ranges_folder.h"
+#include "verify/ranges_update.h"
 
 namespace tarnwick {
 
@@ -80,6 +82,8 @@ std::string detailTitle(const AnalysisScope& scope, std::size_t chosen, std::siz
 inline constexpr std::string_view kVerified = "真";
 inline constexpr std::string_view kFake = "假";
 inline constexpr std::string_view kUnverified = "未验证";
+// The rows' menu entry that downloads the ranges files.
+inline constexpr std::string_view kUpdateRanges = "更新 IP 段文件";
 // The report's table: a line of verdicts under each row.
 inline constexpr VerifyWords kVerifyWords{"验证：", kVerified, kFake, kUnverified};
 
@@ -162,6 +166,17 @@ std::string cancelledStatus(const AnalysisScope& scope, const RowTotals& totals,
 std::string outOfMemoryStatus(const AnalysisScope& scope, const RowTotals& totals,
                               std::size_t planned);
 inline constexpr std::string_view kOutOfMemory = "内存不足，分析已停止。已完成的行保留在表中。";
+
+// The header of a crawler's verification column: "百度蜘蛛 真/假/未验证".
+std::string verifyColumnHeader(std::string_view header);
+// What verification reads, for the status line: the ranges files and their days, and
+// whether DNS is asked.
+std::string rangesNote(const RangesFolder& ranges, const Date& today);
+// While DNS answers come: addresses answered of those asked.
+std::string verifyingStatus(std::size_t answered, std::size_t asked);
+inline constexpr std::string_view kUpdatingRanges = "正在下载 IP 段文件……";
+// What updating the ranges files gave.
+std::string rangesUpdatedStatus(const std::vector<RangesUpdate>& updates);
 
 // Where the site's log folder could not be listed.
 std::string noLogsStatus(const AnalysisScope& scope);

@@ -19,6 +19,7 @@ enum class ControlKind {
   ResultsTable,
   Label,
   OptionButton,
+  CheckBox,
   DropDown,
   Progress,
   Button

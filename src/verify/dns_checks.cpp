@@ -186,6 +186,17 @@ void DnsChecks::wait() {
   }
 }
 
+void DnsChecks::giveUp() {
+  std::lock_guard lock(state_->mutex);
+  for (const IpAddress& address : state_->queue) state_->entries.erase(address);
+  for (const IpAddress& address : state_->running) state_->entries.erase(address);
+  state_->stuck += static_cast<unsigned>(state_->running.size());  // their threads still run
+  state_->queue.clear();
+  state_->running.clear();
+  state_->pending = 0;
+  state_->done.notify_all();
+}
+
 void DnsChecks::cancel() {
   std::lock_guard lock(state_->mutex);
   state_->stopped = true;

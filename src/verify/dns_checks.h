@@ -40,7 +40,11 @@ class DnsChecks {
   std::size_t asked() const;
   // Waits until every address asked about has its answer (each within the timeout).
   void wait();
-  // Drops every lookup not answered yet: their threads stop as soon as they return.
+  // Drops every lookup not answered yet, keeping the answers that came: an address
+  // dropped is asked again when next asked about.
+  void giveUp();
+  // Drops every lookup not answered yet and asks no more: their threads stop as soon as
+  // they return.
   void cancel();
 
   struct State;

@@ -19,6 +19,7 @@
 #include "app/message_dialog.h"
 #include "platform/clock.h"
 #include "platform/folder_listing.h"
+#include "platform/http_client.h"
 #include "platform/text_input.h"
 #include "verify/resolver.h"
 
@@ -218,6 +219,18 @@ class FakeResolver final : public Resolver {
     ++calls;
     if (gate) gate->wait();
     if (delay.count()) std::this_thread::sleep_for(delay);
+  }
+};
+
+// Downloads from a table of bodies by the URL's last path component; others are 404.
+class FakeHttpClient final : public HttpClient {
+ public:
+  std::map<std::string, std::string> bodies;
+
+  HttpResponse get(const std::string& url, const HttpLimits&) override {
+    const auto found = bodies.find(url.substr(url.rfind('/') + 1));
+    if (found == bodies.end()) return {HttpResponse::Status::NotFound, {}, "HTTP status 404"};
+    return {HttpResponse::Status::Ok, found->second, {}};
   }
 };
 

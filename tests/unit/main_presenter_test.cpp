@@ -33,6 +33,8 @@ class FakeView : public MainView {
     followed = followed || (follow && count > 0);
   }
   void highlightSite(int index) override { highlighted = index; }
+  void refreshRows() override { ++refreshes; }
+  void enableVerifiedOnly(bool enabled) override { verifiedOnlyEnabled = enabled; }
   void showRunning(bool on) override { running = on; }
   void showProgress(std::size_t d, std::size_t p) override { done = d, planned = p; }
   void showStatus(std::string_view text) override { status = text; }
@@ -67,6 +69,8 @@ class FakeView : public MainView {
   ChartModel chart;
   std::vector<std::size_t> chartMarked;
   int chartsShown = 0;
+  int refreshes = 0;
+  bool verifiedOnlyEnabled = false;
 };
 
 // A server drive with two sites: site 1 has logs, site 2's folder does not exist.
@@ -84,8 +88,10 @@ class MainPresenterTest : public ::testing::Test {
                                       const CrawlerList& list = designedCrawlers(),
                                       DetailLimits limits = {}) {
     auto made = std::make_unique<MainPresenter>(
-        view, WindowServices{box, dialog, on, with, folders, paths}, sites, list, [] {},
-        JobSettings{2}, limits);
+        view,
+        WindowServices{box, dialog, on, with, folders, paths, resolver, http,
+                       dir.path() / "ranges"},
+        sites, list, [] {}, JobSettings{2}, limits);
     made->load();
     return made;
   }
@@ -122,6 +128,8 @@ class MainPresenterTest : public ::testing::Test {
   }
 
   testing::TempDir dir;
+  std::shared_ptr<testing::FakeResolver> resolver = std::make_shared<testing::FakeResolver>();
+  std::shared_ptr<testing::FakeHttpClient> http = std::make_shared<testing::FakeHttpClient>();
   SystemTextInput input;
   SystemFolderListing folders;
   PathResolver paths;
@@ -698,6 +706,101 @@ TEST_F(RunningJob, the_chart_follows_the_rows_as_they_arrive) {
   presenter->runAgain();
   finish();
   EXPECT_EQ(view.chartsShown, shown);
+}
+
+}  // namespace
+}  // namespace tarnwick
+
+namespace tarnwick {
+namespace {
+
+// A day of a site with its crawlers' addresses: a real Baiduspider, an impostor, and a
+// Googlebot that only the ranges can tell.
+class VerifyTest : public MainPresenterTest {
+ protected:
+  VerifyTest() {
+    dir.write("LogFiles/W3SVC1/ex080713.log",
+              "#Fields: date time c-ip cs(User-Agent)\n"
+              "2008-07-13 00:00:01 1.1.1.1 Baiduspider\n"
+              "2008-07-13 00:00:02 1.1.1.1 Baiduspider\n"
+              "2008-07-13 00:00:03 6.6.6.6 Baiduspider\n"
+              "2008-07-13 00:00:04 66.249.64.3 Googlebot\n");
+    resolver->names["1.1.1.1"] = {Resolver::Status::Found, "crawl.baidu.com"};
+    resolver->addresses["crawl.baidu.com"] = {"1.1.1.1"};
+    resolver->names["6.6.6.6"] = {Resolver::Status::Found, "evil.example.net"};
+    resolver->gate = &gate;
+    select(0, Mode::Today);
+  }
+  ~VerifyTest() override { gate.open(); }
+
+  // Ticks the progress timer until nothing runs.
+  void settle() {
+    ASSERT_TRUE(testing::pollUntil([&] { return !presenter->busy(); },
+                                   [&] {
+                                     presenter->rowsWaiting();
+                                     presenter->showProgress();
+                                   }));
+  }
+
+  testing::Gate gate;
+};
+
+TEST_F(VerifyTest, verdicts_fill_in_as_dns_answers) {
+  presenter->verifyToggled(true);
+  EXPECT_TRUE(view.verifiedOnlyEnabled);
+  ASSERT_EQ(view.columns.size(), 9u) << "a verification column per crawler after the designed ones";
+  EXPECT_EQ(view.columns[5].header, "百度蜘蛛 真/假/未验证");
+  finish();  // the rows are in; DNS has not answered
+  EXPECT_TRUE(presenter->busy());
+  EXPECT_TRUE(view.running) << "the cancel button stays while lookups run";
+  EXPECT_EQ(cells(0),
+            (std::vector<std::string>{"3", "1", "0", "0", "0/0/3…", "0/0/1…", "0/0/0", "0/0/0"}));
+  presenter->showProgress();
+  EXPECT_NE(view.status.find("正在反向解析蜘蛛 IP"), std::string::npos) << view.status;
+  gate.open();
+  settle();
+  EXPECT_EQ(cells(0),
+            (std::vector<std::string>{"3", "1", "0", "0", "2/1/0", "0/0/1", "0/0/0", "0/0/0"}));
+  EXPECT_FALSE(view.running);
+  EXPECT_NE(view.status.find("验证：未找到 IP 段文件"), std::string::npos) << view.status;
+
+  presenter->verifiedOnlyToggled(true);
+  EXPECT_EQ(cells(0)[0], "2") << "the crawler's column counts verified lines alone";
+  presenter->openChart();
+  EXPECT_EQ(view.chart.series[0].values[0], 2u);
+}
+
+TEST_F(VerifyTest, window_never_waits_for_dns) {
+  presenter->verifyToggled(true);
+  finish();
+  EXPECT_TRUE(presenter->busy());
+  presenter->cancel();  // Esc: the lines still waiting stay unverified
+  EXPECT_FALSE(presenter->busy());
+  EXPECT_EQ(cells(0)[4], "0/0/3");
+  presenter->verifyToggled(false);
+  EXPECT_EQ(view.columns.size(), 5u);
+  presenter->verifyToggled(true);
+  finish();
+  const auto start = std::chrono::steady_clock::now();
+  presenter.reset();  // closing the window while lookups hang
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
+}
+
+TEST_F(VerifyTest, updated_ranges_verify_again) {
+  gate.open();
+  presenter->verifyToggled(true);
+  settle();
+  EXPECT_EQ(cells(0)[5], "0/0/1") << "Googlebot has no ranges file yet, nor a name";
+  http->bodies["common-crawlers.json"] =
+      R"({"creationTime":"2008-07-01T00:00:00","prefixes":[{"ipv4Prefix":"66.249.64.0/27"}]})";
+  presenter->chooseRowMenu(RowMenuEntry::UpdateRanges);
+  EXPECT_TRUE(presenter->busy());
+  settle();
+  EXPECT_EQ(cells(0)[5], "1/0/0");
+  EXPECT_NE(view.status.find("IP 段文件已更新：common-crawlers.json（1 段）"), std::string::npos)
+      << view.status;
+  EXPECT_NE(view.status.find("未能更新（保留原文件）：googlebot.json"), std::string::npos);
+  EXPECT_NE(view.status.find("common-crawlers.json（2008-07-01）"), std::string::npos);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QButtonGroup>
+#include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
 #include <QEvent>
@@ -44,6 +45,8 @@ QWidget* makeControl(const ControlDesign& design, QWidget* parent) {
       return new QLabel(caption, parent);
     case ControlKind::OptionButton:
       return new QRadioButton(caption, parent);
+    case ControlKind::CheckBox:
+      return new QCheckBox(caption, parent);
     case ControlKind::DropDown:
       return new QComboBox(parent);
     case ControlKind::Progress:
@@ -110,6 +113,9 @@ void frmMain::buildControls() {
   Option4 = named<QRadioButton>(controls_, "Option4");
   Combo1 = named<QComboBox>(controls_, "Combo1");
   Label5 = named<QLabel>(controls_, "Label5");
+  Check1 = named<QCheckBox>(controls_, "Check1");
+  Check2 = named<QCheckBox>(controls_, "Check2");
+  Check2->setEnabled(false);
   ProgressBar1 = named<QProgressBar>(controls_, "ProgressBar1");
   Command1 = named<QPushButton>(controls_, "Command1");
   Label6 = named<QLabel>(controls_, "Label6");
@@ -185,6 +191,9 @@ void frmMain::connectControls() {
   connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this,
           [this] { presenter_->cancel(); });
   connect(Command1, &QPushButton::clicked, this, [this] { presenter_->cancel(); });
+  connect(Check1, &QCheckBox::toggled, this, [this](bool on) { presenter_->verifyToggled(on); });
+  connect(Check2, &QCheckBox::toggled, this,
+          [this](bool on) { presenter_->verifiedOnlyToggled(on); });
   connect(progressTimer_, &QTimer::timeout, this, [this] { presenter_->showProgress(); });
   connect(new QShortcut(QKeySequence::Copy, ListView1, nullptr, nullptr, Qt::WidgetShortcut),
           &QShortcut::activated, this, [this] { presenter_->copyRows(); });
@@ -265,6 +274,14 @@ void frmMain::showRows(std::size_t count, bool followNewest) {
   const bool atEnd = bar->value() >= bar->maximum();
   model_->showRows(count);
   if (followNewest && atEnd && count > 0) ListView1->scrollToBottom();
+}
+
+void frmMain::refreshRows() {
+  model_->refresh();
+}
+
+void frmMain::enableVerifiedOnly(bool enabled) {
+  Check2->setEnabled(enabled);
 }
 
 void frmMain::highlightSite(int index) {

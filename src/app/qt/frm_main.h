@@ -13,6 +13,7 @@
 #include "app/qt/results_model.h"
 #include "catalogue/site_catalogue.h"
 
+class QCheckBox;
 class QComboBox;
 class QGroupBox;
 class QLabel;
@@ -69,6 +70,8 @@ class frmMain : public QWidget, private MainView {
   void showColumns(const std::vector<ResultsColumn>& columns) override;
   void showRows(std::size_t count, bool followNewest) override;
   void highlightSite(int index) override;
+  void refreshRows() override;
+  void enableVerifiedOnly(bool enabled) override;
   void showRunning(bool running) override;
   void showProgress(std::size_t done, std::size_t planned) override;
   void showStatus(std::string_view text) override;
@@ -89,6 +92,8 @@ class frmMain : public QWidget, private MainView {
   QRadioButton* Option4 = nullptr;
   QComboBox* Combo1 = nullptr;
   QLabel* Label5 = nullptr;
+  QCheckBox* Check1 = nullptr;  // "验证蜘蛛"
+  QCheckBox* Check2 = nullptr;  // "仅计已验证"
   QProgressBar* ProgressBar1 = nullptr;
   QPushButton* Command1 = nullptr;  // "取消"
   QLabel* Label6 = nullptr;         // the status line

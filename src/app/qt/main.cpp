@@ -12,6 +12,10 @@
 #include "app/window_options.h"
 #include "platform/clock.h"
 #include "platform/console.h"
+#include "platform/environment.h"
+#include "platform/http_client.h"
+#include "verify/ranges_folder.h"
+#include "verify/resolver.h"
 
 int main(int argc, char** argv) {
   using namespace tarnwick;
@@ -41,8 +45,10 @@ int main(int argc, char** argv) {
   QtFileDialog cd;
   const SystemClock clock;
   const SystemFolderListing folders;
-  frmMain window({box, cd, clock, input, folders, start.source.paths()}, start.source.sites,
-                 start.crawlers.crawlers);
+  frmMain window(
+      {box, cd, clock, input, folders, start.source.paths(), std::make_shared<SystemResolver>(),
+       std::make_shared<SystemHttpClient>(), userRangesFolder(environmentVariable)},
+      start.source.sites, start.crawlers.crawlers);
   box.setParent(&window);
   cd.setParent(&window);
   window.show();

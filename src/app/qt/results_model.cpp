@@ -51,6 +51,10 @@ void ResultsModel::showColumns() {
   endResetModel();
 }
 
+void ResultsModel::refresh() {
+  if (shown_ > 0 && columns_ > 0) emit dataChanged(index(0, 0), index(shown_ - 1, columns_ - 1));
+}
+
 void ResultsModel::showRows(std::size_t count) {
   const int rows = static_cast<int>(count);
   if (rows < shown_) {

@@ -24,6 +24,8 @@ class ResultsModel : public QAbstractTableModel {
   void showRows(std::size_t count);
   // The columns are set: announces them to the view.
   void showColumns();
+  // The cells of the rows shown changed.
+  void refresh();
 
  private:
   const ResultRows& rows_;
