@@ -29,6 +29,7 @@
 #include "detail_bench.h"
 #include "page_bench.h"
 #include "sample_logs.h"
+#include "verify_bench.h"
 
 namespace {
 
@@ -260,6 +261,7 @@ int main(int argc, char** argv) {
   met = folders(root) && met;
   met = manySites(root) && met;
   met = detailCases(root / "detail", crawlers) && met;
+  met = verifyCases(root / "detail") && met;
   met = pageCases(root) && met;
   if (std::string(TARNWICK_WINDOW_BENCH).size()) met = window(root) && met;
   std::printf("\n%s\n", met ? "Every target met." : "Some targets NOT met.");

@@ -171,8 +171,9 @@ HtmlReport::HtmlReport(const CrawlerList& crawlers, std::string scope, std::size
     : crawlers_(crawlers), scope_(std::move(scope)), top_(top), total_(crawlers.size()) {}
 
 void HtmlReport::add(const FileResult& row) {
-  rows_.push_back(
-      {row.label, labelDate(row.label), row.local.value_or(row.name), row.status, row.counts});
+  rows_.push_back({row.label, labelDate(row.label), row.local.value_or(row.name), row.status,
+                   row.counts, row.verify});
+  verified_ = verified_ || !row.verify.empty();
   if (row.detail.size() != crawlers_.size()) return;
   detailed_ = true;
   for (std::size_t c = 0; c < total_.size(); ++c) total_[c].merge(row.detail[c]);
@@ -182,9 +183,17 @@ std::string HtmlReport::rowsTable() const {
   std::string table = "<div class=\"wide\"><table class=\"rows\"><tr><th class=\"t\">" +
                       std::string(kReportDay) + "</th>";
   for (const Crawler& crawler : crawlers_) table += "<th>" + htmlText(crawler.header) + "</th>";
+  if (verified_)
+    for (const Crawler& crawler : crawlers_)
+      table += "<th>" + htmlText(verifyColumnHeader(crawler.header)) + "</th>";
   table += "<th class=\"t\">" + std::string(kWindowCsvHeaders.status) + "</th><th class=\"t\">" +
            std::string(kWindowCsvHeaders.file) + "</th></tr>";
   std::vector<std::uint64_t> sums(crawlers_.size(), 0);
+  std::vector<Verdicts> verdictSums(crawlers_.size());
+  const auto verdictCell = [](const Verdicts& v) {
+    return "<td>" + std::to_string(v.verified) + "/" + std::to_string(v.fake) + "/" +
+           std::to_string(v.unverified) + "</td>";
+  };
   for (const Row& row : rows_) {
     table += row.status == FileResult::Status::Counted ? "<tr>" : "<tr class=\"grey\">";
     table += "<td class=\"t\">" + htmlText(row.label) + "</td>";
@@ -193,11 +202,20 @@ std::string HtmlReport::rowsTable() const {
       sums[c] += count;
       table += "<td>" + std::to_string(count) + "</td>";
     }
+    if (verified_) {
+      const std::vector<Verdicts> verdicts = verdictsOf(row.verify, crawlers_.size());
+      for (std::size_t c = 0; c < crawlers_.size(); ++c) {
+        verdictSums[c] += verdicts[c];
+        table += verdictCell(verdicts[c]);
+      }
+    }
     table += "<td class=\"t\">" + std::string(statusWords(row.status, kWindowCsvHeaders)) +
              "</td><td class=\"v\">" + htmlText(row.file) + "</td></tr>";
   }
   table += "<tr class=\"total\"><td class=\"t\">" + std::string(kDetailWords.total) + "</td>";
   for (const std::uint64_t sum : sums) table += "<td>" + std::to_string(sum) + "</td>";
+  if (verified_)
+    for (const Verdicts& sum : verdictSums) table += verdictCell(sum);
   return table + "<td></td><td></td></tr></table></div>";
 }
 

@@ -30,6 +30,7 @@ class HtmlReport {
     std::string label, date, file;
     FileResult::Status status;
     std::vector<std::uint64_t> counts;
+    std::vector<Verdicts> verify;  // one per crawler where its lines were verified
   };
 
   std::string rowsTable() const;
@@ -41,6 +42,7 @@ class HtmlReport {
   std::vector<Row> rows_;
   std::vector<CrawlerDetail> total_;  // over the rows read with their fields
   bool detailed_ = false;
+  bool verified_ = false;  // some row's lines were verified
 };
 
 // `text` as HTML text or attribute value: valid UTF-8, with & < > " ' written as

@@ -157,3 +157,29 @@ TEST(html_report_test, the_page_holds_the_rows_their_total_and_the_detail_where_
 
 }  // namespace
 }  // namespace tarnwick
+
+namespace tarnwick {
+namespace {
+
+TEST(html_report_test, verified_rows_add_their_verdicts_and_a_total) {
+  HtmlReport report(designedCrawlers(), "scope", 5);
+  FileResult row;
+  row.label = "261207";
+  row.counts = {3, 1, 0, 0};
+  row.verify = {{2, 1, 0, 0}, {0, 0, 1, 0}, {}, {}};
+  report.add(row);
+  row.label = "261208";
+  row.verify = {{1, 0, 2, 0}, {1, 0, 0, 0}, {}, {}};
+  report.add(row);
+  const std::string page = report.page();
+  EXPECT_NE(page.find("<th>百度蜘蛛 真/假/未验证</th>"), std::string::npos);
+  EXPECT_NE(page.find("<td>2/1/0</td><td>0/0/1</td>"), std::string::npos);
+  EXPECT_NE(page.find("<td>3/1/2</td><td>1/0/1</td>"), std::string::npos) << "the total";
+  HtmlReport unverified(designedCrawlers(), "scope", 5);
+  row.verify.clear();
+  unverified.add(row);
+  EXPECT_EQ(unverified.page().find("真/假/未验证"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace tarnwick

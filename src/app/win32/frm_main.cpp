@@ -46,6 +46,8 @@ Created kindOf(const ControlDesign& design) {
       return {WC_STATICW, child | SS_LEFT | SS_NOPREFIX};
     case ControlKind::OptionButton:
       return {WC_BUTTONW, child | WS_TABSTOP | BS_AUTORADIOBUTTON};
+    case ControlKind::CheckBox:
+      return {WC_BUTTONW, child | WS_TABSTOP | BS_AUTOCHECKBOX};
     case ControlKind::DropDown:
       return {WC_COMBOBOXW, child | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST};
     case ControlKind::Progress:
@@ -54,6 +56,11 @@ Created kindOf(const ControlDesign& design) {
       return {WC_BUTTONW, child | WS_TABSTOP | BS_PUSHBUTTON};
   }
   return {WC_STATICW, child};
+}
+
+// Whether an option or a check box is ticked.
+bool checked(HWND button) {
+  return ::SendMessageW(button, BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 
 // Where each control goes, in pixels relative to the window, for its client size.
@@ -159,11 +166,14 @@ void frmMain::buildControls() {
   Option2 = control("Option2");
   Option3 = control("Option3");
   Option4 = control("Option4");
+  Check1 = control("Check1");
+  Check2 = control("Check2");
   ProgressBar1 = control("ProgressBar1");
   Command1 = control("Command1");
   Label6 = control("Label6");
 
   ::SendMessageW(Option3, BM_SETCHECK, BST_CHECKED, 0);
+  ::EnableWindow(Check2, FALSE);  // until 验证蜘蛛 is ticked
   ::ShowWindow(ProgressBar1, SW_HIDE);
   ::ShowWindow(Command1, SW_HIDE);
   ::SetWindowSubclass(List1, listProc, 1, reinterpret_cast<DWORD_PTR>(this));
@@ -320,6 +330,10 @@ void frmMain::onCommand(int id, int code) {
     ::PostMessageW(window_, kSelected, static_cast<WPARAM>(selectedSite()), 0);
   } else if (from == Command1 && code == BN_CLICKED) {
     presenter_->cancel();
+  } else if (from == Check1 && code == BN_CLICKED) {
+    presenter_->verifyToggled(checked(Check1));
+  } else if (from == Check2 && code == BN_CLICKED) {
+    presenter_->verifiedOnlyToggled(checked(Check2));
   }
 }
 
@@ -403,9 +417,6 @@ void frmMain::showRowMenu(POINT at) {
 }
 
 Mode frmMain::mode() const {
-  const auto checked = [](HWND option) {
-    return ::SendMessageW(option, BM_GETCHECK, 0, 0) == BST_CHECKED;
-  };
   if (checked(Option1)) return Mode::AllLogs;
   if (checked(Option2)) return Mode::LastDays;
   if (checked(Option4)) return Mode::SingleFile;
@@ -436,6 +447,14 @@ void frmMain::showSites(const std::vector<std::string>& names) {
 
 void frmMain::showColumns(const std::vector<ResultsColumn>& columns) {
   table_->showColumns(columns);
+}
+
+void frmMain::refreshRows() {
+  ::InvalidateRect(ListView1, nullptr, FALSE);
+}
+
+void frmMain::enableVerifiedOnly(bool enabled) {
+  ::EnableWindow(Check2, enabled ? TRUE : FALSE);
 }
 
 void frmMain::showRows(std::size_t count, bool followNewest) {

@@ -75,6 +75,8 @@ class frmMain final : private MainView {
   void showColumns(const std::vector<ResultsColumn>& columns) override;
   void showRows(std::size_t count, bool followNewest) override;
   void highlightSite(int index) override;
+  void refreshRows() override;
+  void enableVerifiedOnly(bool enabled) override;
   void showRunning(bool running) override;
   void showProgress(std::size_t done, std::size_t planned) override;
   void showStatus(std::string_view text) override;
@@ -91,6 +93,8 @@ class frmMain final : private MainView {
   HWND Option2 = nullptr;
   HWND Option3 = nullptr;
   HWND Option4 = nullptr;
+  HWND Check1 = nullptr;  // "验证蜘蛛"
+  HWND Check2 = nullptr;  // "仅计已验证"
   HWND ProgressBar1 = nullptr;
   HWND Command1 = nullptr;  // "取消"
   HWND Label6 = nullptr;    // the status line

@@ -15,6 +15,8 @@ void ListViewTable::showColumns(const std::vector<ResultsColumn>& columns) {
                       (::GetWindowLongPtrW(list_, GWL_STYLE) & ~LVS_TYPEMASK) | LVS_REPORT);
   ListView_SetExtendedListViewStyle(list_,
                                     LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER | LVS_EX_INFOTIP);
+  while (ListView_DeleteColumn(list_, 0)) {
+  }
   for (std::size_t c = 0; c < columns.size(); ++c) {
     std::wstring text = widen(columns[c].header);
     LVCOLUMNW column{};

@@ -14,7 +14,11 @@
 #include "app/win32/win32_dialogs.h"
 #include "app/window_options.h"
 #include "platform/clock.h"
+#include "platform/environment.h"
+#include "platform/http_client.h"
 #include "platform/win32_text.h"
+#include "verify/ranges_folder.h"
+#include "verify/resolver.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
   using namespace tarnwick;
@@ -44,8 +48,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
   Win32FileDialog cd;
   const SystemClock clock;
   const SystemFolderListing folders;
-  frmMain window({box, cd, clock, input, folders, start.source.paths()}, start.source.sites,
-                 start.crawlers.crawlers);
+  frmMain window(
+      {box, cd, clock, input, folders, start.source.paths(), std::make_shared<SystemResolver>(),
+       std::make_shared<SystemHttpClient>(), userRangesFolder(environmentVariable)},
+      start.source.sites, start.crawlers.crawlers);
   if (!window.create(instance)) return 1;
   box.setOwner(window.hwnd());
   cd.setOwner(window.hwnd());
