@@ -51,6 +51,20 @@ while IFS=, read -r day _date baidu google yahoo soso _rest; do
 done < <("$report" --file "$log" --format csv | tail -n +2)
 [ "$rows_ok" -eq 1 ] && ok "the rows the csv gives, in the page" || bad "the rows the csv gives, in the page"
 
+# With --verify, each crawler's verdicts stand in the table as the browser shows it.
+mkdir -p "$work/ranges"
+echo '{"creationTime":"2026-12-01T00:00:00","prefixes":[{"ipv4Prefix":"66.249.71.0/24"}]}' \
+  >"$work/ranges/common-crawlers.json"
+"$report" --file "$log" --verify --no-dns --ranges "$work/ranges" --format html \
+  --output "$work/verified.html" 2>/dev/null
+"${browser[@]}" --dump-dom "file://$work/verified.html" >"$work/verified-dom.html" 2>/dev/null || true
+if grep -qF '<th>谷歌蜘蛛 真/假/未验证</th>' "$work/verified-dom.html" &&
+   grep -qF '<td>0/0/7</td><td>9/0/0</td>' "$work/verified-dom.html"; then
+  ok "verified, fake and unverified lines per crawler, in the page"
+else
+  bad "verified, fake and unverified lines per crawler, in the page"
+fi
+
 if grep -qiE '<script|<img' "$work/dom.html"; then
   bad "values from the log stay text"
 elif grep -qF '&lt;script&gt;alert(1)&lt;/script&gt;' "$work/dom.html" &&

@@ -22,7 +22,7 @@ h1{font-size:1.4rem;margin:.2rem 0}h2{font-size:1.15rem;margin:1.6rem 0 .4rem;bo
 .scope{color:#555;margin:0 0 1rem}
 .wide{overflow-x:auto}
 table{border-collapse:collapse;font-size:.9rem}th,td{border:1px solid #ddd;padding:.15rem .5rem;text-align:right;white-space:nowrap}
-th{background:#f3f3f3}td.t,th.t{text-align:left}td.v{text-align:left;white-space:normal;word-break:break-all}
+th{background:#f3f3f3}td.t,th.t{text-align:left}td.v{text-align:left;white-space:normal;word-break:break-all;min-width:14em}
 tr.grey td{color:#999}tr.total td{font-weight:bold}
 svg{display:block;max-width:100%;height:auto}svg text{font-size:11px;fill:#444}
 .legend{list-style:none;padding:0;margin:.3rem 0;display:flex;flex-wrap:wrap;gap:.3rem 1rem;font-size:.9rem}
