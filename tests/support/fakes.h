@@ -191,12 +191,13 @@ class FakeFileDialog : public FileDialog {
 
 // A resolver that answers from tables: names by address, addresses by name. Unknown
 // entries fail; `delay` slows every answer; while `gate` is set, each call waits at it.
+// The gate is shared: lookups given up on still wait at it after the test has moved on.
 class FakeResolver final : public Resolver {
  public:
   std::map<std::string, Reverse> names;                       // by address text
   std::map<std::string, std::vector<std::string>> addresses;  // by name
   std::chrono::milliseconds delay{0};
-  Gate* gate = nullptr;
+  std::shared_ptr<Gate> gate;
   std::atomic<int> calls{0};
 
   Reverse reverse(const IpAddress& address) override {

@@ -728,10 +728,10 @@ class VerifyTest : public MainPresenterTest {
     resolver->names["1.1.1.1"] = {Resolver::Status::Found, "crawl.baidu.com"};
     resolver->addresses["crawl.baidu.com"] = {"1.1.1.1"};
     resolver->names["6.6.6.6"] = {Resolver::Status::Found, "evil.example.net"};
-    resolver->gate = &gate;
+    resolver->gate = gate;
     select(0, Mode::Today);
   }
-  ~VerifyTest() override { gate.open(); }
+  ~VerifyTest() override { gate->open(); }
 
   // Ticks the progress timer until nothing runs.
   void settle() {
@@ -742,7 +742,7 @@ class VerifyTest : public MainPresenterTest {
                                    }));
   }
 
-  testing::Gate gate;
+  std::shared_ptr<testing::Gate> gate = std::make_shared<testing::Gate>();
 };
 
 TEST_F(VerifyTest, verdicts_fill_in_as_dns_answers) {
@@ -757,7 +757,7 @@ TEST_F(VerifyTest, verdicts_fill_in_as_dns_answers) {
             (std::vector<std::string>{"3", "1", "0", "0", "0/0/3…", "0/0/1…", "0/0/0", "0/0/0"}));
   presenter->showProgress();
   EXPECT_NE(view.status.find("正在反向解析蜘蛛 IP"), std::string::npos) << view.status;
-  gate.open();
+  gate->open();
   settle();
   EXPECT_EQ(cells(0),
             (std::vector<std::string>{"3", "1", "0", "0", "2/1/0", "0/0/1", "0/0/0", "0/0/0"}));
@@ -787,7 +787,7 @@ TEST_F(VerifyTest, window_never_waits_for_dns) {
 }
 
 TEST_F(VerifyTest, updated_ranges_verify_again) {
-  gate.open();
+  gate->open();
   presenter->verifyToggled(true);
   settle();
   EXPECT_EQ(cells(0)[5], "0/0/1") << "Googlebot has no ranges file yet, nor a name";

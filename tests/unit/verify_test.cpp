@@ -277,8 +277,8 @@ TEST(verify_test, without_dns_only_ranges_tell) {
 
 TEST(verify_test, timeout_is_unverified_and_never_waits) {
   Scene scene;
-  testing::Gate gate;  // never opened until the end
-  scene.resolver->gate = &gate;
+  auto gate = std::make_shared<testing::Gate>();  // never opened until the end
+  scene.resolver->gate = gate;
   {
     DnsChecks dns(scene.resolver, {"baidu.com"}, {4, std::chrono::milliseconds(50)});
     const Verifier verifier(scene.crawlers, scene.ranges, &dns);
@@ -298,7 +298,7 @@ TEST(verify_test, timeout_is_unverified_and_never_waits) {
     EXPECT_EQ(dns.pending(), 0u);
   }
   // Answers that come after the checks are gone change nothing and crash nothing.
-  gate.open();
+  gate->open();
 }
 
 TEST(verify_test, each_address_asked_once) {
