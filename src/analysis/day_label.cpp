@@ -1,5 +1,7 @@
 #include "analysis/day_label.h"
 
+#include <cctype>
+
 #include "calendar/date.h"
 
 namespace tarnwick {
@@ -26,9 +28,56 @@ std::string lastCharacters(const std::string& text, std::size_t count) {
   return text.substr(start);
 }
 
+bool startsWithIgnoringCase(std::string_view text, std::string_view start) {
+  if (text.size() < start.size()) return false;
+  for (std::size_t i = 0; i < start.size(); ++i)
+    if (std::tolower(static_cast<unsigned char>(text[i])) != start[i]) return false;
+  return true;
+}
+
+std::size_t digitsAt(std::string_view text) {
+  std::size_t n = 0;
+  while (n < text.size() && text[n] >= '0' && text[n] <= '9') ++n;
+  return n;
+}
+
 }  // namespace
 
+std::optional<ServerLogName> serverLogName(std::string_view mpath) {
+  const std::size_t slash = mpath.find_last_of("\\/");
+  const std::string_view name = slash == std::string_view::npos ? mpath : mpath.substr(slash + 1);
+  std::string_view rest = name;
+  if (startsWithIgnoringCase(rest, "u_")) rest.remove_prefix(2);
+  ServerLogName parsed;
+  if (startsWithIgnoringCase(rest, "extend")) {
+    rest.remove_prefix(6);
+    parsed.kind = ServerLogName::Kind::BySize;
+  } else if (startsWithIgnoringCase(rest, "ex")) {
+    rest.remove_prefix(2);
+  } else {
+    return std::nullopt;
+  }
+  const std::size_t digits = digitsAt(rest);
+  if (digits == 0) return std::nullopt;
+  parsed.digits = std::string(rest.substr(0, digits));
+  rest.remove_prefix(digits);
+  if (startsWithIgnoringCase(rest, "_x")) rest.remove_prefix(2);
+  if (rest.size() != 4 || !startsWithIgnoringCase(rest, ".log")) return std::nullopt;
+  if (parsed.kind != ServerLogName::Kind::BySize) {
+    if (digits == 8)
+      parsed.kind = ServerLogName::Kind::Hourly;
+    else if (digits == 4)
+      parsed.kind = ServerLogName::Kind::Monthly;
+    else if (digits != 6)
+      return std::nullopt;
+  }
+  parsed.stem = std::string(name.substr(0, name.size() - 4));
+  return parsed;
+}
+
 std::string dayLabel(std::string_view mpath) {
+  if (const auto server = serverLogName(mpath))
+    return server->kind == ServerLogName::Kind::BySize ? server->stem : server->digits;
   return lastCharacters(removeAll(removeAll(std::string(mpath), "ex"), ".log"), 6);
 }
 

@@ -38,7 +38,8 @@ TEST_F(PlanTest, all_logs_every_file_by_name_ignoring_case) {
   dir.write("logfiles/w3svc1/old/ex070101.log", "subfolders are not visited");
   const Plan all = plan(Mode::AllLogs, {2008, 7, 13});
   ASSERT_TRUE(all.ok());
-  EXPECT_EQ(rows(all), (std::vector<std::string>{"1=080711:EX080711.log", "2=12.LOG:ex080712.LOG",
+  // A name the server wrote is its date digits in any case, as NTFS reads it.
+  EXPECT_EQ(rows(all), (std::vector<std::string>{"1=080711:EX080711.log", "2=080712:ex080712.LOG",
                                                  "3=080713:ex080713.log", "4=me.txt:readme.txt"}));
   EXPECT_EQ(all.files[0].name, "C:\\LogFiles\\W3SVC1\\EX080711.log");
 }
@@ -161,7 +162,19 @@ TEST(plan_test, day_labels_and_their_dates) {
       {"ex080713.log", "080713", "2008-07-13"},
       {"C:\\WINDOWS\\system32\\LogFiles\\W3SVC1\\ex080713.log", "080713", "2008-07-13"},
       {"u_ex080713.log", "080713", "2008-07-13"},
-      {"C:\\logs\\W3SVC1\\ex0807.log", "1\\0807", ""},
+      // Names the server writes: their date digits whatever the schedule, "_x" or case.
+      {"C:\\logs\\W3SVC1\\ex0807.log", "0807", ""},
+      {"u_ex261207_x.log", "261207", "2026-12-07"},
+      {"U_EX261207_X.LOG", "261207", "2026-12-07"},
+      {"u_ex26120713.log", "26120713", ""},
+      {"ex26120713_x.log", "26120713", ""},
+      {"u_ex261202.log", "261202", "2026-12-02"},  // a daily name, or week 2 of a month
+      {"u_extend12.log", "u_extend12", ""},
+      {"extend1_x.log", "extend1_x", ""},
+      // Other names keep the rule: every "ex" and ".log" removed, the last six kept.
+      {"C:\\logs\\W3SVC1\\ex08071.log", "\\08071", ""},
+      {"u_ex261207_y.log", "1207_y", ""},
+      {"textures.log", "ttures", ""},
       {"readme.txt", "me.txt", ""},
       {"ex991231.log", "991231", "1999-12-31"},  // IIS wrote W3C logs from 1996 on
       {"ex900101.log", "900101", "1990-01-01"},
