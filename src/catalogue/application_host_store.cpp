@@ -9,6 +9,14 @@ namespace {
 
 constexpr std::string_view kDefaultLogDirectory = "%SystemDrive%\\inetpub\\logs\\LogFiles";
 
+// Settings of a site's logFile element, by the names the catalogue asks for.
+constexpr std::pair<std::string_view, const char*> kLogFileSettings[] = {
+    {"LogFilePeriod", "period"},
+    {"LogFormat", "logFormat"},
+    {"LogTargetW3C", "logTargetW3C"},
+    {"LogEnabled", "enabled"},
+};
+
 class ApplicationHostStore final : public ConfigStore {
  public:
   ApplicationHostStore(std::shared_ptr<pugi::xml_document> document, pugi::xml_node sites,
@@ -16,6 +24,8 @@ class ApplicationHostStore final : public ConfigStore {
       : document_(std::move(document)), variables_(std::move(variables)) {
     for (pugi::xml_node site : sites.children("site")) sites_.push_back(site);
     const pugi::xml_node defaults = sites.child("siteDefaults").child("logFile");
+    defaults_ = defaults;
+    log_ = document_->document_element().child("system.applicationHost").child("log");
     const auto directory = defaults.attribute("directory");
     defaultDirectory_ = directory ? directory.value() : kDefaultLogDirectory;
     defaultRollover_ = defaults.attribute("localTimeRollover");
@@ -35,6 +45,21 @@ class ApplicationHostStore final : public ConfigStore {
       const auto own = site.child("logFile").attribute("localTimeRollover");
       return value(own ? own : defaultRollover_);
     }
+    // The site's logging settings, its own or those of siteDefaults.
+    for (const auto& [property, attribute] : kLogFileSettings)
+      if (equalsIgnoringCase(name, property)) {
+        const auto own = site.child("logFile").attribute(attribute);
+        return value(own ? own : defaults_.attribute(attribute));
+      }
+    // The server's: central logging, one file for all sites.
+    if (equalsIgnoringCase(name, "CentralLogFileMode"))
+      return value(log_.attribute("centralLogFileMode"));
+    if (equalsIgnoringCase(name, "CentralW3CLogFilePeriod"))
+      return value(log_.child("centralW3CLogFile").attribute("period"));
+    if (equalsIgnoringCase(name, "CentralW3CLogFileDirectory")) {
+      const auto own = log_.child("centralW3CLogFile").attribute("directory");
+      return expandVariables(own ? own.value() : kDefaultLogDirectory, variables_);
+    }
     return std::nullopt;
   }
 
@@ -49,6 +74,8 @@ class ApplicationHostStore final : public ConfigStore {
   std::vector<pugi::xml_node> sites_;
   std::string defaultDirectory_;
   pugi::xml_attribute defaultRollover_;
+  pugi::xml_node defaults_;  // siteDefaults' logFile
+  pugi::xml_node log_;       // system.applicationHost/log
 };
 
 }  // namespace

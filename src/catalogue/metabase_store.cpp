@@ -66,10 +66,13 @@ class MetabaseStore final : public ConfigStore {
       return expandVariables(directory ? *directory : std::string(kDefaultLogDirectory),
                              variables_);
     }
-    if (equalsIgnoringCase(name, "LogFileLocalTimeRollover")) {
-      auto rollover = readProperty(child.node, name);
-      return rollover ? rollover : readProperty(service_, name);
-    }
+    // Logging settings a site inherits from the service where it does not set its own.
+    for (const std::string_view inherited :
+         {"LogFileLocalTimeRollover", "LogFilePeriod", "LogType", "LogPluginClsid", "DontLog"})
+      if (equalsIgnoringCase(name, inherited)) {
+        auto own = readProperty(child.node, name);
+        return own ? own : readProperty(service_, name);
+      }
     return readProperty(child.node, name);
   }
 

@@ -25,7 +25,12 @@ std::vector<Site> loadCatalogue(const ConfigStore& store) {
     if (!name || !directory || !id) continue;
     const LogClock clock =
         isTrue(store.property(k, "LogFileLocalTimeRollover")) ? LogClock::Local : LogClock::Utc;
-    sites.push_back({std::move(*name), *id, logFolderOf(*directory, *id), clock});
+    const SiteLogging logging = siteLoggingOf(store, k);
+    std::string folder = logFolderOf(*directory, *id);
+    if (logging.logging == Logging::Central)
+      if (const auto central = store.property(k, "CentralW3CLogFileDirectory"))
+        folder = *central + "\\W3SVC\\";
+    sites.push_back({std::move(*name), *id, std::move(folder), clock, logging});
   }
   return sites;
 }

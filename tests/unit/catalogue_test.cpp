@@ -161,3 +161,90 @@ TEST(catalogue_test, malformed_source_options) {
 
 }  // namespace
 }  // namespace tarnwick
+
+namespace tarnwick {
+namespace {
+
+struct LoggingCase {
+  const char* name;
+  std::string config;
+  std::vector<std::string> logging;  // "<logging> <period> <folder>" per site, in order
+};
+
+class SiteLoggingTest : public ::testing::TestWithParam<LoggingCase> {};
+
+TEST_P(SiteLoggingTest, every_setting_from_both_formats) {
+  const ConfigOpenResult opened =
+      parseConfig(GetParam().config, "test.config", [](std::string_view) { return std::nullopt; });
+  ASSERT_TRUE(opened.ok()) << opened.description();
+  std::vector<std::string> logging;
+  for (const Site& site : loadCatalogue(*opened.store))
+    logging.push_back(std::string(loggingName(site.logging.logging)) + " " +
+                      std::string(periodName(site.logging.period)) + " " + site.logFolder);
+  EXPECT_EQ(logging, GetParam().logging);
+}
+
+std::string applicationHost(const std::string& log, const std::string& defaults,
+                            const std::string& sites) {
+  return "<configuration><system.applicationHost>" + log + "<sites>" + sites + "<siteDefaults>" +
+         defaults +
+         "</siteDefaults></sites></system.applicationHost>"
+         "</configuration>";
+}
+
+std::string metabase(const std::string& service, const std::string& site) {
+  return "<configuration xmlns=\"urn:microsoft-catalog:XML_Metabase_V64_0\"><MBProperty>"
+         "<IIsWebService Location=\"/LM/W3SVC\" LogFileDirectory=\"C:\\logs\" " +
+         service + "/><IIsWebServer Location=\"/LM/W3SVC/1\" ServerComment=\"A\" " + site +
+         "/></MBProperty></configuration>";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Configs, SiteLoggingTest,
+    ::testing::Values(
+        LoggingCase{"defaults",
+                    applicationHost("", "", R"(<site name="A" id="1"/>)"),
+                    {"w3c daily %SystemDrive%\\inetpub\\logs\\LogFiles\\W3SVC1\\"}},
+        LoggingCase{
+            "inherited_and_overridden",
+            applicationHost("", R"(<logFile period="Hourly" directory="D:\l"/>)",
+                            R"(<site name="A" id="1"/>)"
+                            R"(<site name="B" id="2"><logFile period="MaxSize"/></site>)"
+                            R"(<site name="C" id="3"><logFile logFormat="NCSA"/></site>)"
+                            R"(<site name="D" id="4"><logFile enabled="false"/></site>)"
+                            R"(<site name="E" id="5"><logFile logTargetW3C="ETW"/></site>)"
+                            R"(<site name="F" id="6"><logFile logTargetW3C="File,ETW"/></site>)"
+                            R"(<site name="G" id="7"><logFile logFormat="IIS"/></site>)"
+                            R"(<site name="H" id="8"><logFile logFormat="Custom"/></site>)"),
+            {"w3c hourly D:\\l\\W3SVC1\\", "w3c size D:\\l\\W3SVC2\\",
+             "ncsa hourly D:\\l\\W3SVC3\\", "off hourly D:\\l\\W3SVC4\\",
+             "etw hourly D:\\l\\W3SVC5\\", "w3c hourly D:\\l\\W3SVC6\\",
+             "iis hourly D:\\l\\W3SVC7\\", "custom hourly D:\\l\\W3SVC8\\"}},
+        LoggingCase{
+            "central",
+            applicationHost(R"(<log centralLogFileMode="CentralW3C">)"
+                            R"(<centralW3CLogFile period="Weekly" directory="E:\c"/></log>)",
+                            "", R"(<site name="A" id="1"/>)"),
+            {"central weekly E:\\c\\W3SVC\\"}},
+        LoggingCase{"iis6_inherited",
+                    metabase(R"(LogFilePeriod="4")", ""),
+                    {"w3c hourly C:\\logs\\W3SVC1\\"}},
+        LoggingCase{
+            "iis6_monthly_ncsa",
+            metabase(
+                R"(LogFilePeriod="4")",
+                R"(LogFilePeriod="3" LogPluginClsid="{FF16065F-DE82-11CF-BC0A-00AA006111E0}")"),
+            {"ncsa monthly C:\\logs\\W3SVC1\\"}},
+        LoggingCase{
+            "iis6_dont_log", metabase("", R"(DontLog="TRUE")"), {"off daily C:\\logs\\W3SVC1\\"}},
+        LoggingCase{
+            "iis6_log_type_0", metabase(R"(LogType="0")", ""), {"off daily C:\\logs\\W3SVC1\\"}},
+        LoggingCase{
+            "iis6_size_and_odbc",
+            metabase(
+                "", R"(LogFilePeriod="0" LogPluginClsid="{FF16065B-DE82-11CF-BC0A-00AA006111E0}")"),
+            {"custom size C:\\logs\\W3SVC1\\"}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace tarnwick
