@@ -155,8 +155,9 @@ struct AnalysisJob::Shared {
   // Delivery: rows that finished early wait here for the ones before them.
   std::mutex deliveryMutex;
   std::map<std::size_t, FileResult> early;
-  std::size_t nextRow = 0;
-  RowSink* sink;  // null once cancelled
+  std::size_t nextRow = 0;            // the next file to hand on, in plan order
+  std::optional<FileResult> joining;  // a day's files so far, while more are to join
+  RowSink* sink;                      // null once cancelled
   bool finishedSent = false;
 
   Progress progress() const {
@@ -431,11 +432,46 @@ void AnalysisJob::Shared::complete(std::size_t index, FileResult result) {
   workChanged.notify_all();
 }
 
+namespace {
+
+// Adds the lines of `next`, another file of the same day, to `row`. The row names the
+// first of its files that could not be read, else the first that was.
+void joinRow(FileResult& row, FileResult&& next) {
+  const auto weight = [](FileResult::Status status) {
+    return status == FileResult::Status::Unreadable ? 2
+           : status == FileResult::Status::Counted  ? 1
+                                                    : 0;
+  };
+  if (weight(next.status) > weight(row.status)) {
+    row.status = next.status;
+    row.problem = next.problem;
+    row.reason = std::move(next.reason);
+    row.name = std::move(next.name);
+    row.local = std::move(next.local);
+  }
+  for (std::size_t t = 0; t < row.counts.size() && t < next.counts.size(); ++t)
+    row.counts[t] += next.counts[t];
+  if (row.detail.empty()) {
+    row.detail = std::move(next.detail);
+  } else {
+    for (std::size_t t = 0; t < row.detail.size() && t < next.detail.size(); ++t)
+      row.detail[t].merge(next.detail[t]);
+  }
+}
+
+}  // namespace
+
 void AnalysisJob::Shared::deliverReady() {
   if (!planned) return;  // stopped before its files were known
   for (auto ready = early.find(nextRow); ready != early.end(); ready = early.find(nextRow)) {
-    if (sink) {
-      const bool goOn = sink->row(std::move(ready->second));
+    // A day's files (its hours, or its "_x" log beside the plain one) are one row.
+    if (joining)
+      joinRow(*joining, std::move(ready->second));
+    else
+      joining = std::move(ready->second);
+    const bool more = nextRow + 1 < files.size() && files[nextRow + 1].sameRow;
+    if (sink && !more) {
+      const bool goOn = sink->row(std::move(*joining));
       rowsDelivered.fetch_add(1);
       if (!goOn) {
         // The threads see it at their next read; complete() wakes those waiting for work.
@@ -443,6 +479,7 @@ void AnalysisJob::Shared::deliverReady() {
         sink = nullptr;
       }
     }
+    if (!more) joining.reset();
     early.erase(ready);
     ++nextRow;
   }

@@ -1,6 +1,7 @@
 #include "analysis/plan.h"
 
 #include <algorithm>
+#include <optional>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -86,17 +87,42 @@ void planDays(const Selection& selection, const LogFolder& log, Plan& plan) {
   for (const std::string& other : log.contents.others)
     if (present.emplace(asciiUpper(other), other).second) notFiles.insert(other);
   plan.files.reserve(static_cast<std::size_t>(std::max(selection.days, 0)));
+  const auto spelledAs = [&](const std::string& name) {
+    const auto found = present.find(asciiUpper(name));
+    return found == present.end() ? std::optional<std::string>() : found->second;
+  };
   for (int k = 0; k < selection.days; ++k) {
-    const std::string day = yymmdd(daysBefore(selection.today, k)) + ".log";
-    std::string name = "ex" + day;
-    if (!present.count(asciiUpper(name)) && present.count(asciiUpper("u_ex" + day)))
-      name = "u_ex" + day;
-    const auto spelled = present.find(asciiUpper(name));
-    const bool there = spelled != present.end();
-    const bool listed = there && !notFiles.count(spelled->second);
-    const std::string shown = selection.logFolder + name;
-    plan.files.push_back(
-        inFolder(log, k + 1, there ? spelled->second : name, shown, dayLabel(shown), listed));
+    const std::string day = yymmdd(daysBefore(selection.today, k));
+    // The names the server may have given the day's logs, in the order they are read.
+    std::vector<std::string> stems;
+    if (selection.hourly) {
+      for (int hour = 0; hour < 24; ++hour) {
+        const std::string hh{static_cast<char>('0' + hour / 10),
+                             static_cast<char>('0' + hour % 10)};
+        stems.push_back(day + hh);
+      }
+    } else {
+      stems.push_back(day);
+    }
+    bool first = true;
+    for (const std::string& stem : stems) {
+      // "ex", the name of the design, wins over IIS 7's "u_ex" where both are there.
+      const bool ex = spelledAs("ex" + stem + ".log") || spelledAs("ex" + stem + "_x.log");
+      const std::string prefix = ex ? "ex" : "u_ex";
+      for (const char* custom : {"", "_x"}) {
+        const auto spelled = spelledAs(prefix + stem + custom + ".log");
+        if (!spelled) continue;
+        PlannedFile file = inFolder(log, k + 1, *spelled, selection.logFolder + *spelled, day,
+                                    !notFiles.count(*spelled));
+        file.sameRow = !first;
+        first = false;
+        plan.files.push_back(std::move(file));
+      }
+    }
+    if (!first) continue;
+    // Nothing there: the row names the log the day would have, and is missing.
+    const std::string name = "ex" + stems.front() + ".log";
+    plan.files.push_back(inFolder(log, k + 1, name, selection.logFolder + name, day, false));
   }
 }
 

@@ -31,6 +31,7 @@ struct Selection {
   Date today;              // the day the site's newest daily log is named after
   int days = 1;            // LastDays: how many days, today included
   std::string chosenFile;  // SingleFile: a local path, as the user gave it
+  bool hourly = false;     // the site's logs roll over hourly: a day is its hours' files
 };
 
 // One file of an analysis: one row of the results.
@@ -43,6 +44,7 @@ struct PlannedFile {
                                      // names nothing readable here
   std::string unresolved;            // why there is no local path
   bool listed = false;               // the folder listing showed it to be a regular file
+  bool sameRow = false;  // its lines join the row of the file before it (one day's files)
 };
 
 // The files of an analysis, in row order.
@@ -67,8 +69,10 @@ struct Plan {
 };
 
 // The files `selection` reads, in row order: every file of the log folder by name, the
-// daily logs newest first ("ex" + YYMMDD + ".log", or the "u_ex" name IIS 7 and later
-// write where only that one exists), or the chosen file. The folder is listed once.
+// days newest first, or the chosen file. A day is its daily log ("ex" + YYMMDD + ".log",
+// or the "u_ex" name IIS 7 and later write where only that one exists), with the "_x" log
+// of a site that logs custom fields beside or instead of it; or, for an hourly site,
+// whichever of its 24 hours' logs are there, together. The folder is listed once.
 Plan planAnalysis(const Selection& selection, const FolderListing& folders,
                   const PathResolver& paths);
 

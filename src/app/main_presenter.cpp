@@ -98,9 +98,21 @@ void MainPresenter::run(int index) {
     scope.site = site.name;
     scope.clock = site.logClock;
     scope.folder = site.logFolder;
+    scope.period = site.logging.period;
+    // A file the user chooses is read whatever the site's settings say.
+    const Uncountable why =
+        scope.mode == Mode::SingleFile
+            ? Uncountable::None
+            : uncountable(site.logging, scope.mode == Mode::LastDays || scope.mode == Mode::Today);
+    if (why != Uncountable::None) {
+      services_.box.show(uncountableMessage(why, site.logging), MessageDialog::Buttons::Ok,
+                         kMessageTitle);
+      return giveBackHighlight();
+    }
     // Read once, so that an analysis that runs past midnight neither skips nor repeats a day.
     scope.newest = services_.clock.today(scope.clock);
     Selection selection{scope.mode, site.logFolder, scope.newest, 1, {}};
+    selection.hourly = site.logging.period == LogPeriod::Hourly;
 
     switch (scope.mode) {
       case Mode::AllLogs:

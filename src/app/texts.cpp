@@ -84,17 +84,45 @@ void RowTotals::add(const FileResult& row) {
   unreadable += row.status == FileResult::Status::Unreadable;
 }
 
+std::string periodWords(LogPeriod period) {
+  switch (period) {
+    case LogPeriod::Daily:
+      return "每天";
+    case LogPeriod::Hourly:
+      return "每小时";
+    case LogPeriod::Weekly:
+      return "每周";
+    case LogPeriod::Monthly:
+      return "每月";
+    case LogPeriod::BySize:
+      return "按大小";
+  }
+  return "每天";
+}
+
+// "每小时一个日志" where the site's logs do not roll over daily.
+std::string scheduleWords(LogPeriod period) {
+  if (period == LogPeriod::Daily) return {};
+  return periodWords(period) + (period == LogPeriod::BySize ? "滚动日志" : "一个日志");
+}
+
+std::string scheduleNote(LogPeriod period) {
+  return period == LogPeriod::Daily ? "" : "，" + scheduleWords(period);
+}
+
 std::string describeScope(const AnalysisScope& scope) {
   const std::string site = "「" + scope.site + "」";
   switch (scope.mode) {
     case Mode::AllLogs:
-      return site + "所有日志";
+      return site + "所有日志" +
+             (scope.period == LogPeriod::Daily ? "" : "（" + scheduleWords(scope.period) + "）");
     case Mode::LastDays:
       return site + "最近 " + std::to_string(scope.days) + " 天（" +
              isoDate(daysBefore(scope.newest, scope.days - 1)) + " 至 " + isoDate(scope.newest) +
-             "，" + clockName(scope.clock) + "）";
+             "，" + clockName(scope.clock) + scheduleNote(scope.period) + "）";
     case Mode::Today:
-      return site + "当天日志（" + isoDate(scope.newest) + "，" + clockName(scope.clock) + "）";
+      return site + "当天日志（" + isoDate(scope.newest) + "，" + clockName(scope.clock) +
+             scheduleNote(scope.period) + "）";
     case Mode::SingleFile:
       return "单一日志 " + scope.chosenFile;
   }
@@ -121,6 +149,29 @@ std::string finishedStatus(const AnalysisScope& scope, const Progress& progress,
   if (totals.missing) text += std::to_string(totals.missing) + " 个日志文件不存在。";
   if (totals.unreadable) text += std::to_string(totals.unreadable) + " 个日志文件无法读取。";
   return text + folderNote(scope);
+}
+
+std::string uncountableMessage(Uncountable why, const SiteLogging& logging) {
+  switch (why) {
+    case Uncountable::None:
+      return {};
+    case Uncountable::NoUserAgent:
+      return std::string("该站点的日志为 ") + (logging.logging == Logging::Iis ? "IIS" : "NCSA") +
+             " 格式，不记录 User-Agent，无法统计蜘蛛。";
+    case Uncountable::EtwOnly:
+      return "该站点只把日志写入 ETW，没有日志文件可以统计。";
+    case Uncountable::Off:
+      return "该站点未启用日志，没有日志文件可以统计。";
+    case Uncountable::CustomModule:
+      return "该站点使用自定义日志模块（或 ODBC），没有 W3C 日志文件可以统计。";
+    case Uncountable::Central:
+      return "该服务器使用集中式 W3C 日志（所有站点写入同一个文件），本版本尚不能按站点统计。";
+    case Uncountable::NotByDay:
+      return "该站点的日志" + periodWords(logging.period) +
+             "滚动，一个文件包含多天：“最近 n 天”和“当天日志”只统计按天或按小时的日志，"
+             "请选择“该站点所有日志”。";
+  }
+  return {};
 }
 
 std::string verifyColumnHeader(std::string_view header) {

@@ -13,6 +13,7 @@
 #include "analysis/job.h"
 #include "analysis/plan.h"
 #include "analysis/row_text.h"
+#include "catalogue/site_logging.h"
 #include "platform/clock.h"
 #include "verify/ranges_folder.h"
 #include "verify/ranges_update.h"
@@ -119,6 +120,7 @@ inline constexpr std::string_view kOpenDialogTitle = "打开";
 // Column headers of the report's --list-sites table.
 inline constexpr std::string_view kSiteHeader = "站点";
 inline constexpr std::string_view kIdHeader = "编号";
+inline constexpr std::string_view kLoggingHeader = "日志记录";
 inline constexpr std::string_view kLogFolderHeader = "日志目录";
 inline constexpr std::string_view kLocalFolderHeader = "本地目录";
 
@@ -135,6 +137,7 @@ struct AnalysisScope {
   std::string chosenFile;          // SingleFile
   std::string folder;              // the site's log folder, as the configuration builds it
   Plan::Status folderStatus = Plan::Status::Ok;  // whether it could be listed
+  LogPeriod period = LogPeriod::Daily;           // how often the site's logs roll over
 };
 
 // What the rows of a finished or cancelled analysis add up to.
@@ -177,6 +180,9 @@ std::string verifyingStatus(std::size_t answered, std::size_t asked);
 inline constexpr std::string_view kUpdatingRanges = "正在下载 IP 段文件……";
 // What updating the ranges files gave.
 std::string rangesUpdatedStatus(const std::vector<RangesUpdate>& updates);
+
+// Why a site's logs cannot be counted, for the "提示" box.
+std::string uncountableMessage(Uncountable why, const SiteLogging& logging);
 
 // Where the site's log folder could not be listed.
 std::string noLogsStatus(const AnalysisScope& scope);

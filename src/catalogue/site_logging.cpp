@@ -69,6 +69,51 @@ SiteLogging siteLoggingOf(const ConfigStore& store, std::size_t index) {
   return site;
 }
 
+Uncountable uncountable(const SiteLogging& logging, bool byDay) {
+  switch (logging.logging) {
+    case Logging::Iis:
+    case Logging::Ncsa:
+      return Uncountable::NoUserAgent;
+    case Logging::Etw:
+      return Uncountable::EtwOnly;
+    case Logging::Off:
+      return Uncountable::Off;
+    case Logging::Custom:
+      return Uncountable::CustomModule;
+    case Logging::Central:
+      return Uncountable::Central;
+    case Logging::W3c:
+      break;
+  }
+  const bool daysOwnFiles =
+      logging.period == LogPeriod::Daily || logging.period == LogPeriod::Hourly;
+  return byDay && !daysOwnFiles ? Uncountable::NotByDay : Uncountable::None;
+}
+
+std::string uncountableReason(Uncountable why, const SiteLogging& logging) {
+  switch (why) {
+    case Uncountable::None:
+      return {};
+    case Uncountable::NoUserAgent:
+      return "logs in " + std::string(logging.logging == Logging::Iis ? "IIS" : "NCSA") +
+             " format, which names no user agent: no crawler can be counted";
+    case Uncountable::EtwOnly:
+      return "logs to ETW only (logTargetW3C=\"ETW\"): there is no log file to count";
+    case Uncountable::Off:
+      return "has logging switched off: there is no log file to count";
+    case Uncountable::CustomModule:
+      return "logs through a custom module or ODBC, not to W3C files";
+    case Uncountable::Central:
+      return "logs to the server's central W3C files, which this version does not yet count "
+             "by site";
+    case Uncountable::NotByDay:
+      return "rolls over " + std::string(periodName(logging.period)) +
+             ", so a file holds many days: --today and --last count daily and hourly logs; "
+             "--all counts each file";
+  }
+  return {};
+}
+
 std::string_view loggingName(Logging logging) {
   switch (logging) {
     case Logging::W3c:

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 #include <string_view>
 
 #include "catalogue/config_store.h"
@@ -30,6 +31,24 @@ struct SiteLogging {
 // (IIS 7 and later: logFile's period, logFormat, logTargetW3C and enabled, and the log
 // section's central mode; IIS 6: LogFilePeriod, LogType, LogPluginClsid and DontLog).
 SiteLogging siteLoggingOf(const ConfigStore& store, std::size_t index);
+
+// Why a site's logs cannot be counted.
+enum class Uncountable {
+  None,
+  NoUserAgent,   // IIS or NCSA format: no line names its user agent
+  EtwOnly,       // logged to ETW alone: there is no file
+  Off,           // not logged at all
+  CustomModule,  // a custom logging module or ODBC: no W3C file
+  Central,       // one central file for all sites, not counted by site yet
+  NotByDay,      // weekly, monthly or by size, asked for days: a file holds many days
+};
+
+// Why a site that logs as `logging` cannot be counted; `byDay` for today's log and the
+// last n days, which need a day's own files.
+Uncountable uncountable(const SiteLogging& logging, bool byDay);
+// The same in one English line, for the report: "logs in NCSA format, which names no
+// user agent"; empty for None.
+std::string uncountableReason(Uncountable why, const SiteLogging& logging);
 
 // "w3c", "central", "etw", "off", "iis", "ncsa", "custom".
 std::string_view loggingName(Logging logging);

@@ -308,8 +308,13 @@ int analyseFile(const ReportOptions& options, const CrawlerList& crawlers, const
 
 int analyseSite(const ReportOptions& options, const SiteSource& source, const Site& site,
                 const CrawlerList& crawlers, const TextInput& input) {
+  const bool byDay = options.command != Command::All;
+  const Uncountable why = uncountable(site.logging, byDay);
+  if (why != Uncountable::None)
+    return fail("site \"" + site.name + "\" " + uncountableReason(why, site.logging));
   Selection selection;
   selection.logFolder = site.logFolder;
+  selection.hourly = site.logging.period == LogPeriod::Hourly;
   selection.today = options.date ? *options.date : SystemClock().today(site.logClock);
   selection.mode = options.command == Command::All    ? Mode::AllLogs
                    : options.command == Command::Last ? Mode::LastDays
@@ -328,6 +333,7 @@ int analyseSite(const ReportOptions& options, const SiteSource& source, const Si
   scope.newest = selection.today;
   scope.clock = site.logClock;
   scope.folder = site.logFolder;
+  scope.period = site.logging.period;
   return printRows(options, std::move(plan), crawlers, input, scope);
 }
 

@@ -210,6 +210,31 @@ TEST(job_test, counted_missing_and_unreadable_files_are_told_apart) {
   EXPECT_EQ(rows[3].counts, (std::vector<std::uint64_t>(4, 0))) << "a failed file shows zeros";
 }
 
+// A day's files make one row: their counts add up, it is read where one of them was, and
+// it names the first that could not be read.
+TEST(job_test, a_days_files_join_into_one_row) {
+  FakeInput input;
+  input.files["h00"] = {"Googlebot\r\nYahoo!\r\n"};
+  input.files["h13"] = {"Googlebot\r\n"};
+  input.files["denied"] = {"", -1, nullptr, 0, OpenedFile::Status::Denied};
+  input.files["big"] = {repeatLine("Googlebot\r\n", 1000)};
+  std::vector<PlannedFile> files = plan({"h00", "h13", "absent", "denied", "absent", "big"});
+  for (const std::size_t joins : {1, 3}) files[joins].sameRow = true;
+  files[4].position = 3;
+  RecordingSink sink;
+  AnalysisJob job(std::move(files), kTokens, input, sink, {2, 16, 64});
+  ASSERT_TRUE(sink.awaitFinished());
+  const auto rows = sink.rows();
+  ASSERT_EQ(rows.size(), 4u);
+  EXPECT_EQ(rows[0].counts, (std::vector<std::uint64_t>{0, 2, 1, 0}));
+  EXPECT_EQ(rows[0].status, FileResult::Status::Counted);
+  EXPECT_EQ(rows[1].status, FileResult::Status::Unreadable) << "one of its files was refused";
+  EXPECT_EQ(rows[1].name, "denied");
+  EXPECT_EQ(rows[2].status, FileResult::Status::Missing);
+  EXPECT_EQ(rows[3].counts[1], 1000u) << "a big file shared out in parts, alone in its row";
+  EXPECT_EQ(sink.final()->rowsDelivered, 4u);
+}
+
 // A file of over twice the part size is counted in parts by every thread; the parts add up
 // to what one thread counts, and a part that fails makes the whole file unreadable.
 TEST(job_test, big_files_are_shared_out_in_parts) {

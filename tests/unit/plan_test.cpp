@@ -55,6 +55,27 @@ TEST_F(PlanTest, a_listed_file_is_read_by_its_own_name) {
 }
 #endif
 
+// A day is all of its logs: an hourly site's hours there, a custom-field "_x" log beside
+// the plain one; each file after a day's first joins its row, and a day without any
+// file is one missing row.
+TEST_F(PlanTest, a_day_of_hours_or_of_two_logs_is_one_row) {
+  for (const char* name : {"u_ex26120700.log", "U_EX26120713_X.LOG", "u_ex26120623.log",
+                           "ex261205.log", "ex261205_x.log", "u_ex261204_x.log"})
+    dir.write(std::string("LogFiles/W3SVC1/") + name, "x");
+  Selection hourly{Mode::LastDays, "C:\\LogFiles\\W3SVC1\\", {2026, 12, 7}, 3, {}};
+  hourly.hourly = true;
+  const Plan hours = planAnalysis(hourly, folders, paths);
+  EXPECT_EQ(rows(hours),
+            (std::vector<std::string>{"1=261207:u_ex26120700.log", "1=261207:U_EX26120713_X.LOG",
+                                      "2=261206:u_ex26120623.log", "3=261205:ex26120500.log"}));
+  std::vector<bool> joins;
+  for (const PlannedFile& file : hours.files) joins.push_back(file.sameRow);
+  EXPECT_EQ(joins, (std::vector<bool>{false, true, false, false}));
+  EXPECT_EQ(rows(plan(Mode::LastDays, {2026, 12, 5}, 2)),
+            (std::vector<std::string>{"1=261205:ex261205.log", "1=261205:ex261205_x.log",
+                                      "2=261204:u_ex261204_x.log"}));
+}
+
 struct DaysCase {
   const char* name;
   Mode mode;

@@ -256,7 +256,7 @@ TEST(report_test, end_to_end_on_a_server_copy) {
   const EndToEnd cases[] = {
       {"--root " + root + " --list-sites --format csv", 0,
        "Default Web Site,1,C:\\inetpub\\logs\\LogFiles\\W3SVC1\\," + logs +
-           "\n企业门户,2,D:\\Logs\\\\W3SVC2\\," + driveD + "\n",
+           ",w3c\n企业门户,2,D:\\Logs\\\\W3SVC2\\," + driveD + ",w3c\n",
        ""},
       {"--root " + root + " --site 1 --last 3 --date 2008-07-13 --format csv", 0,
        "080713,2008-07-13,3,4,2,1,", "warning: cannot read"},
@@ -317,6 +317,50 @@ TEST(report_test, end_to_end_on_a_server_copy) {
 
 // --output writes a file whole or not at all; csv there starts with a byte-order mark
 // for spreadsheets, standard output never does.
+// Sites that log otherwise than daily: an hourly site's day is its hours, a weekly one is
+// counted file by file, "_x" logs are the day's, and sites without countable logs say why.
+TEST(report_test, logs_however_the_server_writes_them) {
+  testing::TempDir dir;
+  const std::string root = (dir.path() / "c").string();
+  dir.write("c/Windows/System32/inetsrv/config/applicationHost.config",
+            R"(<configuration><system.applicationHost><sites>)"
+            R"(<site name="Hourly" id="1"><logFile period="Hourly"/></site>)"
+            R"(<site name="Weekly" id="2"><logFile period="Weekly"/></site>)"
+            R"(<site name="Ncsa" id="3"><logFile logFormat="NCSA"/></site>)"
+            R"(<site name="Etw" id="4"><logFile logTargetW3C="ETW"/></site>)"
+            R"(<site name="Off" id="5"><logFile enabled="false"/></site>)"
+            R"(<site name="Custom fields" id="6"/>)"
+            R"(<siteDefaults><logFile directory="C:\logs"/></siteDefaults>)"
+            R"(</sites></system.applicationHost></configuration>)");
+  dir.write("c/logs/W3SVC1/u_ex26120700.log", "Googlebot\nBaiduspider\n");
+  dir.write("c/logs/W3SVC1/u_ex26120713.log", "Googlebot\n");
+  dir.write("c/logs/W3SVC1/u_ex26120623.log", "Yahoo!\n");
+  dir.write("c/logs/W3SVC2/u_ex261201.log", "Googlebot\n");
+  dir.write("c/logs/W3SVC6/u_ex261207_x.log", "Sosospider\n");
+  const std::string on = "--root " + root + " --date 2026-12-07 ";
+  const EndToEnd cases[] = {
+      {on + "--site Hourly --last 3 --format csv", 0, "261207,2026-12-07,1,2,0,0,", ""},
+      {on + "--site Hourly --last 3 --format csv", 0, "261206,2026-12-06,0,0,1,0,", ""},
+      {on + "--site Hourly --last 3 --format csv", 0, "ex26120500.log,missing", ""},
+      {on + "--site Hourly --all --format csv", 0, "26120700,,1,1,0,0,", ""},
+      {on + "--site Weekly --all --format csv", 0, "261201,2026-12-01,0,1,0,0,", ""},
+      {on + "--site Weekly --today", 1, "", "rolls over weekly"},
+      {on + "--site Ncsa --all", 1, "", "logs in NCSA format, which names no user agent"},
+      {on + "--site Etw --today", 1, "", "logs to ETW only"},
+      {on + "--site Off --today", 1, "", "logging switched off"},
+      {on + "--site 6 --today --format csv", 0, "261207,2026-12-07,0,0,0,1,", ""},
+      {on + "--list-sites --format csv", 0, ",w3c\n", ""},
+      {on + "--list-sites --format json", 0, R"("logging":"ncsa"})", ""},
+      {on + "--list-sites", 0, "w3c hourly", ""},
+  };
+  for (const EndToEnd& c : cases) {
+    const ReportRun run = runReport(dir, c.args);
+    EXPECT_EQ(run.status, c.status) << c.args << "\n" << run.err;
+    EXPECT_NE(run.out.find(c.out), std::string::npos) << c.args << "\n" << run.out;
+    EXPECT_NE(run.err.find(c.err), std::string::npos) << c.args << "\n" << run.err;
+  }
+}
+
 // Real or fake, by ranges files alone: a line from Google's range, an impostor, a line
 // without an address; Baidu's lines cannot be told without DNS.
 TEST(report_test, verify_by_ranges) {
