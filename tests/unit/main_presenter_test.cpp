@@ -714,6 +714,36 @@ TEST_F(RunningJob, the_chart_follows_the_rows_as_they_arrive) {
 namespace tarnwick {
 namespace {
 
+// A site that cannot be counted says why before any question, and nothing runs; an
+// hourly site's day is its hours, and the status line says so.
+TEST_F(MainPresenterTest, sites_say_how_they_log) {
+  sites[1].logging = {Logging::Ncsa, LogPeriod::Daily};
+  select(0, Mode::Today);
+  box.shown.clear();
+  view.setMode = Mode::LastDays;
+  presenter->siteSelected(1);
+  ASSERT_EQ(box.shown.size(), 1u) << "no question first";
+  EXPECT_EQ(box.shown[0].text, "该站点的日志为 NCSA 格式，不记录 User-Agent，无法统计蜘蛛。");
+  EXPECT_FALSE(presenter->running());
+  EXPECT_EQ(view.highlighted, 0) << "the list goes back to the site whose rows are shown";
+
+  sites[0].logging.period = LogPeriod::Weekly;
+  box.shown.clear();
+  presenter->runAgain();  // F5 on the site shown, now in 最近 n 天
+  ASSERT_EQ(box.shown.size(), 1u);
+  EXPECT_NE(box.shown[0].text.find("每周滚动"), std::string::npos) << box.shown[0].text;
+
+  sites[0].logging.period = LogPeriod::Hourly;
+  dir.write("LogFiles/W3SVC1/u_ex08071301.log", "Googlebot\r\n");
+  dir.write("LogFiles/W3SVC1/u_ex08071302_x.log", "Googlebot\r\nGooglebot\r\n");
+  view.setMode = Mode::Today;
+  presenter->runAgain();
+  finish();
+  EXPECT_EQ(labels(), std::vector<std::string>{"080713"});
+  EXPECT_EQ(cells(0)[1], "3");
+  EXPECT_NE(view.status.find("按 UTC 日期，每小时一个日志"), std::string::npos) << view.status;
+}
+
 // A day of a site with its crawlers' addresses: a real Baiduspider, an impostor, and a
 // Googlebot that only the ranges can tell.
 class VerifyTest : public MainPresenterTest {
