@@ -1,5 +1,7 @@
 #include "analysis/job.h"
 
+#include "analysis/filtered_reader.h"
+
 #include <algorithm>
 #include <condition_variable>
 #include <deque>
@@ -340,6 +342,21 @@ void AnalysisJob::Shared::countFile(PartCounter& counter, std::size_t index) {
                                                                   : FileResult::Status::Unreadable;
     result.problem = problemOf(opened.status);
     result.reason = opened.reason;
+    return complete(index, std::move(result));
+  }
+  if (planned.filter) {
+    // A file of many days or sites: read whole on this thread, line by line.
+    FilteredCount counted =
+        countFiltered(*opened.file, tokens, *planned.filter, settings.detail, &stop, &bytesRead);
+    if (counted.status == FilteredCount::Status::Stopped) return;
+    if (counted.status == FilteredCount::Status::ReadFailed) {
+      result.status = FileResult::Status::Unreadable;
+      result.problem = FileResult::Problem::ReadFailed;
+      result.reason = "read error";
+    } else {
+      result.counts = std::move(counted.counts);
+      result.detail = std::move(counted.detail);
+    }
     return complete(index, std::move(result));
   }
   const std::uint64_t size = opened.file->size();

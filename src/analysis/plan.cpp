@@ -45,6 +45,11 @@ PlannedFile inFolder(const LogFolder& log, std::int64_t position, const std::str
   return file;
 }
 
+// "07" for 7.
+std::string twoDigits(int n) {
+  return {static_cast<char>('0' + n / 10 % 10), static_cast<char>('0' + n % 10)};
+}
+
 // Whether the folder could be listed, and why not.
 void noteFolder(const LogFolder& log, Plan& plan) {
   if (log.contents.ok()) return;
@@ -71,9 +76,12 @@ void planFolder(const Selection& selection, const LogFolder& log, Plan& plan) {
   plan.files.reserve(names.size());
   std::int64_t position = 0;
   // A listed file is read by its own name, whatever characters it holds.
-  for (const std::string& name : names)
+  for (const std::string& name : names) {
     plan.files.push_back(inFolder(log, ++position, name, selection.logFolder + name, dayLabel(name),
                                   !notFiles.count(name)));
+    if (selection.siteFilter)
+      plan.files.back().filter = LineFilter{std::nullopt, selection.siteFilter};
+  }
 }
 
 void planDays(const Selection& selection, const LogFolder& log, Plan& plan) {
@@ -95,14 +103,33 @@ void planDays(const Selection& selection, const LogFolder& log, Plan& plan) {
     const std::string day = yymmdd(daysBefore(selection.today, k));
     // The names the server may have given the day's logs, in the order they are read.
     std::vector<std::string> stems;
-    if (selection.hourly) {
-      for (int hour = 0; hour < 24; ++hour) {
-        const std::string hh{static_cast<char>('0' + hour / 10),
-                             static_cast<char>('0' + hour % 10)};
-        stems.push_back(day + hh);
+    std::optional<LineFilter> filter =
+        selection.siteFilter ? std::optional(LineFilter{std::nullopt, selection.siteFilter})
+                             : std::nullopt;
+    const Date date = daysBefore(selection.today, k);
+    switch (selection.period) {
+      case LogPeriod::Hourly:
+        for (int hour = 0; hour < 24; ++hour) stems.push_back(day + twoDigits(hour));
+        break;
+      case LogPeriod::Weekly:
+      case LogPeriod::Monthly: {
+        // A file of many days: the day's lines of those of its month, and of the month
+        // before where a week begun then may hold it.
+        std::vector<std::string> months{day.substr(0, 4)};
+        if (selection.period == LogPeriod::Weekly && date.day <= 7)
+          months.insert(months.begin(), yymmdd(daysBefore(date, date.day)).substr(0, 4));
+        for (const std::string& month : months) {
+          if (selection.period == LogPeriod::Monthly)
+            stems.push_back(month);
+          else
+            for (int week = 1; week <= 5; ++week) stems.push_back(month + twoDigits(week));
+        }
+        if (!filter) filter.emplace();
+        filter->day = date;
+        break;
       }
-    } else {
-      stems.push_back(day);
+      default:
+        stems.push_back(day);
     }
     bool first = true;
     for (const std::string& stem : stems) {
@@ -115,6 +142,7 @@ void planDays(const Selection& selection, const LogFolder& log, Plan& plan) {
         PlannedFile file = inFolder(log, k + 1, *spelled, selection.logFolder + *spelled, day,
                                     !notFiles.count(*spelled));
         file.sameRow = !first;
+        file.filter = filter;
         first = false;
         plan.files.push_back(std::move(file));
       }
@@ -140,6 +168,11 @@ std::string Plan::description() const {
       return "names nothing on this computer (" + reason + ")";
   }
   return reason;
+}
+
+void followLogging(Selection& selection, const SiteLogging& logging, const std::string& siteId) {
+  selection.period = logging.period;
+  if (logging.logging == Logging::Central) selection.siteFilter = "W3SVC" + siteId;
 }
 
 Plan planAnalysis(const Selection& selection, const FolderListing& folders,

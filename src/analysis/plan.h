@@ -6,7 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "analysis/filtered_reader.h"
 #include "calendar/date.h"
+#include "catalogue/site_logging.h"
 #include "platform/folder_listing.h"
 #include "platform/windows_path.h"
 
@@ -27,11 +29,13 @@ inline constexpr int kMaxDays = 36525;
 // What the user asked for.
 struct Selection {
   Mode mode = Mode::Today;
-  std::string logFolder;   // the site's log folder as the configuration builds it
-  Date today;              // the day the site's newest daily log is named after
-  int days = 1;            // LastDays: how many days, today included
-  std::string chosenFile;  // SingleFile: a local path, as the user gave it
-  bool hourly = false;     // the site's logs roll over hourly: a day is its hours' files
+  std::string logFolder;                // the site's log folder as the configuration builds it
+  Date today;                           // the day the site's newest daily log is named after
+  int days = 1;                         // LastDays: how many days, today included
+  std::string chosenFile;               // SingleFile: a local path, as the user gave it
+  LogPeriod period = LogPeriod::Daily;  // how often the site's logs roll over
+  // Where the site's logs are the server's central ones: the s-sitename of its lines.
+  std::optional<std::string> siteFilter = std::nullopt;
 };
 
 // One file of an analysis: one row of the results.
@@ -45,6 +49,8 @@ struct PlannedFile {
   std::string unresolved;            // why there is no local path
   bool listed = false;               // the folder listing showed it to be a regular file
   bool sameRow = false;  // its lines join the row of the file before it (one day's files)
+  // Where the file holds lines of other rows too: which of its lines are this row's.
+  std::optional<LineFilter> filter = std::nullopt;
 };
 
 // The files of an analysis, in row order.
@@ -71,9 +77,15 @@ struct Plan {
 // The files `selection` reads, in row order: every file of the log folder by name, the
 // days newest first, or the chosen file. A day is its daily log ("ex" + YYMMDD + ".log",
 // or the "u_ex" name IIS 7 and later write where only that one exists), with the "_x" log
-// of a site that logs custom fields beside or instead of it; or, for an hourly site,
-// whichever of its 24 hours' logs are there, together. The folder is listed once.
+// of a site that logs custom fields beside or instead of it; for an hourly site, whichever
+// of its 24 hours' logs are there, together; for a weekly or monthly one, the day's lines
+// of the files of its month (and of the month before, for a week begun then). Where the
+// logs are central, each file counts only the site's lines. The folder is listed once.
 Plan planAnalysis(const Selection& selection, const FolderListing& folders,
                   const PathResolver& paths);
+
+// Has `selection` find the logs of site `siteId` as it writes them: on its schedule, and
+// its own lines of the server's central logs.
+void followLogging(Selection& selection, const SiteLogging& logging, const std::string& siteId);
 
 }  // namespace tarnwick

@@ -112,7 +112,7 @@ void MainPresenter::run(int index) {
     // Read once, so that an analysis that runs past midnight neither skips nor repeats a day.
     scope.newest = services_.clock.today(scope.clock);
     Selection selection{scope.mode, site.logFolder, scope.newest, 1, {}};
-    selection.hourly = site.logging.period == LogPeriod::Hourly;
+    followLogging(selection, site.logging, site.id);
 
     switch (scope.mode) {
       case Mode::AllLogs:

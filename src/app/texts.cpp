@@ -164,12 +164,8 @@ std::string uncountableMessage(Uncountable why, const SiteLogging& logging) {
       return "该站点未启用日志，没有日志文件可以统计。";
     case Uncountable::CustomModule:
       return "该站点使用自定义日志模块（或 ODBC），没有 W3C 日志文件可以统计。";
-    case Uncountable::Central:
-      return "该服务器使用集中式 W3C 日志（所有站点写入同一个文件），本版本尚不能按站点统计。";
     case Uncountable::NotByDay:
-      return "该站点的日志" + periodWords(logging.period) +
-             "滚动，一个文件包含多天：“最近 n 天”和“当天日志”只统计按天或按小时的日志，"
-             "请选择“该站点所有日志”。";
+      return "该站点的日志按大小滚动，无法确定哪些文件包含某一天：请选择“该站点所有日志”。";
   }
   return {};
 }

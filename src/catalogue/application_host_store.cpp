@@ -56,6 +56,8 @@ class ApplicationHostStore final : public ConfigStore {
       return value(log_.attribute("centralLogFileMode"));
     if (equalsIgnoringCase(name, "CentralW3CLogFilePeriod"))
       return value(log_.child("centralW3CLogFile").attribute("period"));
+    if (equalsIgnoringCase(name, "CentralW3CLogFileLocalTimeRollover"))
+      return value(log_.child("centralW3CLogFile").attribute("localTimeRollover"));
     if (equalsIgnoringCase(name, "CentralW3CLogFileDirectory")) {
       const auto own = log_.child("centralW3CLogFile").attribute("directory");
       return expandVariables(own ? own.value() : kDefaultLogDirectory, variables_);

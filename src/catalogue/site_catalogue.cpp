@@ -23,13 +23,16 @@ std::vector<Site> loadCatalogue(const ConfigStore& store) {
     auto directory = store.property(k, "LogFileDirectory");
     auto id = store.property(k, "Name");
     if (!name || !directory || !id) continue;
-    const LogClock clock =
-        isTrue(store.property(k, "LogFileLocalTimeRollover")) ? LogClock::Local : LogClock::Utc;
     const SiteLogging logging = siteLoggingOf(store, k);
+    const bool central = logging.logging == Logging::Central;
+    const LogClock clock = isTrue(store.property(k, central ? "CentralW3CLogFileLocalTimeRollover"
+                                                            : "LogFileLocalTimeRollover"))
+                               ? LogClock::Local
+                               : LogClock::Utc;
     std::string folder = logFolderOf(*directory, *id);
-    if (logging.logging == Logging::Central)
-      if (const auto central = store.property(k, "CentralW3CLogFileDirectory"))
-        folder = *central + "\\W3SVC\\";
+    if (central)
+      if (const auto centralFolder = store.property(k, "CentralW3CLogFileDirectory"))
+        folder = *centralFolder + "\\W3SVC\\";
     sites.push_back({std::move(*name), *id, std::move(folder), clock, logging});
   }
   return sites;

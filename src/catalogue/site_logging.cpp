@@ -81,13 +81,10 @@ Uncountable uncountable(const SiteLogging& logging, bool byDay) {
     case Logging::Custom:
       return Uncountable::CustomModule;
     case Logging::Central:
-      return Uncountable::Central;
     case Logging::W3c:
       break;
   }
-  const bool daysOwnFiles =
-      logging.period == LogPeriod::Daily || logging.period == LogPeriod::Hourly;
-  return byDay && !daysOwnFiles ? Uncountable::NotByDay : Uncountable::None;
+  return byDay && logging.period == LogPeriod::BySize ? Uncountable::NotByDay : Uncountable::None;
 }
 
 std::string uncountableReason(Uncountable why, const SiteLogging& logging) {
@@ -103,13 +100,9 @@ std::string uncountableReason(Uncountable why, const SiteLogging& logging) {
       return "has logging switched off: there is no log file to count";
     case Uncountable::CustomModule:
       return "logs through a custom module or ODBC, not to W3C files";
-    case Uncountable::Central:
-      return "logs to the server's central W3C files, which this version does not yet count "
-             "by site";
     case Uncountable::NotByDay:
-      return "rolls over " + std::string(periodName(logging.period)) +
-             ", so a file holds many days: --today and --last count daily and hourly logs; "
-             "--all counts each file";
+      return "rolls over by size, so which files hold a day is not known: --all counts each "
+             "file";
   }
   return {};
 }

@@ -39,8 +39,7 @@ enum class Uncountable {
   EtwOnly,       // logged to ETW alone: there is no file
   Off,           // not logged at all
   CustomModule,  // a custom logging module or ODBC: no W3C file
-  Central,       // one central file for all sites, not counted by site yet
-  NotByDay,      // weekly, monthly or by size, asked for days: a file holds many days
+  NotByDay,      // by size, asked for days: which files hold a day is not known
 };
 
 // Why a site that logs as `logging` cannot be counted; `byDay` for today's log and the

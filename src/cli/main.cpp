@@ -314,7 +314,7 @@ int analyseSite(const ReportOptions& options, const SiteSource& source, const Si
     return fail("site \"" + site.name + "\" " + uncountableReason(why, site.logging));
   Selection selection;
   selection.logFolder = site.logFolder;
-  selection.hourly = site.logging.period == LogPeriod::Hourly;
+  followLogging(selection, site.logging, site.id);
   selection.today = options.date ? *options.date : SystemClock().today(site.logClock);
   selection.mode = options.command == Command::All    ? Mode::AllLogs
                    : options.command == Command::Last ? Mode::LastDays

@@ -6,6 +6,7 @@
 
 #include "analysis/detail_reader.h"
 #include "analysis/detail_text.h"
+#include "analysis/filtered_reader.h"
 #include "analysis/job.h"
 #include "test_support.h"
 
@@ -259,6 +260,54 @@ TEST(detail_test, fields_not_logged_and_the_long_form) {
   EXPECT_EQ(csv.find("66.249.71.6"), std::string::npos) << "the top 1 only";
   EXPECT_EQ(csv.find("Googlebot,bytes"), std::string::npos) << "null values are left out";
   EXPECT_NE(csv.find("080713,f.log,Googlebot,hour,01,1\n"), std::string::npos) << csv;
+}
+
+}  // namespace
+}  // namespace tarnwick
+
+namespace tarnwick {
+namespace {
+
+struct FilterCase {
+  const char* name;
+  LineFilter filter;
+  std::vector<std::uint64_t> counts;  // Baiduspider, Googlebot
+};
+
+// A file of several days and sites: a row takes only the lines its filter names, by the
+// fields of the directive in force; a line without them belongs to no row.
+TEST(filtered_reader_test, a_row_takes_its_own_lines) {
+  const std::string log =
+      "Googlebot before any directive\r\n"
+      "#Fields: date time s-sitename cs(User-Agent)\r\n"
+      "2026-12-06 23:59:59 W3SVC1 Googlebot\r\n"
+      "2026-12-07 00:00:00 W3SVC1 Googlebot\r\n"
+      "2026-12-07 00:00:01 w3svc2 Baiduspider\r"
+      "2026-12-07 00:00:02 W3SVC2 Googlebot torn\n"
+      "#Fields: s-sitename date cs(User-Agent)\n"
+      "W3SVC2 2026-12-07 Baiduspider+Googlebot";
+  const FilterCase cases[] = {
+      {"none", {}, {2, 3}},
+      {"day", {Date{2026, 12, 7}, std::nullopt}, {2, 2}},
+      {"day_before", {Date{2026, 12, 6}, std::nullopt}, {0, 1}},
+      {"site", {std::nullopt, "W3SVC2"}, {2, 1}},
+      {"day_and_site", {Date{2026, 12, 7}, "W3SVC1"}, {0, 1}},
+      {"other_site", {std::nullopt, "W3SVC10"}, {0, 0}},
+  };
+  testing::FakeInput input;
+  input.files["log"] = {log};
+  for (const FilterCase& c : cases) {
+    const auto file = input.open("log").file;
+    const FilteredCount counted =
+        countFiltered(*file, {"Baiduspider", "Googlebot"}, c.filter, true);
+    EXPECT_EQ(counted.status, FilteredCount::Status::Counted) << c.name;
+    EXPECT_EQ(counted.counts, c.counts) << c.name;
+    ASSERT_EQ(counted.detail.size(), 2u);
+    EXPECT_EQ(counted.detail[1].lines, c.counts[1]) << c.name << ": the detail has the same lines";
+  }
+  input.files["broken"] = {log, 10};
+  EXPECT_EQ(countFiltered(*input.open("broken").file, {"Googlebot"}, {}, false).status,
+            FilteredCount::Status::ReadFailed);
 }
 
 }  // namespace

@@ -63,7 +63,7 @@ TEST_F(PlanTest, a_day_of_hours_or_of_two_logs_is_one_row) {
                            "ex261205.log", "ex261205_x.log", "u_ex261204_x.log"})
     dir.write(std::string("LogFiles/W3SVC1/") + name, "x");
   Selection hourly{Mode::LastDays, "C:\\LogFiles\\W3SVC1\\", {2026, 12, 7}, 3, {}};
-  hourly.hourly = true;
+  hourly.period = LogPeriod::Hourly;
   const Plan hours = planAnalysis(hourly, folders, paths);
   EXPECT_EQ(rows(hours),
             (std::vector<std::string>{"1=261207:u_ex26120700.log", "1=261207:U_EX26120713_X.LOG",

@@ -330,21 +330,29 @@ TEST(report_test, logs_however_the_server_writes_them) {
             R"(<site name="Etw" id="4"><logFile logTargetW3C="ETW"/></site>)"
             R"(<site name="Off" id="5"><logFile enabled="false"/></site>)"
             R"(<site name="Custom fields" id="6"/>)"
+            R"(<site name="Sized" id="7"><logFile period="MaxSize"/></site>)"
             R"(<siteDefaults><logFile directory="C:\logs"/></siteDefaults>)"
             R"(</sites></system.applicationHost></configuration>)");
   dir.write("c/logs/W3SVC1/u_ex26120700.log", "Googlebot\nBaiduspider\n");
   dir.write("c/logs/W3SVC1/u_ex26120713.log", "Googlebot\n");
   dir.write("c/logs/W3SVC1/u_ex26120623.log", "Yahoo!\n");
-  dir.write("c/logs/W3SVC2/u_ex261201.log", "Googlebot\n");
+  const std::string week =
+      "#Fields: date time cs(User-Agent)\n"
+      "2026-12-06 10:00:00 Googlebot\n"
+      "2026-12-07 01:00:00 Googlebot\n"
+      "2026-12-07 02:00:00 Baiduspider\n";
+  dir.write("c/logs/W3SVC2/u_ex261201.log", week);
   dir.write("c/logs/W3SVC6/u_ex261207_x.log", "Sosospider\n");
   const std::string on = "--root " + root + " --date 2026-12-07 ";
-  const EndToEnd cases[] = {
+  std::vector<EndToEnd> cases = {
       {on + "--site Hourly --last 3 --format csv", 0, "261207,2026-12-07,1,2,0,0,", ""},
       {on + "--site Hourly --last 3 --format csv", 0, "261206,2026-12-06,0,0,1,0,", ""},
       {on + "--site Hourly --last 3 --format csv", 0, "ex26120500.log,missing", ""},
       {on + "--site Hourly --all --format csv", 0, "26120700,,1,1,0,0,", ""},
-      {on + "--site Weekly --all --format csv", 0, "261201,2026-12-01,0,1,0,0,", ""},
-      {on + "--site Weekly --today", 1, "", "rolls over weekly"},
+      {on + "--site Weekly --all --format csv", 0, "261201,2026-12-01,1,2,0,0,", ""},
+      {on + "--site Weekly --last 2 --format csv", 0, "261207,2026-12-07,1,1,0,0,", ""},
+      {on + "--site Weekly --last 2 --format csv", 0, "261206,2026-12-06,0,1,0,0,", ""},
+      {on + "--site Sized --today", 1, "", "rolls over by size"},
       {on + "--site Ncsa --all", 1, "", "logs in NCSA format, which names no user agent"},
       {on + "--site Etw --today", 1, "", "logs to ETW only"},
       {on + "--site Off --today", 1, "", "logging switched off"},
@@ -353,6 +361,26 @@ TEST(report_test, logs_however_the_server_writes_them) {
       {on + "--list-sites --format json", 0, R"("logging":"ncsa"})", ""},
       {on + "--list-sites", 0, "w3c hourly", ""},
   };
+  // Central logging: one file a day for all sites, each site's rows its own lines.
+  dir.write(
+      "central/Windows/System32/inetsrv/config/applicationHost.config",
+      R"(<configuration><system.applicationHost>)"
+      R"(<log centralLogFileMode="CentralW3C"><centralW3CLogFile directory="C:\central"/></log>)"
+      R"(<sites><site name="A" id="1"/><site name="B" id="2"/></sites>)"
+      R"(</system.applicationHost></configuration>)");
+  dir.write("central/central/W3SVC/u_ex261207.log",
+            "#Fields: date time s-sitename cs(User-Agent)\n"
+            "2026-12-07 00:00:01 W3SVC1 Googlebot\n"
+            "2026-12-07 00:00:02 W3SVC2 Googlebot\n"
+            "2026-12-07 00:00:03 w3svc2 Baiduspider\n");
+  const std::string central = "--root " + (dir.path() / "central").string() + " --date 2026-12-07 ";
+  const std::vector<EndToEnd> centralCases = {
+      {central + "--site A --today --format csv", 0, "261207,2026-12-07,0,1,0,0,", ""},
+      {central + "--site B --today --format csv", 0, "261207,2026-12-07,1,1,0,0,", ""},
+      {central + "--site B --all --format csv", 0, "261207,2026-12-07,1,1,0,0,", ""},
+      {central + "--list-sites --format csv", 0, ",central\n", ""},
+  };
+  cases.insert(cases.end(), centralCases.begin(), centralCases.end());
   for (const EndToEnd& c : cases) {
     const ReportRun run = runReport(dir, c.args);
     EXPECT_EQ(run.status, c.status) << c.args << "\n" << run.err;

@@ -1,0 +1,100 @@
+#include "analysis/filtered_reader.h"
+
+#include "analysis/line_scanner.h"
+#include "analysis/w3c_fields.h"
+#include "text/text.h"
+
+namespace tarnwick {
+
+bool passes(const LineFilter& filter, const FieldLayout& layout,
+            const std::vector<std::string_view>& fields) {
+  const auto field = [&](int at) -> std::optional<std::string_view> {
+    if (at < 0 || static_cast<std::size_t>(at) >= fields.size()) return std::nullopt;
+    return fields[static_cast<std::size_t>(at)];
+  };
+  if (filter.day) {
+    const auto date = field(layout.date);
+    if (!date || *date != isoDate(*filter.day)) return false;
+  }
+  if (filter.site) {
+    const auto site = field(layout.siteName);
+    if (!site || !equalsIgnoringCase(*site, *filter.site)) return false;
+  }
+  return true;
+}
+
+namespace {
+
+class FilteredLines {
+ public:
+  FilteredLines(const std::vector<std::string>& tokens, const LineFilter& filter, bool detail)
+      : filter_(filter), scanner_(tokens) {
+    result_.counts.assign(tokens.size(), 0);
+    if (detail) result_.detail.resize(tokens.size());
+  }
+
+  void line(std::string_view text) {
+    if (isFieldsDirective(text)) {
+      layout_ = FieldLayout::fromDirective(text.substr(8));
+      return;
+    }
+    scanner_.restart();
+    scanner_.scan(text, 0);
+    const std::vector<std::uint64_t>& found = scanner_.counts();
+    bool any = false;
+    for (const std::uint64_t n : found) any = any || n;
+    if (!any || !layout_ || !splitFields(text, layout_->count, fields_)) return;
+    if (!passes(filter_, *layout_, fields_)) return;
+    for (std::size_t t = 0; t < found.size(); ++t) {
+      if (!found[t]) continue;
+      ++result_.counts[t];
+      if (!result_.detail.empty()) addLine(result_.detail[t], text, &*layout_, fields_);
+    }
+  }
+
+  FilteredCount take() { return std::move(result_); }
+
+ private:
+  const LineFilter& filter_;
+  LineScanner scanner_;
+  std::optional<FieldLayout> layout_;
+  std::vector<std::string_view> fields_;
+  FilteredCount result_;
+};
+
+}  // namespace
+
+FilteredCount countFiltered(InputFile& file, const std::vector<std::string>& tokens,
+                            const LineFilter& filter, bool detail, const std::atomic<bool>* stop,
+                            std::atomic<std::uint64_t>* bytesRead) {
+  FilteredLines lines(tokens, filter, detail);
+  std::vector<char> block(1 << 20);
+  std::string pending;  // a line begun in the block before
+  std::uint64_t at = 0;
+  for (;;) {
+    if (stop && stop->load()) return {FilteredCount::Status::Stopped, {}, {}};
+    const std::ptrdiff_t got = file.readAt(block.data(), block.size(), at);
+    if (got < 0) return {FilteredCount::Status::ReadFailed, {}, {}};
+    if (got == 0) break;
+    at += static_cast<std::uint64_t>(got);
+    if (bytesRead) bytesRead->fetch_add(static_cast<std::uint64_t>(got));
+    std::string_view bytes(block.data(), static_cast<std::size_t>(got));
+    std::size_t start = 0;
+    for (std::size_t end; (end = bytes.find_first_of("\r\n", start)) != std::string_view::npos;
+         start = end + 1) {
+      if (pending.empty()) {
+        lines.line(bytes.substr(start, end - start));
+      } else {
+        pending.append(bytes.substr(start, end - start));
+        lines.line(pending);
+        pending.clear();
+      }
+    }
+    // A line longer than any log writes is cut rather than held whole.
+    if (pending.size() < (1u << 20)) pending.append(bytes.substr(start));
+  }
+  if (!pending.empty()) lines.line(pending);
+  return lines.take();
+}
+
+}  // namespace tarnwick

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "analysis/crawler_detail.h"
+#include "analysis/w3c_fields.h"
+#include "calendar/date.h"
+#include "platform/text_input.h"
+
+namespace tarnwick {
+
+// Which of a log's lines belong to a row, by their own fields: a day's lines of a file
+// that holds many days, a site's lines of a file all sites share.
+struct LineFilter {
+  std::optional<Date> day;          // the line's `date` field must name this day
+  std::optional<std::string> site;  // its `s-sitename` must be this ("W3SVC1"), case ignored
+
+  friend bool operator==(const LineFilter&, const LineFilter&) = default;
+};
+
+// Whether the line whose fields are `fields` (laid out as `layout`) passes `filter`. A line
+// without the fields a filter needs belongs to no row.
+bool passes(const LineFilter& filter, const FieldLayout& layout,
+            const std::vector<std::string_view>& fields);
+
+// What reading a filtered file gave.
+struct FilteredCount {
+  enum class Status { Counted, ReadFailed, Stopped };
+  Status status = Status::Counted;
+  std::vector<std::uint64_t> counts;  // per token: lines that hold it and pass the filter
+  std::vector<CrawlerDetail> detail;  // per token, where asked for
+};
+
+// Counts the lines of `file` that hold each token and pass `filter`, reading it from its
+// start to its end on the caller's thread; each line takes the layout of the last
+// "#Fields:" directive before it. Stops where `stop` is set.
+FilteredCount countFiltered(InputFile& file, const std::vector<std::string>& tokens,
+                            const LineFilter& filter, bool detail,
+                            const std::atomic<bool>* stop = nullptr,
+                            std::atomic<std::uint64_t>* bytesRead = nullptr);
+
+}  // namespace tarnwick
