@@ -270,7 +270,8 @@ namespace {
 
 struct FilterCase {
   const char* name;
-  LineFilter filter;
+  std::optional<Date> day;
+  const char* site;                   // null for any
   std::vector<std::uint64_t> counts;  // Baiduspider, Googlebot
 };
 
@@ -287,19 +288,21 @@ TEST(filtered_reader_test, a_row_takes_its_own_lines) {
       "#Fields: s-sitename date cs(User-Agent)\n"
       "W3SVC2 2026-12-07 Baiduspider+Googlebot";
   const FilterCase cases[] = {
-      {"none", {}, {2, 3}},
-      {"day", {Date{2026, 12, 7}, std::nullopt}, {2, 2}},
-      {"day_before", {Date{2026, 12, 6}, std::nullopt}, {0, 1}},
-      {"site", {std::nullopt, "W3SVC2"}, {2, 1}},
-      {"day_and_site", {Date{2026, 12, 7}, "W3SVC1"}, {0, 1}},
-      {"other_site", {std::nullopt, "W3SVC10"}, {0, 0}},
+      {"none", std::nullopt, nullptr, {2, 3}},
+      {"day", Date{2026, 12, 7}, nullptr, {2, 2}},
+      {"day_before", Date{2026, 12, 6}, nullptr, {0, 1}},
+      {"site", std::nullopt, "W3SVC2", {2, 1}},
+      {"day_and_site", Date{2026, 12, 7}, "W3SVC1", {0, 1}},
+      {"other_site", std::nullopt, "W3SVC10", {0, 0}},
   };
   testing::FakeInput input;
   input.files["log"] = {log};
   for (const FilterCase& c : cases) {
     const auto file = input.open("log").file;
-    const FilteredCount counted =
-        countFiltered(*file, {"Baiduspider", "Googlebot"}, c.filter, true);
+    LineFilter filter;
+    filter.day = c.day;
+    if (c.site) filter.site = c.site;
+    const FilteredCount counted = countFiltered(*file, {"Baiduspider", "Googlebot"}, filter, true);
     EXPECT_EQ(counted.status, FilteredCount::Status::Counted) << c.name;
     EXPECT_EQ(counted.counts, c.counts) << c.name;
     ASSERT_EQ(counted.detail.size(), 2u);
