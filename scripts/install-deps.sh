@@ -12,7 +12,7 @@ packages=(
   g++ make cmake ninja-build pkg-config
   qt6-base-dev libgl-dev
   libpugixml-dev
-  libcurl4-openssl-dev
+  libcurl4-openssl-dev zlib1g-dev
   libgtest-dev
   fonts-wqy-microhei qt6-translations-l10n
 )
@@ -23,7 +23,7 @@ for group in "$@"; do
     test) packages+=(clang libclang-rt-14-dev chromium) ;;
     # mingw-w64 with the posix thread model (std::thread); wine64 to run the result;
     # Xvfb and xdotool for the window; dpkg-dev to fetch pugixml's Debian source.
-    windows) packages+=(g++-mingw-w64-x86-64-posix wine64 fonts-wine xvfb xauth xdotool
+    windows) packages+=(g++-mingw-w64-x86-64-posix libz-mingw-w64-dev wine64 fonts-wine xvfb xauth xdotool
                         dpkg-dev googletest locales) ;;
     bench) packages+=(ripgrep) ;;
     *) echo "install-deps: unknown group $group" >&2; exit 2 ;;

@@ -43,12 +43,18 @@ class FilteredLines {
     const std::vector<std::uint64_t>& found = scanner_.counts();
     bool any = false;
     for (const std::uint64_t n : found) any = any || n;
-    if (!any || !layout_ || !splitFields(text, layout_->count, fields_)) return;
-    if (!passes(filter_, *layout_, fields_)) return;
+    if (!any) return;
+    // Without a filter every line counts, as in a plain log; with one, only a line whose
+    // fields can be read and pass it.
+    if (filter_.day || filter_.site) {
+      if (!layout_ || !splitFields(text, layout_->count, fields_)) return;
+      if (!passes(filter_, *layout_, fields_)) return;
+    }
     for (std::size_t t = 0; t < found.size(); ++t) {
       if (!found[t]) continue;
       ++result_.counts[t];
-      if (!result_.detail.empty()) addLine(result_.detail[t], text, &*layout_, fields_);
+      if (!result_.detail.empty())
+        addLine(result_.detail[t], text, layout_ ? &*layout_ : nullptr, fields_);
     }
   }
 

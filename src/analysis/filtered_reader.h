@@ -36,8 +36,10 @@ struct FilteredCount {
 };
 
 // Counts the lines of `file` that hold each token and pass `filter`, reading it from its
-// start to its end on the caller's thread; each line takes the layout of the last
-// "#Fields:" directive before it. Stops where `stop` is set.
+// start to its end, in order, on the caller's thread; each line takes the layout of the
+// last "#Fields:" directive before it. An empty filter takes every line, as a plain log's
+// count does: a stream that can only be read in order (an archive's content) is counted
+// so. Stops where `stop` is set.
 FilteredCount countFiltered(InputFile& file, const std::vector<std::string>& tokens,
                             const LineFilter& filter, bool detail,
                             const std::atomic<bool>* stop = nullptr,

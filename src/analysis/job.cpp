@@ -1,6 +1,7 @@
 #include "analysis/job.h"
 
 #include "analysis/filtered_reader.h"
+#include "analysis/gzip_stream.h"
 
 #include <algorithm>
 #include <condition_variable>
@@ -344,15 +345,23 @@ void AnalysisJob::Shared::countFile(PartCounter& counter, std::size_t index) {
     result.reason = opened.reason;
     return complete(index, std::move(result));
   }
-  if (planned.filter) {
-    // A file of many days or sites: read whole on this thread, line by line.
-    FilteredCount counted =
-        countFiltered(*opened.file, tokens, *planned.filter, settings.detail, &stop, &bytesRead);
+  if (planned.filter || planned.gzip) {
+    // A file of many days or sites, or an archive: read in order on this thread, line by
+    // line.
+    std::unique_ptr<InputFile> file = std::move(opened.file);
+    GzipStream* archive = nullptr;
+    if (planned.gzip) {
+      auto stream = std::make_unique<GzipStream>(std::move(file));
+      archive = stream.get();
+      file = std::move(stream);
+    }
+    FilteredCount counted = countFiltered(*file, tokens, planned.filter.value_or(LineFilter{}),
+                                          settings.detail, &stop, &bytesRead);
     if (counted.status == FilteredCount::Status::Stopped) return;
     if (counted.status == FilteredCount::Status::ReadFailed) {
       result.status = FileResult::Status::Unreadable;
       result.problem = FileResult::Problem::ReadFailed;
-      result.reason = "read error";
+      result.reason = archive && !archive->problem().empty() ? archive->problem() : "read error";
     } else {
       result.counts = std::move(counted.counts);
       result.detail = std::move(counted.detail);

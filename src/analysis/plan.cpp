@@ -45,6 +45,11 @@ PlannedFile inFolder(const LogFolder& log, std::int64_t position, const std::str
   return file;
 }
 
+// Whether `name` is a gzipped log: "u_ex261206.log.gz", in any case.
+bool isGzipLog(const std::string& name) {
+  return asciiUpper(name).ends_with(".LOG.GZ");
+}
+
 // "07" for 7.
 std::string twoDigits(int n) {
   return {static_cast<char>('0' + n / 10 % 10), static_cast<char>('0' + n % 10)};
@@ -77,8 +82,11 @@ void planFolder(const Selection& selection, const LogFolder& log, Plan& plan) {
   std::int64_t position = 0;
   // A listed file is read by its own name, whatever characters it holds.
   for (const std::string& name : names) {
-    plan.files.push_back(inFolder(log, ++position, name, selection.logFolder + name, dayLabel(name),
+    const bool gzip = isGzipLog(name);
+    plan.files.push_back(inFolder(log, ++position, name, selection.logFolder + name,
+                                  dayLabel(gzip ? name.substr(0, name.size() - 3) : name),
                                   !notFiles.count(name)));
+    plan.files.back().gzip = gzip;
     if (selection.siteFilter)
       plan.files.back().filter = LineFilter{std::nullopt, selection.siteFilter};
   }
@@ -134,15 +142,20 @@ void planDays(const Selection& selection, const LogFolder& log, Plan& plan) {
     bool first = true;
     for (const std::string& stem : stems) {
       // "ex", the name of the design, wins over IIS 7's "u_ex" where both are there.
-      const bool ex = spelledAs("ex" + stem + ".log") || spelledAs("ex" + stem + "_x.log");
+      bool ex = false;
+      for (const char* name : {".log", "_x.log", ".log.gz", "_x.log.gz"})
+        ex = ex || spelledAs("ex" + stem + name);
       const std::string prefix = ex ? "ex" : "u_ex";
       for (const char* custom : {"", "_x"}) {
-        const auto spelled = spelledAs(prefix + stem + custom + ".log");
+        // A log a scheduled task has gzipped is read where the log itself is gone.
+        auto spelled = spelledAs(prefix + stem + custom + ".log");
+        const bool gzip = !spelled && (spelled = spelledAs(prefix + stem + custom + ".log.gz"));
         if (!spelled) continue;
         PlannedFile file = inFolder(log, k + 1, *spelled, selection.logFolder + *spelled, day,
                                     !notFiles.count(*spelled));
         file.sameRow = !first;
         file.filter = filter;
+        file.gzip = gzip;
         first = false;
         plan.files.push_back(std::move(file));
       }

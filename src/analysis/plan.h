@@ -49,6 +49,7 @@ struct PlannedFile {
   std::string unresolved;            // why there is no local path
   bool listed = false;               // the folder listing showed it to be a regular file
   bool sameRow = false;  // its lines join the row of the file before it (one day's files)
+  bool gzip = false;     // a gzip archive of a log, counted as its content
   // Where the file holds lines of other rows too: which of its lines are this row's.
   std::optional<LineFilter> filter = std::nullopt;
 };

@@ -288,7 +288,7 @@ TEST(filtered_reader_test, a_row_takes_its_own_lines) {
       "#Fields: s-sitename date cs(User-Agent)\n"
       "W3SVC2 2026-12-07 Baiduspider+Googlebot";
   const FilterCase cases[] = {
-      {"none", std::nullopt, nullptr, {2, 3}},
+      {"none_counts_every_line", std::nullopt, nullptr, {2, 5}},
       {"day", Date{2026, 12, 7}, nullptr, {2, 2}},
       {"day_before", Date{2026, 12, 6}, nullptr, {0, 1}},
       {"site", std::nullopt, "W3SVC2", {2, 1}},

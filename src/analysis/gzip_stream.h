@@ -1,0 +1,43 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/text_input.h"
+
+namespace tarnwick {
+
+// The content of a gzip file (one member or several, as `gzip -c a b > c` writes them),
+// read in order as it is inflated: an archive of any size costs a few hundred kB of
+// memory, and its expanded size only time. Reads must follow each other, from 0.
+class GzipStream final : public InputFile {
+ public:
+  explicit GzipStream(std::unique_ptr<InputFile> compressed);
+  ~GzipStream() override;
+  GzipStream(const GzipStream&) = delete;
+  GzipStream& operator=(const GzipStream&) = delete;
+
+  // The next bytes of the content: -1 where the archive is damaged or cut short, or
+  // where `offset` is not where the last read ended.
+  std::ptrdiff_t readAt(char* buffer, std::size_t size, std::uint64_t offset) override;
+  // Unknown before the end: the compressed size.
+  std::uint64_t size() const override { return compressed_->size(); }
+  // Why the last read failed, in a few English words.
+  const std::string& problem() const { return problem_; }
+
+ private:
+  bool refill();
+
+  std::unique_ptr<InputFile> compressed_;
+  struct Inflater;
+  std::unique_ptr<Inflater> inflater_;
+  std::vector<unsigned char> input_;
+  std::uint64_t compressedAt_ = 0;
+  std::uint64_t contentAt_ = 0;
+  bool ended_ = false;
+  std::string problem_;
+};
+
+}  // namespace tarnwick
