@@ -6,15 +6,39 @@
 
 namespace tarnwick {
 
+namespace {
+
+// The day of "2026-12-06" "23:30:00" `minutes` later: 2026-12-07 for 480.
+std::optional<Date> shiftedDate(std::string_view date, std::string_view time, int minutes) {
+  const auto day = parseIsoDate(date);
+  if (!day || time.size() < 5 || time[2] != ':') return std::nullopt;
+  const auto digit = [&](std::size_t i) {
+    return time[i] >= '0' && time[i] <= '9' ? time[i] - '0' : -1;
+  };
+  const int h1 = digit(0), h2 = digit(1), m1 = digit(3), m2 = digit(4);
+  if (h1 < 0 || h2 < 0 || m1 < 0 || m2 < 0) return std::nullopt;
+  const int total = (h1 * 10 + h2) * 60 + m1 * 10 + m2 + minutes;
+  const int days = total >= 0 ? total / 1440 : -((-total + 1439) / 1440);
+  return daysBefore(*day, -days);
+}
+
+}  // namespace
+
 bool passes(const LineFilter& filter, const FieldLayout& layout,
             const std::vector<std::string_view>& fields) {
   const auto field = [&](int at) -> std::optional<std::string_view> {
     if (at < 0 || static_cast<std::size_t>(at) >= fields.size()) return std::nullopt;
     return fields[static_cast<std::size_t>(at)];
   };
-  if (filter.day) {
+  if (filter.day && filter.shiftMinutes == 0) {
     const auto date = field(layout.date);
     if (!date || *date != isoDate(*filter.day)) return false;
+  } else if (filter.day) {
+    const auto date = field(layout.date);
+    const auto time = field(layout.time);
+    if (!date || !time) return false;
+    const auto shifted = shiftedDate(*date, *time, filter.shiftMinutes);
+    if (!shifted || !(*shifted == *filter.day)) return false;
   }
   if (filter.site) {
     const auto site = field(layout.siteName);

@@ -18,6 +18,9 @@ namespace tarnwick {
 struct LineFilter {
   std::optional<Date> day;          // the line's `date` field must name this day
   std::optional<std::string> site;  // its `s-sitename` must be this ("W3SVC1"), case ignored
+  // Where not 0, `day` is the day of the line's `date` and `time` this many minutes later:
+  // a local calendar day of logs written in UTC.
+  int shiftMinutes = 0;
 
   friend bool operator==(const LineFilter&, const LineFilter&) = default;
 };

@@ -108,36 +108,48 @@ void planDays(const Selection& selection, const LogFolder& log, Plan& plan) {
     return found == present.end() ? std::optional<std::string>() : found->second;
   };
   for (int k = 0; k < selection.days; ++k) {
-    const std::string day = yymmdd(daysBefore(selection.today, k));
-    // The names the server may have given the day's logs, in the order they are read.
-    std::vector<std::string> stems;
-    std::optional<LineFilter> filter =
-        selection.siteFilter ? std::optional(LineFilter{std::nullopt, selection.siteFilter})
-                             : std::nullopt;
     const Date date = daysBefore(selection.today, k);
-    switch (selection.period) {
-      case LogPeriod::Hourly:
-        for (int hour = 0; hour < 24; ++hour) stems.push_back(day + twoDigits(hour));
-        break;
-      case LogPeriod::Weekly:
-      case LogPeriod::Monthly: {
-        // A file of many days: the day's lines of those of its month, and of the month
-        // before where a week begun then may hold it.
-        std::vector<std::string> months{day.substr(0, 4)};
-        if (selection.period == LogPeriod::Weekly && date.day <= 7)
-          months.insert(months.begin(), yymmdd(daysBefore(date, date.day)).substr(0, 4));
-        for (const std::string& month : months) {
-          if (selection.period == LogPeriod::Monthly)
-            stems.push_back(month);
-          else
-            for (int week = 1; week <= 5; ++week) stems.push_back(month + twoDigits(week));
+    const std::string day = yymmdd(date);
+    std::optional<LineFilter> filter;
+    if (selection.siteFilter) filter = LineFilter{std::nullopt, selection.siteFilter};
+    // The days whose logs hold the row's lines: its own, and where rows are local days
+    // the UTC day that begins or ends in it.
+    std::vector<Date> logDays{date};
+    if (selection.localOffsetMinutes && *selection.localOffsetMinutes != 0) {
+      if (!filter) filter.emplace();
+      filter->day = date;
+      filter->shiftMinutes = *selection.localOffsetMinutes;
+      if (*selection.localOffsetMinutes > 0) logDays.insert(logDays.begin(), daysBefore(date, 1));
+      if (*selection.localOffsetMinutes < 0) logDays.push_back(daysBefore(date, -1));
+    }
+    // The names the server may have given those days' logs, in the order they are read.
+    std::vector<std::string> stems;
+    const auto addStem = [&](const std::string& stem) {
+      if (std::find(stems.begin(), stems.end(), stem) == stems.end()) stems.push_back(stem);
+    };
+    for (const Date& logDay : logDays) {
+      const std::string digits = yymmdd(logDay);
+      switch (selection.period) {
+        case LogPeriod::Hourly:
+          for (int hour = 0; hour < 24; ++hour) addStem(digits + twoDigits(hour));
+          break;
+        case LogPeriod::Weekly:
+        case LogPeriod::Monthly: {
+          // A file of many days: the day's lines of those of its month, and of the month
+          // before where a week begun then may hold it.
+          if (selection.period == LogPeriod::Weekly && logDay.day <= 7)
+            for (int week = 1; week <= 5; ++week)
+              addStem(yymmdd(daysBefore(logDay, logDay.day)).substr(0, 4) + twoDigits(week));
+          for (int week = 1; week <= 5; ++week)
+            addStem(selection.period == LogPeriod::Monthly ? digits.substr(0, 4)
+                                                           : digits.substr(0, 4) + twoDigits(week));
+          if (!filter) filter.emplace();
+          filter->day = date;
+          break;
         }
-        if (!filter) filter.emplace();
-        filter->day = date;
-        break;
+        default:
+          addStem(digits);
       }
-      default:
-        stems.push_back(day);
     }
     bool first = true;
     for (const std::string& stem : stems) {
@@ -162,7 +174,8 @@ void planDays(const Selection& selection, const LogFolder& log, Plan& plan) {
     }
     if (!first) continue;
     // Nothing there: the row names the log the day would have, and is missing.
-    const std::string name = "ex" + stems.front() + ".log";
+    const std::string name =
+        "ex" + yymmdd(date) + (selection.period == LogPeriod::Hourly ? "00" : "") + ".log";
     plan.files.push_back(inFolder(log, k + 1, name, selection.logFolder + name, day, false));
   }
 }

@@ -36,6 +36,10 @@ struct Selection {
   LogPeriod period = LogPeriod::Daily;  // how often the site's logs roll over
   // Where the site's logs are the server's central ones: the s-sitename of its lines.
   std::optional<std::string> siteFilter = std::nullopt;
+  // Where rows are local calendar days: the minutes local time is ahead of UTC. Each line
+  // then goes to the day of its date and time shifted so, read from whichever of the
+  // UTC-named logs hold it.
+  std::optional<int> localOffsetMinutes = std::nullopt;
 };
 
 // One file of an analysis: one row of the results.

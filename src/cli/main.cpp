@@ -315,7 +315,17 @@ int analyseSite(const ReportOptions& options, const SiteSource& source, const Si
   Selection selection;
   selection.logFolder = site.logFolder;
   followLogging(selection, site.logging, site.id);
-  selection.today = options.date ? *options.date : SystemClock().today(site.logClock);
+  const SystemClock clock;
+  // Local days of logs named by UTC days: today is this computer's (or --utc-offset's).
+  selection.today = options.date ? *options.date
+                                 : clock.today(options.localDays ? LogClock::Local : site.logClock);
+  if (!options.date && options.utcOffsetMinutes)
+    selection.today = dateOf(std::chrono::floor<std::chrono::days>(
+        std::chrono::system_clock::now() + std::chrono::minutes(*options.utcOffsetMinutes)));
+  if (options.localDays && site.logClock == LogClock::Utc)
+    selection.localOffsetMinutes = options.utcOffsetMinutes
+                                       ? *options.utcOffsetMinutes
+                                       : clock.utcOffsetMinutes(selection.today);
   selection.mode = options.command == Command::All    ? Mode::AllLogs
                    : options.command == Command::Last ? Mode::LastDays
                                                       : Mode::Today;
@@ -334,6 +344,7 @@ int analyseSite(const ReportOptions& options, const SiteSource& source, const Si
   scope.clock = site.logClock;
   scope.folder = site.logFolder;
   scope.period = site.logging.period;
+  if (options.localDays) scope.clock = LogClock::Local;
   return printRows(options, std::move(plan), crawlers, input, scope);
 }
 

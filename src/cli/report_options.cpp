@@ -19,6 +19,17 @@ std::optional<ReportOptions::Format> format(std::string_view text) {
   return std::nullopt;
 }
 
+// "+08:00" or "-05:30" as minutes ahead of UTC.
+std::optional<int> parseUtcOffset(std::string_view text) {
+  if (text.size() != 6 || (text[0] != '+' && text[0] != '-') || text[3] != ':') return std::nullopt;
+  for (const std::size_t i : {1, 2, 4, 5})
+    if (text[i] < '0' || text[i] > '9') return std::nullopt;
+  const int hours = (text[1] - '0') * 10 + (text[2] - '0');
+  const int minutes = (text[4] - '0') * 10 + (text[5] - '0');
+  if (minutes >= 60 || hours * 60 + minutes > 14 * 60) return std::nullopt;
+  return (text[0] == '-' ? -1 : 1) * (hours * 60 + minutes);
+}
+
 }  // namespace
 
 std::string_view reportUsage() {
@@ -26,6 +37,7 @@ std::string_view reportUsage() {
          "YYYY-MM-DD]\n"
          "                       [--crawlers FILE] [--detail [--top N]] [--output FILE]\n"
          "                       [--verify [--ranges DIR] [--no-dns]]\n"
+         "                       [--local-days [--utc-offset +HH:MM]]\n"
          "       tarnwick-report --update-ranges [--ranges DIR] [--from BASE_URL]\n"
          "SOURCE (on Windows, none: this server's own configuration):\n"
          "  --root DIR        DIR is a copy or mount of the server's system drive (C:)\n"
@@ -43,6 +55,8 @@ std::string_view reportUsage() {
          "--verify: tell each crawler's lines verified, fake or unverified, by the published\n"
          "  address ranges in DIR (--ranges DIR, else the user's own ranges folder) and by\n"
          "  reverse DNS confirmed forward (--no-dns: ranges alone)\n"
+         "--local-days: rows are local calendar days of this computer (or of --utc-offset),\n"
+         "  each line placed by its own date and time, for --today and --last\n"
          "--update-ranges: download the published ranges files (from BASE_URL/NAME with --from)\n"
          "--output FILE: write to FILE, whole or not at all (csv with a byte-order mark)\n"
          "--format html: one page with a chart, to open in any browser or print\n"
@@ -126,6 +140,15 @@ ReportOptionsResult parseReportOptions(std::span<const std::string_view> args) {
       options.command = Command::UpdateRanges, ++commands;
     } else if (arg == "--from") {
       if (const auto text = value(i)) options.from = std::string(*text);
+    } else if (arg == "--local-days") {
+      options.localDays = true;
+    } else if (arg == "--utc-offset") {
+      const auto text = value(i);
+      if (!text) break;
+      options.utcOffsetMinutes = parseUtcOffset(*text);
+      if (!options.utcOffsetMinutes)
+        result.error = "--utc-offset takes +HH:MM or -HH:MM (up to 14 hours), not \"" +
+                       std::string(*text) + "\"";
     } else if (arg == "--top") {
       ++tops;
       const auto text = value(i);
@@ -170,6 +193,11 @@ ReportOptionsResult parseReportOptions(std::span<const std::string_view> args) {
     result.error = "--ranges goes with --verify or --update-ranges";
   else if (options.from && !updating)
     result.error = "--from goes with --update-ranges";
+  else if (options.localDays && options.command != Command::Today &&
+           options.command != Command::Last)
+    result.error = "--local-days goes with --today or --last";
+  else if (options.utcOffsetMinutes && !options.localDays)
+    result.error = "--utc-offset goes with --local-days";
   else if (updating && (!options.source.localServer() || options.html || options.detail ||
                         options.output || options.crawlers || options.date))
     result.error = "--update-ranges takes only --ranges and --from";

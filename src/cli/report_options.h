@@ -35,6 +35,8 @@ struct ReportOptions {
   std::optional<std::filesystem::path> ranges;    // --ranges DIR
   bool noDns = false;                             // --no-dns
   std::optional<std::string> from;                // --from BASE_URL
+  bool localDays = false;                         // --local-days
+  std::optional<int> utcOffsetMinutes;            // --utc-offset ±HH:MM
   bool help = false;
 };
 

@@ -389,6 +389,48 @@ TEST(report_test, logs_however_the_server_writes_them) {
   }
 }
 
+// Local days of logs named by UTC days: each line goes to the day of its own date and
+// time shifted, read from the two UTC logs a local day spans; across a year's end too.
+TEST(report_test, local_days) {
+  testing::TempDir dir;
+  const std::string root = (dir.path() / "c").string();
+  dir.write("c/Windows/System32/inetsrv/config/applicationHost.config",
+            R"(<configuration><system.applicationHost><sites><site name="A" id="1"/>)"
+            R"(<siteDefaults><logFile directory="C:\logs"/></siteDefaults>)"
+            R"(</sites></system.applicationHost></configuration>)");
+  const std::string fields = "#Fields: date time cs(User-Agent)\n";
+  dir.write("c/logs/W3SVC1/u_ex261206.log", fields +
+                                                "2026-12-06 15:59:59 Googlebot\n"
+                                                "2026-12-06 16:00:00 Googlebot\n");
+  dir.write("c/logs/W3SVC1/u_ex261207.log", fields +
+                                                "2026-12-07 03:00:00 Googlebot\n"
+                                                "2026-12-07 17:00:00 Googlebot\n");
+  dir.write("c/logs/W3SVC1/u_ex261231.log", fields + "2026-12-31 20:00:00 Baiduspider\n");
+  dir.write("c/logs/W3SVC1/u_ex270101.log", fields + "2027-01-01 02:00:00 Baiduspider\n");
+  const std::string site = "--root " + root + " --site A --format csv --local-days ";
+  const EndToEnd cases[] = {
+      {site + "--utc-offset +08:00 --date 2026-12-08 --last 3", 0, "261208,2026-12-08,0,1,0,0,",
+       ""},
+      {site + "--utc-offset +08:00 --date 2026-12-08 --last 3", 0, "261207,2026-12-07,0,2,0,0,",
+       ""},
+      {site + "--utc-offset +08:00 --date 2026-12-08 --last 3", 0, "261206,2026-12-06,0,1,0,0,",
+       ""},
+      {site + "--utc-offset -05:00 --date 2026-12-07 --last 2", 0, "261207,2026-12-07,0,1,0,0,",
+       ""},
+      {site + "--utc-offset -05:00 --date 2026-12-07 --last 2", 0, "261206,2026-12-06,0,3,0,0,",
+       ""},
+      {site + "--utc-offset +08:00 --date 2027-01-01 --today", 0, "270101,2027-01-01,2,0,0,0,", ""},
+      {site + "--utc-offset +8", 2, "", "--utc-offset takes"},
+      {"--root " + root + " --site A --all --local-days", 2, "", "--local-days goes with"},
+  };
+  for (const EndToEnd& c : cases) {
+    const ReportRun run = runReport(dir, c.args);
+    EXPECT_EQ(run.status, c.status) << c.args << "\n" << run.err;
+    EXPECT_NE(run.out.find(c.out), std::string::npos) << c.args << "\n" << run.out;
+    EXPECT_NE(run.err.find(c.err), std::string::npos) << c.args << "\n" << run.err;
+  }
+}
+
 // Real or fake, by ranges files alone: a line from Google's range, an impostor, a line
 // without an address; Baidu's lines cannot be told without DNS.
 TEST(report_test, verify_by_ranges) {
