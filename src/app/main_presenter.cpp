@@ -109,10 +109,9 @@ void MainPresenter::run(int index) {
                          kMessageTitle);
       return giveBackHighlight();
     }
-    // Read once, so that an analysis that runs past midnight neither skips nor repeats a day.
-    scope.newest = services_.clock.today(scope.clock);
-    Selection selection{scope.mode, site.logFolder, scope.newest, 1, {}};
+    Selection selection{scope.mode, site.logFolder, {}, 1, {}};
     followLogging(selection, site.logging, site.id);
+    chooseDays(site, scope, selection);
 
     switch (scope.mode) {
       case Mode::AllLogs:
@@ -312,6 +311,28 @@ void MainPresenter::verifyToggled(bool on) {
   if (shownSite_ >= 0) rerun();
 }
 
+// Which calendar the days are of: the one that names the site's logs, or where the user
+// asked for local days of logs named by UTC days, this computer's.
+void MainPresenter::chooseDays(const Site& site, AnalysisScope& scope, Selection& selection) const {
+  const bool localDays = localDays_ && site.logClock == LogClock::Utc &&
+                         (scope.mode == Mode::LastDays || scope.mode == Mode::Today);
+  scope.clock = localDays ? LogClock::Local : site.logClock;
+  // Read once, so that an analysis that runs past midnight neither skips nor repeats a day.
+  selection.today = scope.newest = services_.clock.today(scope.clock);
+  selection.localOffsetMinutes = std::nullopt;
+  if (localDays) selection.localOffsetMinutes = services_.clock.utcOffsetMinutes(scope.newest);
+}
+
+void MainPresenter::localDaysToggled(bool on) {
+  localDays_ = on;
+  // Rows of days are read again, as the other kind of day, without asking again.
+  if (shownSite_ < 0 || (scope_.mode != Mode::LastDays && scope_.mode != Mode::Today)) return;
+  AnalysisScope scope = scope_;
+  Selection selection = selection_;
+  chooseDays(sites_[static_cast<std::size_t>(shownSite_)], scope, selection);
+  restart(selection, scope);
+}
+
 void MainPresenter::verifiedOnlyToggled(bool on) {
   verifiedOnly_ = on;
   rows_.showVerification(verify_, on);
@@ -332,9 +353,13 @@ void MainPresenter::updateRanges() {
 }
 
 void MainPresenter::rerun() {
+  restart(selection_, scope_);
+}
+
+void MainPresenter::restart(Selection selection, AnalysisScope scope) {
   cancel();
   try {
-    start(selection_, scope_, shownSite_);
+    start(selection, scope, shownSite_);
   } catch (const std::exception& error) {
     cancel();
     showFailure(error);

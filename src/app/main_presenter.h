@@ -148,6 +148,10 @@ class MainPresenter {
   // 仅计已验证 was ticked or cleared: the crawlers' columns and the chart count verified
   // lines alone.
   void verifiedOnlyToggled(bool on);
+  // 按本地时间分日 was ticked or cleared: the rows of 最近 n 天 and 当天日志 are this
+  // computer's calendar days, each line placed by its own date and time. Rows shown in
+  // those modes are read again.
+  void localDaysToggled(bool on);
   // The rows' menu's 更新 IP 段文件: downloads the published ranges files in the
   // background, and verifies the rows again with them.
   void updateRanges();
@@ -185,6 +189,9 @@ class MainPresenter {
   void applyVerdicts(const std::vector<std::pair<std::size_t, std::vector<Verdicts>>>& verdicts);
   void checkDownload();
   void rerun();
+  // The same site again with `selection`, without asking.
+  void restart(Selection selection, AnalysisScope scope);
+  void chooseDays(const Site& site, AnalysisScope& scope, Selection& selection) const;
   // Asks where to save, writes what `contents` gives there and says where.
   void saveRows(std::string_view title, std::string_view filter, std::string_view suggested,
                 const std::function<std::string()>& contents);
@@ -215,6 +222,7 @@ class MainPresenter {
   std::string detailText_;     // what the detail view shows
   bool detailBehind_ = false;  // rows came since the detail view was brought up to date
   int ticksSinceDetail_ = 0;
+  bool localDays_ = false;
   bool verify_ = false;
   bool verifiedOnly_ = false;
   std::unique_ptr<RowVerification> verification_;  // made when first switched on

@@ -12,7 +12,7 @@ constexpr unsigned kTopLeft = kLeft | kTop;
 constexpr unsigned kBottomLeft = kLeft | kBottom;
 constexpr unsigned kBottomRight = kRight | kBottom;
 
-constexpr std::array<ControlDesign, 18> kControls{{
+constexpr std::array<ControlDesign, 19> kControls{{
     {"Frame1", ControlKind::Frame, "frmMain", "站点列表", 120, 2040, 2655, 3015,
      kLeft | kTop | kBottom},
     {"List1", ControlKind::ListBox, "Frame1", "", 120, 240, 2415, 2580, kLeft | kTop | kBottom},
@@ -33,6 +33,8 @@ constexpr std::array<ControlDesign, 18> kControls{{
     // Verification, under the results: held to the right, clear of the status line.
     {"Check1", ControlKind::CheckBox, "frmMain", "验证蜘蛛", 4200, 5130, 1260, 255, kBottomRight},
     {"Check2", ControlKind::CheckBox, "frmMain", "仅计已验证", 5520, 5130, 1500, 255, kBottomRight},
+    {"Check3", ControlKind::CheckBox, "frmMain", "按本地时间分日", 4200, 5400, 1900, 255,
+     kBottomRight},
     {"ProgressBar1", ControlKind::Progress, "frmMain", "", 120, 5145, 1935, 240, kBottomLeft},
     {"Command1", ControlKind::Button, "frmMain", "取消", 2115, 5100, 660, 330, kBottomLeft},
     {"Label6", ControlKind::Label, "frmMain", "", 120, 5460, 3960, 780, kLeft | kRight | kBottom},

@@ -744,6 +744,33 @@ TEST_F(MainPresenterTest, sites_say_how_they_log) {
   EXPECT_NE(view.status.find("按 UTC 日期，每小时一个日志"), std::string::npos) << view.status;
 }
 
+// 按本地时间分日: the rows are this computer's days (UTC+8 here), each line by its own
+// date and time, read again at once without a question.
+TEST_F(MainPresenterTest, local_days_of_utc_logs) {
+  const std::string fields = "#Fields: date time cs(User-Agent)\r\n";
+  dir.write("LogFiles/W3SVC1/ex080712.log", fields +
+                                                "2008-07-12 15:59:59 Googlebot\r\n"
+                                                "2008-07-12 16:00:00 Googlebot\r\n");
+  dir.write("LogFiles/W3SVC1/ex080713.log", fields +
+                                                "2008-07-13 01:00:00 Googlebot\r\n"
+                                                "2008-07-13 16:30:00 Googlebot\r\n");
+  testing::FixedInstantClock local(
+      std::chrono::sys_days(std::chrono::year{2008} / 7 / 13) + std::chrono::hours(17),
+      std::chrono::hours(8));
+  presenter = make(local, input);
+  select(0, Mode::LastDays, "2");
+  EXPECT_EQ(labels(), (std::vector<std::string>{"080713", "080712"}));
+  EXPECT_EQ(cells(0)[1], "2");
+  box.shown.clear();
+  presenter->localDaysToggled(true);
+  finish();
+  EXPECT_TRUE(box.shown.empty()) << "no question for a tick";
+  EXPECT_EQ(labels(), (std::vector<std::string>{"080714", "080713"})) << "17:00 UTC is the 14th";
+  EXPECT_EQ(cells(0)[1], "1");
+  EXPECT_EQ(cells(1)[1], "2");
+  EXPECT_NE(view.status.find("按本地日期"), std::string::npos) << view.status;
+}
+
 // A day of a site with its crawlers' addresses: a real Baiduspider, an impostor, and a
 // Googlebot that only the ranges can tell.
 class VerifyTest : public MainPresenterTest {

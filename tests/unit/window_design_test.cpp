@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace tarnwick {
 namespace {
 
@@ -21,6 +23,18 @@ struct GrowCase {
 
 // The results and the site list grow with the window; the options stay at the top left,
 // the notes at the bottom right, the progress band at the bottom left.
+// Every entry of the table is a control: a name, a kind's size, a container that comes
+// before it.
+TEST(window_design_test, every_entry_is_a_control) {
+  std::vector<std::string_view> seen{"frmMain"};
+  for (const ControlDesign& control : frmMainControls()) {
+    EXPECT_FALSE(control.name.empty());
+    EXPECT_GT(control.width, 0) << control.name;
+    EXPECT_NE(std::find(seen.begin(), seen.end(), control.container), seen.end()) << control.name;
+    seen.push_back(control.name);
+  }
+}
+
 TEST(window_design_test, controls_keep_their_corners_as_the_window_grows) {
   const GrowCase cases[] = {
       {"Frame3", {120, 240, 2655, 1815}, {120, 240, 2655, 1815}},

@@ -115,6 +115,7 @@ void frmMain::buildControls() {
   Label5 = named<QLabel>(controls_, "Label5");
   Check1 = named<QCheckBox>(controls_, "Check1");
   Check2 = named<QCheckBox>(controls_, "Check2");
+  Check3 = named<QCheckBox>(controls_, "Check3");
   Check2->setEnabled(false);
   ProgressBar1 = named<QProgressBar>(controls_, "ProgressBar1");
   Command1 = named<QPushButton>(controls_, "Command1");
@@ -194,6 +195,7 @@ void frmMain::connectControls() {
   connect(Check1, &QCheckBox::toggled, this, [this](bool on) { presenter_->verifyToggled(on); });
   connect(Check2, &QCheckBox::toggled, this,
           [this](bool on) { presenter_->verifiedOnlyToggled(on); });
+  connect(Check3, &QCheckBox::toggled, this, [this](bool on) { presenter_->localDaysToggled(on); });
   connect(progressTimer_, &QTimer::timeout, this, [this] { presenter_->showProgress(); });
   connect(new QShortcut(QKeySequence::Copy, ListView1, nullptr, nullptr, Qt::WidgetShortcut),
           &QShortcut::activated, this, [this] { presenter_->copyRows(); });

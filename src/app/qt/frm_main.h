@@ -94,6 +94,7 @@ class frmMain : public QWidget, private MainView {
   QLabel* Label5 = nullptr;
   QCheckBox* Check1 = nullptr;  // "验证蜘蛛"
   QCheckBox* Check2 = nullptr;  // "仅计已验证"
+  QCheckBox* Check3 = nullptr;  // "按本地时间分日"
   QProgressBar* ProgressBar1 = nullptr;
   QPushButton* Command1 = nullptr;  // "取消"
   QLabel* Label6 = nullptr;         // the status line

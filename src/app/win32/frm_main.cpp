@@ -168,6 +168,7 @@ void frmMain::buildControls() {
   Option4 = control("Option4");
   Check1 = control("Check1");
   Check2 = control("Check2");
+  Check3 = control("Check3");
   ProgressBar1 = control("ProgressBar1");
   Command1 = control("Command1");
   Label6 = control("Label6");
@@ -334,6 +335,8 @@ void frmMain::onCommand(int id, int code) {
     presenter_->verifyToggled(checked(Check1));
   } else if (from == Check2 && code == BN_CLICKED) {
     presenter_->verifiedOnlyToggled(checked(Check2));
+  } else if (from == Check3 && code == BN_CLICKED) {
+    presenter_->localDaysToggled(checked(Check3));
   }
 }
 

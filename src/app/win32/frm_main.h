@@ -95,6 +95,7 @@ class frmMain final : private MainView {
   HWND Option4 = nullptr;
   HWND Check1 = nullptr;  // "验证蜘蛛"
   HWND Check2 = nullptr;  // "仅计已验证"
+  HWND Check3 = nullptr;  // "按本地时间分日"
   HWND ProgressBar1 = nullptr;
   HWND Command1 = nullptr;  // "取消"
   HWND Label6 = nullptr;    // the status line
