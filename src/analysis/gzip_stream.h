@@ -22,8 +22,9 @@ class GzipStream final : public InputFile {
   // The next bytes of the content: -1 where the archive is damaged or cut short, or
   // where `offset` is not where the last read ended.
   std::ptrdiff_t readAt(char* buffer, std::size_t size, std::uint64_t offset) override;
-  // Unknown before the end: the compressed size.
-  std::uint64_t size() const override { return compressed_->size(); }
+  // Unknown before the end: as large as can be, so that it is read until a read finds
+  // nothing more.
+  std::uint64_t size() const override { return UINT64_MAX; }
   // Why the last read failed, in a few English words.
   const std::string& problem() const { return problem_; }
 

@@ -345,34 +345,37 @@ void AnalysisJob::Shared::countFile(PartCounter& counter, std::size_t index) {
     result.reason = opened.reason;
     return complete(index, std::move(result));
   }
-  if (planned.filter || planned.gzip) {
-    // A file of many days or sites, or an archive: read in order on this thread, line by
-    // line.
-    std::unique_ptr<InputFile> file = std::move(opened.file);
-    GzipStream* archive = nullptr;
-    if (planned.gzip) {
-      auto stream = std::make_unique<GzipStream>(std::move(file));
-      archive = stream.get();
-      file = std::move(stream);
-    }
-    FilteredCount counted = countFiltered(*file, tokens, planned.filter.value_or(LineFilter{}),
-                                          settings.detail, &stop, &bytesRead);
+  std::unique_ptr<InputFile> file = std::move(opened.file);
+  // An archive is its content, inflated as it is read: in order, by this thread alone.
+  GzipStream* archive = nullptr;
+  if (planned.gzip) {
+    auto stream = std::make_unique<GzipStream>(std::move(file));
+    archive = stream.get();
+    file = std::move(stream);
+  }
+  const auto readFailed = [&] {
+    result.status = FileResult::Status::Unreadable;
+    result.problem = FileResult::Problem::ReadFailed;
+    result.reason = archive && !archive->problem().empty() ? archive->problem() : "read error";
+  };
+  if (planned.filter) {
+    // A file of many days or sites: read in order on this thread, line by line.
+    FilteredCount counted =
+        countFiltered(*file, tokens, *planned.filter, settings.detail, &stop, &bytesRead);
     if (counted.status == FilteredCount::Status::Stopped) return;
     if (counted.status == FilteredCount::Status::ReadFailed) {
-      result.status = FileResult::Status::Unreadable;
-      result.problem = FileResult::Problem::ReadFailed;
-      result.reason = archive && !archive->problem().empty() ? archive->problem() : "read error";
+      readFailed();
     } else {
       result.counts = std::move(counted.counts);
       result.detail = std::move(counted.detail);
     }
     return complete(index, std::move(result));
   }
-  const std::uint64_t size = opened.file->size();
-  if (settings.threads > 1 && size > 2 * settings.partSize) {
+  const std::uint64_t size = file->size();
+  if (!archive && settings.threads > 1 && size > 2 * settings.partSize) {
     auto shared = std::make_shared<SharedFile>();
     shared->index = index;
-    shared->file = std::move(opened.file);
+    shared->file = std::move(file);
     shared->result = std::move(result);
     if (settings.detail) shared->firstLayout = firstLayoutOf(*shared->file);
     const std::uint64_t count =
@@ -395,14 +398,12 @@ void AnalysisJob::Shared::countFile(PartCounter& counter, std::size_t index) {
   std::optional<DetailReader> detail;
   if (settings.detail) detail.emplace(tokens);
   const PartCounter::Result counted =
-      counter.count(*opened.file, {}, &stop, &bytesRead, detail ? &*detail : nullptr);
+      counter.count(*file, {}, &stop, &bytesRead, detail ? &*detail : nullptr);
   switch (counted.status) {
     case PartCounter::Result::Status::Stopped:
       return;  // cancelled: no row
     case PartCounter::Result::Status::ReadFailed:
-      result.status = FileResult::Status::Unreadable;
-      result.problem = FileResult::Problem::ReadFailed;
-      result.reason = "read error";
+      readFailed();
       break;
     case PartCounter::Result::Status::Counted:
       result.counts = counted.counts;

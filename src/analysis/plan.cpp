@@ -215,14 +215,16 @@ Plan planAnalysis(const Selection& selection, const FolderListing& folders,
       planDays(days, LogFolder(selection.logFolder, folders, paths), plan);
       break;
     }
-    case Mode::SingleFile:
-      plan.files.push_back({1,
-                            dayLabel(selection.chosenFile),
-                            selection.chosenFile,
-                            selection.chosenFile,
-                            {},
-                            false});
+    case Mode::SingleFile: {
+      const bool gzip = isGzipLog(selection.chosenFile);
+      plan.files.push_back(
+          {1,
+           dayLabel(gzip ? selection.chosenFile.substr(0, selection.chosenFile.size() - 3)
+                         : selection.chosenFile),
+           selection.chosenFile, selection.chosenFile, {}, false});
+      plan.files.back().gzip = gzip;
       break;
+    }
   }
   return plan;
 }
