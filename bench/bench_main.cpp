@@ -11,6 +11,7 @@
 //
 // The data is written into DIR once, as a copy of a server's drive: DIR/c.
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -27,6 +28,7 @@
 #include "analysis/job.h"
 #include "bench_support.h"
 #include "detail_bench.h"
+#include "logs_bench.h"
 #include "page_bench.h"
 #include "sample_logs.h"
 #include "verify_bench.h"
@@ -251,19 +253,27 @@ bool manySites(const fs::path& root) {
 
 }  // namespace
 
+// tarnwick-bench [DIR [CRAWLERS [CASE...]]]: every case, or those named (counts, folders,
+// sites, detail, verify, logs, page, window).
 int main(int argc, char** argv) {
   const fs::path root = argc > 1 ? argv[1] : "bench-data";
   const fs::path crawlers = argc > 2 ? argv[2] : "docs/crawlers.txt";
+  const std::vector<std::string> named(argv + std::min(argc, 3), argv + argc);
+  const auto chosen = [&](const char* name) {
+    return named.empty() || std::find(named.begin(), named.end(), name) != named.end();
+  };
   std::string written;
   std::getline(std::ifstream(root / "written"), written);
   if (written != kVersion) writeData(root);
-  bool met = singleFile(root, crawlers);
-  met = folders(root) && met;
-  met = manySites(root) && met;
-  met = detailCases(root / "detail", crawlers) && met;
-  met = verifyCases(root / "detail") && met;
-  met = pageCases(root) && met;
-  if (std::string(TARNWICK_WINDOW_BENCH).size()) met = window(root) && met;
+  bool met = true;
+  if (chosen("counts")) met = singleFile(root, crawlers) && met;
+  if (chosen("folders")) met = folders(root) && met;
+  if (chosen("sites")) met = manySites(root) && met;
+  if (chosen("detail")) met = detailCases(root / "detail", crawlers) && met;
+  if (chosen("verify")) met = verifyCases(root / "detail") && met;
+  if (chosen("logs")) met = logsCases(root / "logs", linePool()) && met;
+  if (chosen("page")) met = pageCases(root) && met;
+  if (chosen("window") && std::string(TARNWICK_WINDOW_BENCH).size()) met = window(root) && met;
   std::printf("\n%s\n", met ? "Every target met." : "Some targets NOT met.");
   return met ? 0 : 1;
 }
