@@ -5,22 +5,6 @@
 
 namespace tarnwick {
 
-namespace {
-
-// Where the line from `start` ends: its first CR or LF, found with two memchr calls
-// rather than a byte-by-byte search; npos where it does not end in `bytes`.
-std::size_t lineEnd(std::string_view bytes, std::size_t start) {
-  const char* from = bytes.data() + start;
-  const std::size_t left = bytes.size() - start;
-  const auto* feed = static_cast<const char*>(std::memchr(from, '\n', left));
-  const std::size_t before = feed ? static_cast<std::size_t>(feed - from) : left;
-  const auto* ret = static_cast<const char*>(std::memchr(from, '\r', before));
-  if (ret) return start + static_cast<std::size_t>(ret - from);
-  return feed ? start + before : std::string_view::npos;
-}
-
-}  // namespace
-
 DetailReader::DetailReader(std::vector<std::string> tokens, std::optional<FieldLayout> layout)
     : tokens_(std::move(tokens)), scanner_(tokens_), layout_(std::move(layout)) {
   found_.head.resize(tokens_.size());
@@ -37,7 +21,7 @@ void DetailReader::feed(std::string_view bytes, std::uint64_t at) {
   // to read.
   std::size_t start = 0;
   while (start < bytes.size()) {
-    const std::size_t end = lineEnd(bytes, start);
+    const std::size_t end = lineEndAt(bytes, start);
     if (end == std::string_view::npos) {
       const std::string_view rest = bytes.substr(start);
       if (pending_.empty() && !overlong_) pendingAt_ = at + start;

@@ -1,6 +1,5 @@
 #include "analysis/filtered_reader.h"
 
-#include "analysis/line_scanner.h"
 #include "analysis/w3c_fields.h"
 #include "text/text.h"
 
@@ -52,7 +51,7 @@ namespace {
 class FilteredLines {
  public:
   FilteredLines(const std::vector<std::string>& tokens, const LineFilter& filter, bool detail)
-      : filter_(filter), scanner_(tokens) {
+      : tokens_(tokens), filter_(filter), found_(tokens.size()) {
     result_.counts.assign(tokens.size(), 0);
     if (detail) result_.detail.resize(tokens.size());
   }
@@ -62,11 +61,13 @@ class FilteredLines {
       layout_ = FieldLayout::fromDirective(text.substr(8));
       return;
     }
-    scanner_.restart();
-    scanner_.scan(text, 0);
-    const std::vector<std::uint64_t>& found = scanner_.counts();
+    // Each token looked for by itself, a line at a time: cheaper than setting up the
+    // block scanner for every line.
     bool any = false;
-    for (const std::uint64_t n : found) any = any || n;
+    for (std::size_t t = 0; t < tokens_.size(); ++t) {
+      found_[t] = text.find(tokens_[t]) != std::string_view::npos;
+      any = any || found_[t];
+    }
     if (!any) return;
     // Without a filter every line counts, as in a plain log; with one, only a line whose
     // fields can be read and pass it.
@@ -74,8 +75,8 @@ class FilteredLines {
       if (!layout_ || !splitFields(text, layout_->count, fields_)) return;
       if (!passes(filter_, *layout_, fields_)) return;
     }
-    for (std::size_t t = 0; t < found.size(); ++t) {
-      if (!found[t]) continue;
+    for (std::size_t t = 0; t < found_.size(); ++t) {
+      if (!found_[t]) continue;
       ++result_.counts[t];
       if (!result_.detail.empty())
         addLine(result_.detail[t], text, layout_ ? &*layout_ : nullptr, fields_);
@@ -85,8 +86,9 @@ class FilteredLines {
   FilteredCount take() { return std::move(result_); }
 
  private:
+  const std::vector<std::string>& tokens_;
   const LineFilter& filter_;
-  LineScanner scanner_;
+  std::vector<char> found_;  // per token: whether the line holds it
   std::optional<FieldLayout> layout_;
   std::vector<std::string_view> fields_;
   FilteredCount result_;
@@ -110,7 +112,7 @@ FilteredCount countFiltered(InputFile& file, const std::vector<std::string>& tok
     if (bytesRead) bytesRead->fetch_add(static_cast<std::uint64_t>(got));
     std::string_view bytes(block.data(), static_cast<std::size_t>(got));
     std::size_t start = 0;
-    for (std::size_t end; (end = bytes.find_first_of("\r\n", start)) != std::string_view::npos;
+    for (std::size_t end; (end = lineEndAt(bytes, start)) != std::string_view::npos;
          start = end + 1) {
       if (pending.empty()) {
         lines.line(bytes.substr(start, end - start));

@@ -221,7 +221,10 @@ Plan planAnalysis(const Selection& selection, const FolderListing& folders,
           {1,
            dayLabel(gzip ? selection.chosenFile.substr(0, selection.chosenFile.size() - 3)
                          : selection.chosenFile),
-           selection.chosenFile, selection.chosenFile, {}, false});
+           selection.chosenFile,
+           selection.chosenFile,
+           {},
+           false});
       plan.files.back().gzip = gzip;
       break;
     }

@@ -1,5 +1,7 @@
 #include "analysis/w3c_fields.h"
 
+#include <cstring>
+
 namespace tarnwick {
 
 namespace {
@@ -53,6 +55,17 @@ bool splitFields(std::string_view line, std::size_t count, std::vector<std::stri
     start = space + 1;
   }
   return fields.size() == count;
+}
+
+// Two memchr calls rather than a byte-by-byte search for either break.
+std::size_t lineEndAt(std::string_view bytes, std::size_t start) {
+  const char* from = bytes.data() + start;
+  const std::size_t left = bytes.size() - start;
+  const auto* feed = static_cast<const char*>(std::memchr(from, '\n', left));
+  const std::size_t before = feed ? static_cast<std::size_t>(feed - from) : left;
+  const auto* ret = static_cast<const char*>(std::memchr(from, '\r', before));
+  if (ret) return start + static_cast<std::size_t>(ret - from);
+  return feed ? start + before : std::string_view::npos;
 }
 
 }  // namespace tarnwick

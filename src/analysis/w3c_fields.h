@@ -28,6 +28,10 @@ struct FieldLayout {
 // The field directive a line is, or nothing: "#Fields:" at its start.
 bool isFieldsDirective(std::string_view line);
 
+// Where the line from `start` ends: its first CR or LF; npos where it does not end in
+// `bytes`.
+std::size_t lineEndAt(std::string_view bytes, std::size_t start);
+
 // Splits `line` at single spaces into `fields`: false where there are not `count`.
 bool splitFields(std::string_view line, std::size_t count, std::vector<std::string_view>& fields);
 
