@@ -1,9 +1,6 @@
 #include <netdb.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
 
-#include <cstring>
-
+#include "platform/socket_address.h"
 #include "verify/resolver.h"
 
 namespace tarnwick {
@@ -20,21 +17,8 @@ SystemResolver::SystemResolver() = default;
 SystemResolver::~SystemResolver() = default;
 
 Resolver::Reverse SystemResolver::reverse(const IpAddress& address) {
-  sockaddr_storage storage{};
-  socklen_t length = 0;
-  unsigned char bytes[16];
-  address.bytes(bytes);
-  if (address.v4()) {
-    auto* v4 = reinterpret_cast<sockaddr_in*>(&storage);
-    v4->sin_family = AF_INET;
-    std::memcpy(&v4->sin_addr, bytes + 12, 4);
-    length = sizeof(sockaddr_in);
-  } else {
-    auto* v6 = reinterpret_cast<sockaddr_in6*>(&storage);
-    v6->sin6_family = AF_INET6;
-    std::memcpy(&v6->sin6_addr, bytes, 16);
-    length = sizeof(sockaddr_in6);
-  }
+  sockaddr_storage storage;
+  const auto length = static_cast<socklen_t>(toSockaddr(address, storage));
   char name[NI_MAXHOST];
   Reverse result;
   const int error = getnameinfo(reinterpret_cast<sockaddr*>(&storage), length, name, sizeof name,
@@ -61,16 +45,7 @@ Resolver::Forward SystemResolver::forward(const std::string& name) {
   }
   result.status = Status::Found;
   for (const addrinfo* at = found; at; at = at->ai_next) {
-    unsigned char bytes[16] = {};
-    if (at->ai_family == AF_INET) {
-      bytes[10] = bytes[11] = 0xff;
-      std::memcpy(bytes + 12, &reinterpret_cast<const sockaddr_in*>(at->ai_addr)->sin_addr, 4);
-    } else if (at->ai_family == AF_INET6) {
-      std::memcpy(bytes, &reinterpret_cast<const sockaddr_in6*>(at->ai_addr)->sin6_addr, 16);
-    } else {
-      continue;
-    }
-    result.addresses.push_back(IpAddress::fromBytes(bytes));
+    if (const auto address = fromSockaddr(at->ai_addr)) result.addresses.push_back(*address);
   }
   freeaddrinfo(found);
   return result;

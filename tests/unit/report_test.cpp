@@ -233,6 +233,17 @@ struct EndToEnd {
   std::string err;  // part of standard error
 };
 
+// Runs each case: its status, and the parts of its output and its messages.
+template <typename Cases>
+void expectRuns(const testing::TempDir& dir, const Cases& cases) {
+  for (const EndToEnd& c : cases) {
+    const ReportRun run = runReport(dir, c.args);
+    EXPECT_EQ(run.status, c.status) << c.args << "\n" << run.err;
+    EXPECT_NE(run.out.find(c.out), std::string::npos) << c.args << "\n" << run.out;
+    EXPECT_NE(run.err.find(c.err), std::string::npos) << c.args << "\n" << run.err;
+  }
+}
+
 TEST(report_test, end_to_end_on_a_server_copy) {
   testing::TempDir dir;
   const std::string root = (dir.path() / "c").string();
@@ -307,12 +318,7 @@ TEST(report_test, end_to_end_on_a_server_copy) {
       {"--file " + root + "/inetpub", 1, "", "a folder"},
       {"--crawlers " + root + "/none.txt --file x", 1, "", "crawler list"},
   };
-  for (const EndToEnd& c : cases) {
-    const ReportRun run = runReport(dir, c.args);
-    EXPECT_EQ(run.status, c.status) << c.args << "\n" << run.err;
-    EXPECT_NE(run.out.find(c.out), std::string::npos) << c.args << "\n" << run.out;
-    EXPECT_NE(run.err.find(c.err), std::string::npos) << c.args << "\n" << run.err;
-  }
+  expectRuns(dir, cases);
 }
 
 // --output writes a file whole or not at all; csv there starts with a byte-order mark
@@ -381,12 +387,7 @@ TEST(report_test, logs_however_the_server_writes_them) {
       {central + "--list-sites --format csv", 0, ",central\n", ""},
   };
   cases.insert(cases.end(), centralCases.begin(), centralCases.end());
-  for (const EndToEnd& c : cases) {
-    const ReportRun run = runReport(dir, c.args);
-    EXPECT_EQ(run.status, c.status) << c.args << "\n" << run.err;
-    EXPECT_NE(run.out.find(c.out), std::string::npos) << c.args << "\n" << run.out;
-    EXPECT_NE(run.err.find(c.err), std::string::npos) << c.args << "\n" << run.err;
-  }
+  expectRuns(dir, cases);
 }
 
 // Local days of logs named by UTC days: each line goes to the day of its own date and
@@ -423,12 +424,7 @@ TEST(report_test, local_days) {
       {site + "--utc-offset +8", 2, "", "--utc-offset takes"},
       {"--root " + root + " --site A --all --local-days", 2, "", "--local-days goes with"},
   };
-  for (const EndToEnd& c : cases) {
-    const ReportRun run = runReport(dir, c.args);
-    EXPECT_EQ(run.status, c.status) << c.args << "\n" << run.err;
-    EXPECT_NE(run.out.find(c.out), std::string::npos) << c.args << "\n" << run.out;
-    EXPECT_NE(run.err.find(c.err), std::string::npos) << c.args << "\n" << run.err;
-  }
+  expectRuns(dir, cases);
 }
 
 // Real or fake, by ranges files alone: a line from Google's range, an impostor, a line
