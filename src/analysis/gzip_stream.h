@@ -5,14 +5,14 @@
 #include <string>
 #include <vector>
 
-#include "platform/text_input.h"
+#include "analysis/archive_stream.h"
 
 namespace tarnwick {
 
 // The content of a gzip file (one member or several, as `gzip -c a b > c` writes them),
 // read in order as it is inflated: an archive of any size costs a few hundred kB of
 // memory, and its expanded size only time. Reads must follow each other, from 0.
-class GzipStream final : public InputFile {
+class GzipStream final : public ArchiveStream {
  public:
   explicit GzipStream(std::unique_ptr<InputFile> compressed);
   ~GzipStream() override;
@@ -22,11 +22,6 @@ class GzipStream final : public InputFile {
   // The next bytes of the content: -1 where the archive is damaged or cut short, or
   // where `offset` is not where the last read ended.
   std::ptrdiff_t readAt(char* buffer, std::size_t size, std::uint64_t offset) override;
-  // Unknown before the end: as large as can be, so that it is read until a read finds
-  // nothing more.
-  std::uint64_t size() const override { return UINT64_MAX; }
-  // Why the last read failed, in a few English words.
-  const std::string& problem() const { return problem_; }
 
  private:
   bool refill();
@@ -38,7 +33,6 @@ class GzipStream final : public InputFile {
   std::uint64_t compressedAt_ = 0;
   std::uint64_t contentAt_ = 0;
   bool ended_ = false;
-  std::string problem_;
 };
 
 }  // namespace tarnwick

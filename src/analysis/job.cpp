@@ -2,6 +2,7 @@
 
 #include "analysis/filtered_reader.h"
 #include "analysis/gzip_stream.h"
+#include "analysis/zip_archive.h"
 
 #include <algorithm>
 #include <condition_variable>
@@ -336,6 +337,12 @@ void AnalysisJob::Shared::countFile(PartCounter& counter, std::size_t index) {
     result.reason = std::move(planned.unresolved);
     return complete(index, std::move(result));
   }
+  if (!planned.archiveProblem.empty()) {
+    result.status = FileResult::Status::Unreadable;
+    result.problem = FileResult::Problem::ReadFailed;
+    result.reason = std::move(planned.archiveProblem);
+    return complete(index, std::move(result));
+  }
   const std::filesystem::path local = pathFromUtf8(*result.local);
   OpenedFile opened = planned.listed ? input.openListed(local) : input.open(local);
   if (!opened.ok()) {
@@ -347,9 +354,13 @@ void AnalysisJob::Shared::countFile(PartCounter& counter, std::size_t index) {
   }
   std::unique_ptr<InputFile> file = std::move(opened.file);
   // An archive is its content, inflated as it is read: in order, by this thread alone.
-  GzipStream* archive = nullptr;
-  if (planned.gzip) {
-    auto stream = std::make_unique<GzipStream>(std::move(file));
+  ArchiveStream* archive = nullptr;
+  if (planned.gzip || planned.zipMember) {
+    std::unique_ptr<ArchiveStream> stream;
+    if (planned.gzip)
+      stream = std::make_unique<GzipStream>(std::move(file));
+    else
+      stream = std::make_unique<ZipMemberStream>(std::move(file), *planned.zipMember);
     archive = stream.get();
     file = std::move(stream);
   }

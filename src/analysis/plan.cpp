@@ -65,7 +65,47 @@ void noteFolder(const LogFolder& log, Plan& plan) {
   plan.reason = log.contents.reason;
 }
 
-void planFolder(const Selection& selection, const LogFolder& log, Plan& plan) {
+bool isZip(const std::string& name) {
+  return asciiUpper(name).ends_with(".ZIP");
+}
+
+// A row for each log zip archive `name` of the folder holds, at `position`: one file each,
+// all in one row where `oneRow`. An archive that cannot be listed is one row that says why.
+// Returns how many files it planned.
+std::size_t planZip(const Selection& selection, const LogFolder& log, const std::string& name,
+                    std::int64_t position, bool oneRow, const TextInput* archives,
+                    std::vector<PlannedFile>& files) {
+  const auto row = [&](std::string shown, std::string label) {
+    files.push_back(inFolder(log, position, name, std::move(shown), std::move(label), true));
+    if (selection.siteFilter) files.back().filter = LineFilter{std::nullopt, selection.siteFilter};
+    return &files.back();
+  };
+  ZipListing listing;
+  if (!archives || !log.local) {
+    listing.problem = "zip archives are not read here";
+  } else if (OpenedFile opened = archives->open(pathFromUtf8(log.prefix + name)); !opened.ok()) {
+    listing.problem = opened.reason;
+  } else {
+    listing = listZip(*opened.file);
+  }
+  if (!listing.ok) {
+    row(selection.logFolder + name, dayLabel(name))->archiveProblem = listing.problem;
+    return 1;
+  }
+  std::size_t planned = 0;
+  for (const ZipMember& member : listing.members) {
+    if (!asciiUpper(member.name).ends_with(".LOG")) continue;
+    PlannedFile* file = row(selection.logFolder + name + "\\" + member.name, dayLabel(member.name));
+    file->zipMember = member;
+    file->sameRow = oneRow && planned > 0;
+    if (!oneRow) file->position = position + static_cast<std::int64_t>(planned);
+    ++planned;
+  }
+  return planned;
+}
+
+void planFolder(const Selection& selection, const LogFolder& log, Plan& plan,
+                const TextInput* archives) {
   noteFolder(log, plan);
   if (!plan.ok()) return;
   // Something other than a file under a log's name (a folder, a pipe) gets its row too,
@@ -82,6 +122,11 @@ void planFolder(const Selection& selection, const LogFolder& log, Plan& plan) {
   std::int64_t position = 0;
   // A listed file is read by its own name, whatever characters it holds.
   for (const std::string& name : names) {
+    if (isZip(name)) {
+      position += static_cast<std::int64_t>(
+          planZip(selection, log, name, position + 1, false, archives, plan.files));
+      continue;
+    }
     const bool gzip = isGzipLog(name);
     plan.files.push_back(inFolder(log, ++position, name, selection.logFolder + name,
                                   dayLabel(gzip ? name.substr(0, name.size() - 3) : name),
@@ -92,7 +137,8 @@ void planFolder(const Selection& selection, const LogFolder& log, Plan& plan) {
   }
 }
 
-void planDays(const Selection& selection, const LogFolder& log, Plan& plan) {
+void planDays(const Selection& selection, const LogFolder& log, Plan& plan,
+              const TextInput* archives) {
   noteFolder(log, plan);
   // Names as the folder spells them, by their upper-case form: NTFS ignores case.
   // Whatever is there under a day's name, file or not: a folder named like a log is read
@@ -162,7 +208,21 @@ void planDays(const Selection& selection, const LogFolder& log, Plan& plan) {
         // A log a scheduled task has gzipped is read where the log itself is gone.
         auto spelled = spelledAs(prefix + stem + custom + ".log");
         const bool gzip = !spelled && (spelled = spelledAs(prefix + stem + custom + ".log.gz"));
-        if (!spelled) continue;
+        if (!spelled) {
+          if (const auto zip = spelledAs(prefix + stem + custom + ".zip")) {
+            const std::size_t before = plan.files.size();
+            if (planZip(selection, log, *zip, k + 1, true, archives, plan.files) > 0) {
+              for (std::size_t f = before; f < plan.files.size(); ++f) {
+                plan.files[f].label = day;
+                if (!plan.files[f].archiveProblem.empty()) continue;
+                plan.files[f].filter = filter;
+              }
+              plan.files[before].sameRow = !first;
+              first = false;
+            }
+          }
+          continue;
+        }
         PlannedFile file = inFolder(log, k + 1, *spelled, selection.logFolder + *spelled, day,
                                     !notFiles.count(*spelled));
         file.sameRow = !first;
@@ -202,17 +262,17 @@ void followLogging(Selection& selection, const SiteLogging& logging, const std::
 }
 
 Plan planAnalysis(const Selection& selection, const FolderListing& folders,
-                  const PathResolver& paths) {
+                  const PathResolver& paths, const TextInput* archives) {
   Plan plan;
   switch (selection.mode) {
     case Mode::AllLogs:
-      planFolder(selection, LogFolder(selection.logFolder, folders, paths), plan);
+      planFolder(selection, LogFolder(selection.logFolder, folders, paths), plan, archives);
       break;
     case Mode::LastDays:
     case Mode::Today: {
       Selection days = selection;
       if (selection.mode == Mode::Today) days.days = 1;
-      planDays(days, LogFolder(selection.logFolder, folders, paths), plan);
+      planDays(days, LogFolder(selection.logFolder, folders, paths), plan, archives);
       break;
     }
     case Mode::SingleFile: {

@@ -7,9 +7,11 @@
 #include <vector>
 
 #include "analysis/filtered_reader.h"
+#include "analysis/zip_archive.h"
 #include "calendar/date.h"
 #include "catalogue/site_logging.h"
 #include "platform/folder_listing.h"
+#include "platform/text_input.h"
 #include "platform/windows_path.h"
 
 namespace tarnwick {
@@ -54,6 +56,8 @@ struct PlannedFile {
   bool listed = false;               // the folder listing showed it to be a regular file
   bool sameRow = false;  // its lines join the row of the file before it (one day's files)
   bool gzip = false;     // a gzip archive of a log, counted as its content
+  std::optional<ZipMember> zipMember = std::nullopt;  // a log in the zip archive `local`
+  std::string archiveProblem{};  // why an archive's logs cannot be listed, where they cannot
   // Where the file holds lines of other rows too: which of its lines are this row's.
   std::optional<LineFilter> filter = std::nullopt;
 };
@@ -86,8 +90,10 @@ struct Plan {
 // of its 24 hours' logs are there, together; for a weekly or monthly one, the day's lines
 // of the files of its month (and of the month before, for a week begun then). Where the
 // logs are central, each file counts only the site's lines. The folder is listed once.
+// Zip archives are listed through `archives`, one row per log they hold; without it they
+// are not read.
 Plan planAnalysis(const Selection& selection, const FolderListing& folders,
-                  const PathResolver& paths);
+                  const PathResolver& paths, const TextInput* archives = nullptr);
 
 // Has `selection` find the logs of site `siteId` as it writes them: on its schedule, and
 // its own lines of the server's central logs.

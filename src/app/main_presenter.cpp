@@ -176,7 +176,9 @@ void MainPresenter::start(const Selection& selection, const AnalysisScope& scope
   const FolderListing& folders = services_.folders;
   const PathResolver& paths = services_.paths;
   job_ = std::make_unique<AnalysisJob>(
-      [selection, &folders, &paths] { return planAnalysis(selection, folders, paths); },
+      [selection, &folders, &paths, &input = services_.input] {
+        return planAnalysis(selection, folders, paths, &input);
+      },
       tokensOf(crawlers_), services_.input, *mailbox_, settings_);
   view_.showRunning(true);
   showProgress();

@@ -331,7 +331,7 @@ int analyseSite(const ReportOptions& options, const SiteSource& source, const Si
                                                       : Mode::Today;
   selection.days = options.command == Command::Last ? options.days : 1;
   const SystemFolderListing folders;
-  Plan plan = planAnalysis(selection, folders, source.paths());
+  Plan plan = planAnalysis(selection, folders, source.paths(), &input);
   const std::string folderProblem =
       "site \"" + site.name + "\": log folder " + site.logFolder + " " + plan.description();
   if (!plan.ok() && selection.mode == Mode::AllLogs) return fail(folderProblem);

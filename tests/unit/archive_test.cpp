@@ -5,6 +5,7 @@
 #include "analysis/gzip_stream.h"
 #include "analysis/job.h"
 #include "analysis/plan.h"
+#include "analysis/zip_archive.h"
 #include "test_support.h"
 
 namespace tarnwick {
@@ -135,6 +136,137 @@ TEST(archive_test, archives_count_beside_plain_logs) {
         << byDay["261206"]->reason;
     EXPECT_EQ(byDay["261207"]->counts, (std::vector<std::uint64_t>{0, 0, 1}));
   }
+}
+
+}  // namespace
+}  // namespace tarnwick
+
+namespace tarnwick {
+namespace {
+
+// A zip archive of `members` (name, content), deflated where `deflated`, as Windows'
+// "Send to compressed folder" writes them; zip64 where `zip64`.
+std::string zipOf(const std::vector<std::pair<std::string, std::string>>& members, bool deflated,
+                  bool zip64 = false) {
+  const auto le = [](std::string& out, std::uint64_t value, int bytes) {
+    for (int i = 0; i < bytes; ++i) out += static_cast<char>(value >> (8 * i) & 0xFF);
+  };
+  std::string archive, directory;
+  for (const auto& [name, content] : members) {
+    std::string data = content;
+    if (deflated) {
+      z_stream z{};
+      deflateInit2(&z, 6, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY);
+      data.assign(deflateBound(&z, static_cast<uLong>(content.size())), '\0');
+      z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(content.data()));
+      z.avail_in = static_cast<uInt>(content.size());
+      z.next_out = reinterpret_cast<Bytef*>(data.data());
+      z.avail_out = static_cast<uInt>(data.size());
+      deflate(&z, Z_FINISH);
+      data.resize(z.total_out);
+      deflateEnd(&z);
+    }
+    const auto crc =
+        crc32(0, reinterpret_cast<const Bytef*>(content.data()), static_cast<uInt>(content.size()));
+    const std::uint64_t offset = archive.size();
+    le(archive, 0x04034b50, 4);
+    le(archive, 20, 2), le(archive, 0, 2), le(archive, deflated ? 8 : 0, 2), le(archive, 0, 4);
+    le(archive, crc, 4), le(archive, data.size(), 4), le(archive, content.size(), 4);
+    le(archive, name.size(), 2), le(archive, 0, 2);
+    archive += name + data;
+    std::string extra;
+    if (zip64) {
+      le(extra, 1, 2), le(extra, 24, 2);
+      le(extra, content.size(), 8), le(extra, data.size(), 8), le(extra, offset, 8);
+    }
+    le(directory, 0x02014b50, 4);
+    le(directory, 20, 2), le(directory, 20, 2), le(directory, 0, 2);
+    le(directory, deflated ? 8 : 0, 2), le(directory, 0, 4), le(directory, crc, 4);
+    le(directory, zip64 ? 0xFFFFFFFF : data.size(), 4);
+    le(directory, zip64 ? 0xFFFFFFFF : content.size(), 4);
+    le(directory, name.size(), 2), le(directory, extra.size(), 2), le(directory, 0, 2);
+    le(directory, 0, 2), le(directory, 0, 2), le(directory, 0, 4);
+    le(directory, zip64 ? 0xFFFFFFFF : offset, 4);
+    directory += name + extra;
+  }
+  const std::uint64_t directoryAt = archive.size();
+  archive += directory;
+  le(archive, 0x06054b50, 4), le(archive, 0, 4);
+  le(archive, members.size(), 2), le(archive, members.size(), 2);
+  le(archive, directory.size(), 4), le(archive, directoryAt, 4), le(archive, 0, 2);
+  return archive;
+}
+
+std::optional<std::string> memberContent(const std::string& archive, std::size_t index) {
+  testing::FakeInput input;
+  input.files["z"] = {archive};
+  const ZipListing listing = listZip(*input.open("z").file);
+  if (!listing.ok || index >= listing.members.size()) return std::nullopt;
+  ZipMemberStream stream(input.open("z").file, listing.members[index]);
+  std::string all, block(7, '\0');
+  for (;;) {
+    const std::ptrdiff_t got = stream.readAt(block.data(), block.size(), all.size());
+    if (got < 0) return std::nullopt;
+    if (got == 0) return all;
+    all.append(block.data(), static_cast<std::size_t>(got));
+  }
+}
+
+TEST(archive_test, zip_members_whole_or_failed) {
+  const std::vector<std::pair<std::string, std::string>> logs{
+      {"u_ex261205.log", "Googlebot\nGooglebot\n"}, {"W3SVC1/u_ex261206.log", "Baiduspider\n"}};
+  for (const bool deflate : {false, true}) {
+    const std::string archive = zipOf(logs, deflate);
+    EXPECT_EQ(memberContent(archive, 0), logs[0].second) << deflate;
+    EXPECT_EQ(memberContent(archive, 1), logs[1].second) << deflate;
+    std::string corrupted = archive;
+    corrupted[46] = static_cast<char>(corrupted[46] ^ 0x20);  // in the first member's data
+    EXPECT_EQ(memberContent(corrupted, 0), std::nullopt) << "a changed byte fails the checksum";
+    EXPECT_EQ(memberContent(archive.substr(0, archive.size() - 30), 0), std::nullopt)
+        << "cut short: no directory";
+  }
+  EXPECT_EQ(memberContent(zipOf(logs, true, true), 1), logs[1].second) << "zip64";
+  testing::FakeInput input;
+  input.files["x"] = {"not a zip at all, just text that is long enough"};
+  EXPECT_NE(listZip(*input.open("x").file).problem.find("damaged archive"), std::string::npos);
+}
+
+// Each log of a zip is a row of --all; a day's zip is read where its log is gone, its logs
+// one row; a damaged zip is one unreadable row.
+TEST(archive_test, zip_archives_are_their_logs) {
+  testing::TempDir dir;
+  dir.write("W3SVC1/old.zip", zipOf({{"u_ex261201.log", "Googlebot\n"},
+                                     {"readme.txt", "Googlebot\n"},
+                                     {"u_ex261202.log", "Yahoo!\nYahoo!\n"}},
+                                    true));
+  dir.write(
+      "W3SVC1/u_ex261206.zip",
+      zipOf({{"u_ex261206.log", "Baiduspider\n"}, {"u_ex261206_x.log", "Baiduspider\n"}}, false));
+  dir.write("W3SVC1/zz.zip", "broken");
+  PathResolver paths;
+  paths.mapDrive('C', dir.path());
+  const SystemFolderListing folders;
+  const SystemTextInput input;
+  const auto run = [&](Mode mode, int days) {
+    RowsSink sink;
+    AnalysisJob job(
+        planAnalysis({mode, "C:\\W3SVC1\\", {2026, 12, 7}, days, {}}, folders, paths, &input).files,
+        {"Baiduspider", "Googlebot", "Yahoo!"}, input, sink, {2});
+    job.wait();
+    return sink.rows;
+  };
+  const auto all = run(Mode::AllLogs, 1);
+  ASSERT_EQ(all.size(), 5u);
+  EXPECT_EQ(all[0].label, "261201");
+  EXPECT_EQ(all[0].counts, (std::vector<std::uint64_t>{0, 1, 0}));
+  EXPECT_EQ(all[1].counts, (std::vector<std::uint64_t>{0, 0, 2}));
+  EXPECT_EQ(all[1].name, "C:\\W3SVC1\\old.zip\\u_ex261202.log");
+  EXPECT_EQ(all[4].status, FileResult::Status::Unreadable);
+  EXPECT_NE(all[4].reason.find("damaged archive"), std::string::npos) << all[4].reason;
+  const auto days = run(Mode::LastDays, 2);
+  ASSERT_EQ(days.size(), 2u);
+  EXPECT_EQ(days[1].label, "261206");
+  EXPECT_EQ(days[1].counts, (std::vector<std::uint64_t>{2, 0, 0}));
 }
 
 }  // namespace
