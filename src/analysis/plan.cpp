@@ -6,6 +6,7 @@
 #include <unordered_set>
 
 #include "analysis/day_label.h"
+#include "analysis/w3c_fields.h"
 #include "platform/utf8_path.h"
 #include "text/text.h"
 
@@ -104,6 +105,62 @@ std::size_t planZip(const Selection& selection, const LogFolder& log, const std:
   return planned;
 }
 
+// A log the server rolled over by size, and the day of its first line.
+struct SizedLog {
+  std::string name;
+  std::uint64_t number = 0;
+  std::optional<Date> first;  // none where it could not be read
+};
+
+// The `date` of the first line of `file` that has one, looking at its first 64 kB.
+std::optional<Date> firstDate(InputFile& file) {
+  std::vector<char> head(64 << 10);
+  const std::ptrdiff_t got = file.readAt(head.data(), head.size(), 0);
+  if (got <= 0) return std::nullopt;
+  const std::string_view text(head.data(), static_cast<std::size_t>(got));
+  std::optional<FieldLayout> layout;
+  std::vector<std::string_view> fields;
+  for (std::size_t start = 0, end; (end = lineEndAt(text, start)) != std::string_view::npos;
+       start = end + 1) {
+    const std::string_view line = text.substr(start, end - start);
+    if (isFieldsDirective(line)) {
+      layout = FieldLayout::fromDirective(line.substr(8));
+    } else if (layout && layout->date >= 0 && splitFields(line, layout->count, fields)) {
+      if (auto date = parseIsoDate(fields[static_cast<std::size_t>(layout->date)])) return date;
+    }
+  }
+  return std::nullopt;
+}
+
+// The folder's by-size logs in the order the server wrote them, each with its first day:
+// a log holds the days from its own first to the next one's.
+std::vector<SizedLog> sizedLogs(const LogFolder& log, const TextInput* archives) {
+  std::vector<SizedLog> logs;
+  for (const std::string& name : log.contents.names) {
+    const auto server = serverLogName(name);
+    if (!server || server->kind != ServerLogName::Kind::BySize || server->digits.size() > 18)
+      continue;
+    SizedLog sized{name, std::stoull(server->digits), std::nullopt};
+    if (archives && log.local)
+      if (OpenedFile opened = archives->open(pathFromUtf8(log.prefix + name)); opened.ok())
+        sized.first = firstDate(*opened.file);
+    logs.push_back(std::move(sized));
+  }
+  std::sort(logs.begin(), logs.end(),
+            [](const SizedLog& a, const SizedLog& b) { return a.number < b.number; });
+  return logs;
+}
+
+// Whether by-size log `k` can hold a line of day `day`: one whose first day cannot be
+// read might.
+bool holdsDay(const std::vector<SizedLog>& logs, std::size_t k, const Date& day) {
+  const std::string wanted = isoDate(day);
+  if (logs[k].first && isoDate(*logs[k].first) > wanted) return false;
+  for (std::size_t next = k + 1; next < logs.size(); ++next)
+    if (logs[next].first) return isoDate(*logs[next].first) >= wanted;
+  return true;
+}
+
 void planFolder(const Selection& selection, const LogFolder& log, Plan& plan,
                 const TextInput* archives) {
   noteFolder(log, plan);
@@ -149,6 +206,8 @@ void planDays(const Selection& selection, const LogFolder& log, Plan& plan,
   for (const std::string& other : log.contents.others)
     if (present.emplace(asciiUpper(other), other).second) notFiles.insert(other);
   plan.files.reserve(static_cast<std::size_t>(std::max(selection.days, 0)));
+  const std::vector<SizedLog> sized =
+      selection.period == LogPeriod::BySize ? sizedLogs(log, archives) : std::vector<SizedLog>{};
   const auto spelledAs = [&](const std::string& name) {
     const auto found = present.find(asciiUpper(name));
     return found == present.end() ? std::optional<std::string>() : found->second;
@@ -193,11 +252,27 @@ void planDays(const Selection& selection, const LogFolder& log, Plan& plan,
           filter->day = date;
           break;
         }
+        case LogPeriod::BySize:
+          // Its own names, not stems: the by-size logs whose days reach this one.
+          if (!filter) filter.emplace();
+          filter->day = date;
+          break;
         default:
           addStem(digits);
       }
     }
     bool first = true;
+    for (std::size_t f = 0; f < sized.size(); ++f) {
+      bool holds = false;
+      for (const Date& logDay : logDays) holds = holds || holdsDay(sized, f, logDay);
+      if (!holds) continue;
+      PlannedFile file = inFolder(log, k + 1, sized[f].name, selection.logFolder + sized[f].name,
+                                  day, !notFiles.count(sized[f].name));
+      file.sameRow = !first;
+      file.filter = filter;
+      first = false;
+      plan.files.push_back(std::move(file));
+    }
     for (const std::string& stem : stems) {
       // "ex", the name of the design, wins over IIS 7's "u_ex" where both are there.
       bool ex = false;
@@ -235,7 +310,9 @@ void planDays(const Selection& selection, const LogFolder& log, Plan& plan,
     if (!first) continue;
     // Nothing there: the row names the log the day would have, and is missing.
     const std::string name =
-        "ex" + yymmdd(date) + (selection.period == LogPeriod::Hourly ? "00" : "") + ".log";
+        selection.period == LogPeriod::BySize
+            ? "u_extend1.log"
+            : "ex" + yymmdd(date) + (selection.period == LogPeriod::Hourly ? "00" : "") + ".log";
     plan.files.push_back(inFolder(log, k + 1, name, selection.logFolder + name, day, false));
   }
 }

@@ -101,9 +101,7 @@ void MainPresenter::run(int index) {
     scope.period = site.logging.period;
     // A file the user chooses is read whatever the site's settings say.
     const Uncountable why =
-        scope.mode == Mode::SingleFile
-            ? Uncountable::None
-            : uncountable(site.logging, scope.mode == Mode::LastDays || scope.mode == Mode::Today);
+        scope.mode == Mode::SingleFile ? Uncountable::None : uncountable(site.logging);
     if (why != Uncountable::None) {
       services_.box.show(uncountableMessage(why, site.logging), MessageDialog::Buttons::Ok,
                          kMessageTitle);

@@ -164,8 +164,6 @@ std::string uncountableMessage(Uncountable why, const SiteLogging& logging) {
       return "该站点未启用日志，没有日志文件可以统计。";
     case Uncountable::CustomModule:
       return "该站点使用自定义日志模块（或 ODBC），没有 W3C 日志文件可以统计。";
-    case Uncountable::NotByDay:
-      return "该站点的日志按大小滚动，无法确定哪些文件包含某一天：请选择“该站点所有日志”。";
   }
   return {};
 }

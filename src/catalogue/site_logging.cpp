@@ -69,7 +69,7 @@ SiteLogging siteLoggingOf(const ConfigStore& store, std::size_t index) {
   return site;
 }
 
-Uncountable uncountable(const SiteLogging& logging, bool byDay) {
+Uncountable uncountable(const SiteLogging& logging) {
   switch (logging.logging) {
     case Logging::Iis:
     case Logging::Ncsa:
@@ -84,7 +84,7 @@ Uncountable uncountable(const SiteLogging& logging, bool byDay) {
     case Logging::W3c:
       break;
   }
-  return byDay && logging.period == LogPeriod::BySize ? Uncountable::NotByDay : Uncountable::None;
+  return Uncountable::None;
 }
 
 std::string uncountableReason(Uncountable why, const SiteLogging& logging) {
@@ -100,9 +100,6 @@ std::string uncountableReason(Uncountable why, const SiteLogging& logging) {
       return "has logging switched off: there is no log file to count";
     case Uncountable::CustomModule:
       return "logs through a custom module or ODBC, not to W3C files";
-    case Uncountable::NotByDay:
-      return "rolls over by size, so which files hold a day is not known: --all counts each "
-             "file";
   }
   return {};
 }

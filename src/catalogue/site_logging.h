@@ -39,12 +39,10 @@ enum class Uncountable {
   EtwOnly,       // logged to ETW alone: there is no file
   Off,           // not logged at all
   CustomModule,  // a custom logging module or ODBC: no W3C file
-  NotByDay,      // by size, asked for days: which files hold a day is not known
 };
 
-// Why a site that logs as `logging` cannot be counted; `byDay` for today's log and the
-// last n days, which need a day's own files.
-Uncountable uncountable(const SiteLogging& logging, bool byDay);
+// Why a site that logs as `logging` cannot be counted.
+Uncountable uncountable(const SiteLogging& logging);
 // The same in one English line, for the report: "logs in NCSA format, which names no
 // user agent"; empty for None.
 std::string uncountableReason(Uncountable why, const SiteLogging& logging);

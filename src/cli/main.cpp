@@ -308,8 +308,7 @@ int analyseFile(const ReportOptions& options, const CrawlerList& crawlers, const
 
 int analyseSite(const ReportOptions& options, const SiteSource& source, const Site& site,
                 const CrawlerList& crawlers, const TextInput& input) {
-  const bool byDay = options.command != Command::All;
-  const Uncountable why = uncountable(site.logging, byDay);
+  const Uncountable why = uncountable(site.logging);
   if (why != Uncountable::None)
     return fail("site \"" + site.name + "\" " + uncountableReason(why, site.logging));
   Selection selection;

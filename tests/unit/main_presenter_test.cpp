@@ -727,11 +727,12 @@ TEST_F(MainPresenterTest, sites_say_how_they_log) {
   EXPECT_FALSE(presenter->running());
   EXPECT_EQ(view.highlighted, 0) << "the list goes back to the site whose rows are shown";
 
-  sites[0].logging.period = LogPeriod::BySize;
+  sites[0].logging.logging = Logging::Etw;
   box.shown.clear();
   presenter->runAgain();  // F5 on the site shown, now in 最近 n 天
   ASSERT_EQ(box.shown.size(), 1u);
-  EXPECT_NE(box.shown[0].text.find("按大小滚动"), std::string::npos) << box.shown[0].text;
+  EXPECT_NE(box.shown[0].text.find("只把日志写入 ETW"), std::string::npos) << box.shown[0].text;
+  sites[0].logging.logging = Logging::W3c;
 
   sites[0].logging.period = LogPeriod::Hourly;
   dir.write("LogFiles/W3SVC1/u_ex08071301.log", "Googlebot\r\n");

@@ -349,6 +349,14 @@ TEST(report_test, logs_however_the_server_writes_them) {
       "2026-12-07 02:00:00 Baiduspider\n";
   dir.write("c/logs/W3SVC2/u_ex261201.log", week);
   dir.write("c/logs/W3SVC6/u_ex261207_x.log", "Sosospider\n");
+  dir.write("c/logs/W3SVC7/u_extend1.log",
+            "#Fields: date time cs(User-Agent)\n"
+            "2026-12-05 10:00:00 Googlebot\n"
+            "2026-12-06 01:00:00 Googlebot\n");
+  dir.write("c/logs/W3SVC7/u_extend2.log",
+            "#Fields: date time cs(User-Agent)\n"
+            "2026-12-06 02:00:00 Baiduspider\n"
+            "2026-12-07 01:00:00 Googlebot\n");
   const std::string on = "--root " + root + " --date 2026-12-07 ";
   std::vector<EndToEnd> cases = {
       {on + "--site Hourly --last 3 --format csv", 0, "261207,2026-12-07,1,2,0,0,", ""},
@@ -358,7 +366,11 @@ TEST(report_test, logs_however_the_server_writes_them) {
       {on + "--site Weekly --all --format csv", 0, "261201,2026-12-01,1,2,0,0,", ""},
       {on + "--site Weekly --last 2 --format csv", 0, "261207,2026-12-07,1,1,0,0,", ""},
       {on + "--site Weekly --last 2 --format csv", 0, "261206,2026-12-06,0,1,0,0,", ""},
-      {on + "--site Sized --today", 1, "", "rolls over by size"},
+      // By size: a log holds the days from its first line's to the next log's first.
+      {on + "--site Sized --last 3 --format csv", 0, "261207,2026-12-07,0,1,0,0,", ""},
+      {on + "--site Sized --last 3 --format csv", 0, "261206,2026-12-06,1,1,0,0,", ""},
+      {on + "--site Sized --last 3 --format csv", 0, "261205,2026-12-05,0,1,0,0,", ""},
+      {on + "--site Sized --all --format csv", 0, "u_extend2,,1,1,0,0,", ""},
       {on + "--site Ncsa --all", 1, "", "logs in NCSA format, which names no user agent"},
       {on + "--site Etw --today", 1, "", "logs to ETW only"},
       {on + "--site Off --today", 1, "", "logging switched off"},
