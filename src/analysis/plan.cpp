@@ -1,6 +1,7 @@
 #include "analysis/plan.h"
 
 #include <algorithm>
+#include <charconv>
 #include <optional>
 #include <unordered_map>
 #include <unordered_set>
@@ -140,7 +141,9 @@ std::vector<SizedLog> sizedLogs(const LogFolder& log, const TextInput* archives)
     const auto server = serverLogName(name);
     if (!server || server->kind != ServerLogName::Kind::BySize || server->digits.size() > 18)
       continue;
-    SizedLog sized{name, std::stoull(server->digits), std::nullopt};
+    SizedLog sized{name, 0, std::nullopt};
+    std::from_chars(server->digits.data(), server->digits.data() + server->digits.size(),
+                    sized.number);
     if (archives && log.local)
       if (OpenedFile opened = archives->open(pathFromUtf8(log.prefix + name)); opened.ok())
         sized.first = firstDate(*opened.file);
