@@ -106,6 +106,20 @@ class RowsSink : public RowSink {
   std::vector<FileResult> rows;
 };
 
+// The rows of site folder W3SVC1 of drive C: in `dir`, on 2026-12-07, zip archives read.
+std::vector<FileResult> rowsOf(const testing::TempDir& dir, Mode mode, int days) {
+  PathResolver paths;
+  paths.mapDrive('C', dir.path());
+  const SystemFolderListing folders;
+  const SystemTextInput input;
+  RowsSink sink;
+  AnalysisJob job(
+      planAnalysis({mode, "C:\\W3SVC1\\", {2026, 12, 7}, days, {}}, folders, paths, &input).files,
+      {"Baiduspider", "Googlebot", "Yahoo!"}, input, sink, {2});
+  job.wait();
+  return sink.rows;
+}
+
 // A folder with gzipped days beside plain ones: each archive a row of its content, a
 // damaged one unreadable with its reason, and the days read from an archive where the
 // log itself is gone.
@@ -114,18 +128,7 @@ TEST(archive_test, archives_count_beside_plain_logs) {
   dir.write("W3SVC1/u_ex261205.log.gz", gzipped("Googlebot\nGooglebot\n"));
   dir.write("W3SVC1/u_ex261206.log.gz", gzipped("Baiduspider\n").substr(0, 12));
   dir.write("W3SVC1/u_ex261207.log", "Yahoo!\n");
-  PathResolver paths;
-  paths.mapDrive('C', dir.path());
-  const SystemFolderListing folders;
-  const SystemTextInput input;
-  const auto run = [&](Mode mode, int days) {
-    RowsSink sink;
-    AnalysisJob job(
-        planAnalysis({mode, "C:\\W3SVC1\\", {2026, 12, 7}, days, {}}, folders, paths).files,
-        {"Baiduspider", "Googlebot", "Yahoo!"}, input, sink, {2});
-    job.wait();
-    return sink.rows;
-  };
+  const auto run = [&](Mode mode, int days) { return rowsOf(dir, mode, days); };
   for (const auto& rows : {run(Mode::AllLogs, 1), run(Mode::LastDays, 3)}) {
     ASSERT_EQ(rows.size(), 3u);
     std::map<std::string, const FileResult*> byDay;
@@ -243,18 +246,7 @@ TEST(archive_test, zip_archives_are_their_logs) {
       "W3SVC1/u_ex261206.zip",
       zipOf({{"u_ex261206.log", "Baiduspider\n"}, {"u_ex261206_x.log", "Baiduspider\n"}}, false));
   dir.write("W3SVC1/zz.zip", "broken");
-  PathResolver paths;
-  paths.mapDrive('C', dir.path());
-  const SystemFolderListing folders;
-  const SystemTextInput input;
-  const auto run = [&](Mode mode, int days) {
-    RowsSink sink;
-    AnalysisJob job(
-        planAnalysis({mode, "C:\\W3SVC1\\", {2026, 12, 7}, days, {}}, folders, paths, &input).files,
-        {"Baiduspider", "Googlebot", "Yahoo!"}, input, sink, {2});
-    job.wait();
-    return sink.rows;
-  };
+  const auto run = [&](Mode mode, int days) { return rowsOf(dir, mode, days); };
   const auto all = run(Mode::AllLogs, 1);
   ASSERT_EQ(all.size(), 5u);
   EXPECT_EQ(all[0].label, "261201");
