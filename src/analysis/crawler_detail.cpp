@@ -2,27 +2,71 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstring>
 
 namespace tarnwick {
 
-void ValueCounts::add(std::string_view value, std::uint64_t lines) {
-  add(value, std::hash<std::string_view>{}(value), lines);
+// A word at a time: values are paths and addresses of a few dozen bytes, hashed once for
+// every line a crawler wrote.
+std::uint32_t ValueCounts::hashOf(std::string_view text) {
+  constexpr std::uint64_t kMultiplier = 0x9E3779B97F4A7C15ull;
+  std::uint64_t hash = text.size() * kMultiplier;
+  const char* at = text.data();
+  std::size_t left = text.size();
+  const auto mix = [&](std::uint64_t word) {
+    hash = (hash ^ word) * kMultiplier;
+    hash ^= hash >> 29;
+  };
+  for (; left >= 8; at += 8, left -= 8) {
+    std::uint64_t word;
+    std::memcpy(&word, at, 8);
+    mix(word);
+  }
+  if (left) {
+    std::uint64_t word = 0;
+    for (std::size_t i = 0; i < left; ++i)
+      word |= std::uint64_t{static_cast<unsigned char>(at[i])} << (8 * i);
+    mix(word);
+  }
+  hash *= 0xBF58476D1CE4E5B9ull;
+  return static_cast<std::uint32_t>(hash >> 32);
 }
 
-void ValueCounts::add(std::string_view value, std::size_t hash, std::uint64_t lines) {
+void ValueCounts::add(std::string_view value, std::uint64_t lines) {
+  addHashed(value, hashOf(value), lines);
+}
+
+void ValueCounts::prefetch(std::uint32_t hash) const {
+#if defined(__GNUC__) || defined(__clang__)
+  if (!slots_.empty()) __builtin_prefetch(&slots_[hash & (slots_.size() - 1)]);
+#else
+  (void)hash;
+#endif
+}
+
+std::string_view ValueCounts::valueOf(const Slot& slot) const {
+  std::uint32_t length;
+  std::memcpy(&length, text_.data() + slot.offset, sizeof length);
+  return {text_.data() + slot.offset + sizeof length, length};
+}
+
+void ValueCounts::addHashed(std::string_view value, std::uint32_t hash, std::uint64_t lines) {
   if (lines == 0) return;
   if (slots_.empty()) slots_.resize(16);
   const std::size_t mask = slots_.size() - 1;
   for (std::size_t at = hash & mask;; at = (at + 1) & mask) {
     Slot& slot = slots_[at];
     if (slot.lines == 0) {
-      if (size_ >= bound_) {
+      const std::uint32_t length = static_cast<std::uint32_t>(value.size());
+      if (size_ >= bound_ || value.size() > kMostText - sizeof length ||
+          text_.size() > kMostText - sizeof length - value.size()) {
         approximate_ = true;
         return;
       }
-      slot = {hash, lines, text_.size(), value.size()};
+      slot = {lines, static_cast<std::uint32_t>(text_.size()), hash};
+      text_.append(reinterpret_cast<const char*>(&length), sizeof length);
       text_.append(value);
-      if (++size_ * 2 > slots_.size()) grow();
+      if (++size_ * 4 > slots_.size() * 3) grow();
       return;
     }
     if (slot.hash == hash && valueOf(slot) == value) {
@@ -47,7 +91,7 @@ void ValueCounts::grow() {
 void ValueCounts::merge(const ValueCounts& other) {
   approximate_ = approximate_ || other.approximate_;
   for (const Slot& slot : other.slots_)
-    if (slot.lines) add(other.valueOf(slot), slot.hash, slot.lines);
+    if (slot.lines) addHashed(other.valueOf(slot), slot.hash, slot.lines);
 }
 
 void ValueCounts::keepTop(std::size_t n) {
@@ -162,11 +206,33 @@ std::string directoryOf(std::string_view stem) {
 
 void addLine(CrawlerDetail& detail, std::string_view line, const FieldLayout* layout,
              std::vector<std::string_view>& fields) {
+  const bool read = layout && splitFields(line, layout->count, fields);
+  addSplitLine(detail, layout, read ? &fields : nullptr);
+}
+
+void addSplitLine(CrawlerDetail& detail, const FieldLayout* layout,
+                  const std::vector<std::string_view>* split) {
   ++detail.lines;
-  if (!layout || !splitFields(line, layout->count, fields)) {
+  if (!layout || !split) {
     ++detail.unparsed;
     return;
   }
+  const std::vector<std::string_view>& fields = *split;
+  // The four lists are looked up last, their slots asked for first: the lookups then
+  // wait for memory together rather than one after another.
+  const std::string_view ip = field(fields, layout->clientIp);
+  const std::string_view stem = field(fields, layout->uriStem);
+  // A segment is kept as "66.249.71."; the star is added where they are shown.
+  const std::string_view segment = logged(ip) ? segmentPrefix(ip) : std::string_view();
+  const std::string_view dir = logged(stem) ? directoryView(stem) : std::string_view();
+  const std::uint32_t ipHash = ValueCounts::hashOf(ip), stemHash = ValueCounts::hashOf(stem),
+                      segmentHash = ValueCounts::hashOf(segment),
+                      dirHash = ValueCounts::hashOf(dir);
+  detail.ips.prefetch(ipHash);
+  detail.pages.prefetch(stemHash);
+  detail.segments.prefetch(segmentHash);
+  detail.dirs.prefetch(dirHash);
+
   if (const std::string_view code = field(fields, layout->status); logged(code)) {
     if (const auto found = detail.status.find(code); found != detail.status.end())
       ++found->second;
@@ -176,21 +242,16 @@ void addLine(CrawlerDetail& detail, std::string_view line, const FieldLayout* la
   if (layout->bytes >= 0) addOptional(detail.bytes, number(field(fields, layout->bytes)));
   if (layout->timeTaken >= 0)
     addOptional(detail.timeTakenMs, number(field(fields, layout->timeTaken)));
-  if (const std::string_view ip = field(fields, layout->clientIp); logged(ip)) {
-    detail.ips.add(ip);
-    // Kept as "66.249.71."; the star is added where they are shown.
-    if (const std::string_view segment = segmentPrefix(ip); !segment.empty())
-      detail.segments.add(segment);
-  }
-  if (const std::string_view stem = field(fields, layout->uriStem); logged(stem)) {
-    detail.pages.add(stem);
-    if (const std::string_view dir = directoryView(stem); !dir.empty()) detail.dirs.add(dir);
-  }
   if (const std::string_view time = field(fields, layout->time);
       time.size() >= 2 && time[0] >= '0' && time[0] <= '2' && time[1] >= '0' && time[1] <= '9') {
     const int hour = (time[0] - '0') * 10 + (time[1] - '0');
     if (hour < 24) ++detail.hours[static_cast<std::size_t>(hour)];
   }
+
+  if (logged(ip)) detail.ips.addHashed(ip, ipHash);
+  if (!segment.empty()) detail.segments.addHashed(segment, segmentHash);
+  if (logged(stem)) detail.pages.addHashed(stem, stemHash);
+  if (!dir.empty()) detail.dirs.addHashed(dir, dirHash);
 }
 
 }  // namespace tarnwick

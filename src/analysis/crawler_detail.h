@@ -27,10 +27,18 @@ class ValueCounts {
   explicit ValueCounts(std::size_t bound) : bound_(bound) {}
 
   void add(std::string_view value, std::uint64_t lines = 1);
+  // As add(), with `hash` = hashOf(value).
+  void addHashed(std::string_view value, std::uint32_t hash, std::uint64_t lines = 1);
   void merge(const ValueCounts& other);
   // Keeps only the `n` values with most lines (ties by value in byte order), flagged
   // approximate where any goes.
   void keepTop(std::size_t n);
+
+  // The hash a value is kept under.
+  static std::uint32_t hashOf(std::string_view value);
+  // Asks for the slot where `hash` is looked for to be brought into the cache, ahead of
+  // an add of its value.
+  void prefetch(std::uint32_t hash) const;
 
   // Distinct values seen (those kept, where approximate).
   std::size_t distinct() const { return size_; }
@@ -46,24 +54,24 @@ class ValueCounts {
 
  private:
   // An open-addressing table: a crawler's lines are counted in four of these each, so a
-  // lookup is one probe into one array, and the values lie back to back in `text_`.
+  // lookup is one probe into one array of small slots, and the text of a value is only
+  // looked at where its hash matches. The values lie back to back in `text_`, each after
+  // its length.
   struct Slot {
-    std::uint64_t hash = 0;
-    std::uint64_t lines = 0;  // 0 for a free slot
-    std::size_t offset = 0;   // of the value in text_
-    std::size_t length = 0;
+    std::uint64_t lines = 0;   // 0 for a free slot
+    std::uint32_t offset = 0;  // of the value's length in text_
+    std::uint32_t hash = 0;
   };
+  // Most text the values may take: an offset must fit a slot.
+  static constexpr std::size_t kMostText = UINT32_MAX;
 
-  void add(std::string_view value, std::size_t hash, std::uint64_t lines);
   void grow();
-  std::string_view valueOf(const Slot& slot) const {
-    return {text_.data() + slot.offset, slot.length};
-  }
+  std::string_view valueOf(const Slot& slot) const;
 
   std::size_t bound_ = kDefaultBound;
   bool approximate_ = false;
   std::size_t size_ = 0;
-  std::vector<Slot> slots_;  // a power of two of them, at most half in use
+  std::vector<Slot> slots_;  // a power of two of them, at most three quarters in use
   std::string text_;
 };
 
@@ -99,6 +107,10 @@ struct CrawlerDetail {
 // or null where none came before the line; `fields` is scratch space.
 void addLine(CrawlerDetail& detail, std::string_view line, const FieldLayout* layout,
              std::vector<std::string_view>& fields);
+// Adds one crawler line split already: `fields` are its fields laid out as `layout`, or
+// null where they could not be read.
+void addSplitLine(CrawlerDetail& detail, const FieldLayout* layout,
+                  const std::vector<std::string_view>* fields);
 
 // The IPv4 /24 segment of `ip` ("66.249.71.5" → "66.249.71.*"), the IPv4 address of an
 // IPv4-mapped IPv6 one included; empty for anything else.

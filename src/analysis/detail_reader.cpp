@@ -1,9 +1,29 @@
 #include "analysis/detail_reader.h"
 
-#include <algorithm>
 #include <cstring>
 
 namespace tarnwick {
+
+namespace {
+
+// Hands the lines a reader's own scanner counts in its held lines back to it.
+class HeldLines : public LineScanner::LineSink {
+ public:
+  HeldLines(DetailReader& reader, std::uint64_t at) : reader_(reader), at_(at) {}
+  void counted(std::size_t token, std::int64_t lineStart) override {
+    reader_.lineCounted(token, at_ + static_cast<std::uint64_t>(lineStart));
+  }
+
+ private:
+  DetailReader& reader_;
+  std::uint64_t at_;
+};
+
+bool isBreak(char c) {
+  return c == '\r' || c == '\n';
+}
+
+}  // namespace
 
 DetailReader::DetailReader(std::vector<std::string> tokens, std::optional<FieldLayout> layout)
     : tokens_(std::move(tokens)), scanner_(tokens_), layout_(std::move(layout)) {
@@ -14,45 +34,95 @@ DetailReader::DetailReader(std::vector<std::string> tokens, std::optional<FieldL
 }
 
 void DetailReader::feed(std::string_view bytes, std::uint64_t at) {
+  hold(bytes, at);
+  if (held_.empty()) return;
+  // The held lines are whole, so no token runs past them: a scan of their own suffices.
+  HeldLines sink(*this, heldAt_);
+  scanner_.restart();
+  scanner_.scan(held_, 0, &sink);
+}
+
+void DetailReader::hold(std::string_view bytes, std::uint64_t at) {
+  directivesBefore(held_.size());
+  held_ = {};
+  directives_.clear();
+  nextDirective_ = 0;
+  lastLine_ = std::string_view::npos;
   if (!fed_) found_.begun = at;
   fed_ = true;
   found_.ended = at + bytes.size();
-  // A CRLF makes an empty line between its two bytes: it holds no token, so it is no line
-  // to read.
+
+  // First the line begun in the pieces before, which ends at this piece's first break.
   std::size_t start = 0;
-  while (start < bytes.size()) {
-    const std::size_t end = lineEndAt(bytes, start);
-    if (end == std::string_view::npos) {
-      const std::string_view rest = bytes.substr(start);
-      if (pending_.empty() && !overlong_) pendingAt_ = at + start;
-      if (pending_.size() + rest.size() > kLongestLine)
-        overlong_ = true;
-      else
-        pending_.append(rest);
-      return;
-    }
-    if (pending_.empty() && !overlong_) {
-      line(bytes.substr(start, end - start), at + start);
-    } else {
-      if (pending_.size() + (end - start) > kLongestLine) overlong_ = true;
-      if (!overlong_) {
-        pending_.append(bytes.substr(start, end - start));
-        line(pending_, pendingAt_);
-      }
-      pending_.clear();
-      overlong_ = false;
-    }
+  if (!pending_.empty() || overlong_) {
+    const std::size_t end = lineEndAt(bytes, 0);
+    const std::size_t length = end == std::string_view::npos ? bytes.size() : end;
+    if (pending_.size() + length > kLongestLine) overlong_ = true;
+    if (!overlong_) pending_.append(bytes.substr(0, length));
+    if (end == std::string_view::npos) return;
+    if (!overlong_) wholeLine(pending_, pendingAt_);
+    pending_.clear();
+    overlong_ = false;
     start = end + 1;
+  }
+  // Then the whole lines, held; the last line, if it has no break yet, waits. A CRLF
+  // makes an empty line between its two bytes: it holds no token, so it is no line to
+  // read.
+  std::size_t last = bytes.size();
+  while (last > start && !isBreak(bytes[last - 1])) --last;
+  const std::string_view rest = bytes.substr(last);
+  if (!rest.empty()) {
+    pendingAt_ = at + last;
+    if (rest.size() > kLongestLine)
+      overlong_ = true;
+    else
+      pending_.assign(rest);
+  }
+  held_ = bytes.substr(start, last - start);
+  heldAt_ = at + start;
+  const char* const end = held_.data() + held_.size();
+  for (const char* hash = held_.data(); (hash = static_cast<const char*>(std::memchr(
+                                             hash, '#', static_cast<std::size_t>(end - hash))));
+       ++hash) {
+    const auto offset = static_cast<std::size_t>(hash - held_.data());
+    if ((offset == 0 || isBreak(held_[offset - 1])) && isFieldsDirective(held_.substr(offset))) {
+      // Read now: the held bytes may be gone by the time the lines after it are reached.
+      const std::size_t lineEnd = lineEndAt(held_, offset);
+      directives_.push_back(
+          {offset, FieldLayout::fromDirective(held_.substr(offset + 8, lineEnd - offset - 8))});
+    }
   }
 }
 
-void DetailReader::line(std::string_view text, std::uint64_t at) {
-  if (isFieldsDirective(text)) {
-    layout_ = FieldLayout::fromDirective(text.substr(8));
-    if (!found_.firstDirective) found_.firstDirective = at;
-    into_ = &found_.body;
-    return;
+void DetailReader::lineCounted(std::size_t token, std::uint64_t lineStart) {
+  // The caller's scanner also counts lines outside the held ones: the line begun before,
+  // read whole already, and the one still to end.
+  if (lineStart < heldAt_ || lineStart - heldAt_ >= held_.size() || token >= tokens_.size()) return;
+  const auto start = static_cast<std::size_t>(lineStart - heldAt_);
+  if (start != lastLine_) {
+    directivesBefore(start);
+    lastLine_ = start;
+    lastRead_ = layout_ && splitLineAt(held_, start, layout_->count, fields_);
   }
+  addSplitLine((*into_)[token], layout_ ? &*layout_ : nullptr, lastRead_ ? &fields_ : nullptr);
+}
+
+void DetailReader::directivesBefore(std::size_t before) {
+  for (; nextDirective_ < directives_.size() && directives_[nextDirective_].first < before;
+       ++nextDirective_) {
+    const auto& [start, layout] = directives_[nextDirective_];
+    directive(layout, heldAt_ + start);
+  }
+}
+
+void DetailReader::directive(const FieldLayout& layout, std::uint64_t at) {
+  layout_ = layout;
+  if (!found_.firstDirective) found_.firstDirective = at;
+  into_ = &found_.body;
+}
+
+void DetailReader::wholeLine(std::string_view text, std::uint64_t at) {
+  if (isFieldsDirective(text)) return directive(FieldLayout::fromDirective(text.substr(8)), at);
   scanner_.restart();
   scanner_.scan(text, 0);
   const std::vector<std::uint64_t>& found = scanner_.counts();
@@ -61,7 +131,9 @@ void DetailReader::line(std::string_view text, std::uint64_t at) {
 }
 
 DetailReader::Found DetailReader::finishStretch() {
-  if (!pending_.empty() && !overlong_) line(pending_, pendingAt_);
+  directivesBefore(held_.size());
+  held_ = {};
+  if (!pending_.empty() && !overlong_) wholeLine(pending_, pendingAt_);
   pending_.clear();
   found_.endLayout = layout_;
   return std::move(found_);

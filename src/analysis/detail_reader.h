@@ -38,6 +38,12 @@ class DetailReader {
 
   // The next bytes, which stand at `at` in the file.
   void feed(std::string_view bytes, std::uint64_t at = 0);
+  // As feed(), for a caller that scans the same bytes for the tokens itself: it reports
+  // every line it counts in them with lineCounted() before it holds more, and keeps
+  // `bytes` until then. One scan then serves the counts and the detail.
+  void hold(std::string_view bytes, std::uint64_t at);
+  // Token `token` is in the line that starts at `lineStart` in the file.
+  void lineCounted(std::size_t token, std::uint64_t lineStart);
   // The stretch has ended: its last line, if it has no line break, is read too.
   Found finishStretch();
   // The log has ended: the details of all its lines, taking the counter's `lines` per
@@ -49,11 +55,27 @@ class DetailReader {
   static void settle(std::vector<CrawlerDetail>& details, const std::vector<std::uint64_t>& lines);
 
  private:
-  void line(std::string_view text, std::uint64_t at);
+  // A line begun in an earlier piece, now whole.
+  void wholeLine(std::string_view text, std::uint64_t at);
+  // The directive at `at` in the file names `layout`.
+  void directive(const FieldLayout& layout, std::uint64_t at);
+  // Takes the directives of the held lines up to `before` in them.
+  void directivesBefore(std::size_t before);
 
   std::vector<std::string> tokens_;
   // Finds the tokens of a line in one pass, however many there are.
   LineScanner scanner_;
+  // The whole lines of the piece held last, where they are in the file, and its
+  // "#Fields:" directives: where each starts in them, and its layout. Those before
+  // nextDirective_ are taken.
+  std::string_view held_;
+  std::uint64_t heldAt_ = 0;
+  std::vector<std::pair<std::size_t, FieldLayout>> directives_;
+  std::size_t nextDirective_ = 0;
+  // The held line read last, for a line that holds several tokens: where it starts in
+  // held_ (npos for none), and whether its fields (in fields_) could be read.
+  std::size_t lastLine_ = std::string_view::npos;
+  bool lastRead_ = false;
   Found found_;
   std::vector<CrawlerDetail>* into_;  // head until the first directive, then body
   std::optional<FieldLayout> layout_;

@@ -389,8 +389,8 @@ void AnalysisJob::Shared::countFile(PartCounter& counter, std::size_t index) {
     shared->file = std::move(file);
     shared->result = std::move(result);
     if (settings.detail) shared->firstLayout = firstLayoutOf(*shared->file);
-    const std::uint64_t count =
-        std::min<std::uint64_t>(size / settings.partSize, 8ull * settings.threads);
+    const std::uint64_t count = std::min<std::uint64_t>(
+        size / settings.partSize, (settings.detail ? 1ull : 8ull) * settings.threads);
     const std::uint64_t step = size / count;
     shared->partsLeft = static_cast<std::size_t>(count);
     std::vector<PartWork> pieces;

@@ -64,13 +64,15 @@ void LineScanner::restart() {
   end_ = 0;
 }
 
-void LineScanner::scan(std::string_view window, std::size_t seen) {
+void LineScanner::scan(std::string_view window, std::size_t seen, LineSink* sink) {
   base_ = end_ - static_cast<std::int64_t>(seen);
   end_ = base_ + static_cast<std::int64_t>(window.size());
+  sink_ = sink;
   if (vector_ != Vector::None)
     scanVectorised(window);
   else
     scanPortable(window, 0);
+  sink_ = nullptr;
 }
 
 void LineScanner::scanPortable(std::string_view window, std::size_t from) {
@@ -267,6 +269,7 @@ void LineScanner::scanVectorised(std::string_view window) {
   const std::size_t finder = fp.count <= kFew ? fp.count : 0;
   const Finder find = (vector_ == Vector::Avx512 ? kAvx512Finders : kAvx2Finders)[finder];
   const bool few = tokenCount <= kFew;
+  LineSink* const sink = sink_;  // a local, which the calls cannot change
 
   __m128i patterns[kFew];
   std::int64_t lastMatch[kFew];  // locals, so that the compiler keeps them in registers
@@ -302,7 +305,9 @@ void LineScanner::scanVectorised(std::string_view window) {
             const bool same = startsHere(s, pos, n, tokens_[t].data(), patterns[t],
                                          check.significant, check.length);
             const bool fresh = same & (at > lastMatch[t]);
-            counts[t] += fresh & (lastMatch[t] < lastBreak);
+            const bool counted = fresh & (lastMatch[t] < lastBreak);
+            counts[t] += counted;
+            if (sink && counted) sink->counted(t, lastBreak + 1);
             lastMatch[t] = fresh ? at : lastMatch[t];
           }
           continue;

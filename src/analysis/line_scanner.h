@@ -27,13 +27,25 @@ class LineScanner {
   // crawler list may add fit.
   static constexpr std::size_t kMaxVectorPairs = 128;
 
+  // Told of each line as it is counted, for a caller that reads the lines themselves.
+  class LineSink {
+   public:
+    virtual ~LineSink() = default;
+    // The line that starts at `lineStart` in the text (0, or just after a line break)
+    // holds token `token`. Lines come in the order of the text; one line may come once
+    // for each token it holds.
+    virtual void counted(std::size_t token, std::int64_t lineStart) = 0;
+  };
+
   explicit LineScanner(std::vector<std::string> tokens, Kernel kernel = Kernel::Best);
 
   // Bytes each window repeats from the end of the one before.
   std::size_t overlap() const { return overlap_; }
 
-  // Scans `window`, whose first `seen` bytes are the repeated tail of the last window.
-  void scan(std::string_view window, std::size_t seen);
+  // Scans `window`, whose first `seen` bytes are the repeated tail of the last window,
+  // telling `sink` of the lines it counts, where given. Offsets in the text count from
+  // the start of the first window after a restart.
+  void scan(std::string_view window, std::size_t seen, LineSink* sink = nullptr);
 
   // Forgets the text scanned so far, to scan another from its start.
   void restart();
@@ -58,7 +70,10 @@ class LineScanner {
   // Token `t` is at `at` in the text, after the line break at `lastBreak`.
   void onMatch(std::size_t t, std::int64_t at, std::int64_t lastBreak) {
     if (at <= lastMatch_[t]) return;  // found already, in the bytes a window repeats
-    counts_[t] += lastMatch_[t] < lastBreak;
+    if (lastMatch_[t] < lastBreak) {
+      ++counts_[t];
+      if (sink_) sink_->counted(t, lastBreak + 1);
+    }
     lastMatch_[t] = at;
   }
 
@@ -68,6 +83,7 @@ class LineScanner {
   std::int64_t lastBreak_ = -1;          // where the last line break was; -1 for none yet
   std::int64_t base_ = 0;                // where the current window starts in the text
   std::int64_t end_ = 0;                 // how much of the text has been seen
+  LineSink* sink_ = nullptr;             // during a scan
   std::array<bool, 256> interesting_{};  // line breaks and the first bytes of tokens
   std::size_t overlap_ = 0;
   std::size_t shortest_ = 0;  // the shortest token's length

@@ -14,6 +14,19 @@ std::size_t firstBreak(const char* data, std::size_t size) {
   return size;
 }
 
+// Hands each line the scanner counts to a detail reader, where it is in the file.
+class CountedLines : public LineScanner::LineSink {
+ public:
+  CountedLines(DetailReader& reader, std::uint64_t origin) : reader_(reader), origin_(origin) {}
+  void counted(std::size_t token, std::int64_t lineStart) override {
+    reader_.lineCounted(token, origin_ + static_cast<std::uint64_t>(lineStart));
+  }
+
+ private:
+  DetailReader& reader_;
+  std::uint64_t origin_;  // where the scanner's text starts in the file
+};
+
 }  // namespace
 
 PartCounter::PartCounter(std::vector<std::string> tokens, std::size_t blockSize)
@@ -31,7 +44,8 @@ PartCounter::Result PartCounter::count(InputFile& file, const FilePart& part,
   const std::size_t overlap = scanner_.overlap();
   char* const block = buffer_.get() + overlap;
   carry_.clear();
-  bool started = part.begin == 0;  // whether the part's first line has been reached
+  bool started = part.begin == 0;       // whether the part's first line has been reached
+  std::optional<std::uint64_t> origin;  // where the scanned text starts in the file
   // Read up to the size the file reports, asked again once that is passed: a log the
   // server still writes grows, and what it adds is read; a file that produces more than
   // it says it holds (/proc) is not read past what it says.
@@ -84,12 +98,18 @@ PartCounter::Result PartCounter::count(InputFile& file, const FilePart& part,
         last = true;
       }
     }
-    if (detail) detail->feed({data, size}, at);
+    // The detail reads the lines this scan counts: one scan serves both.
+    std::optional<CountedLines> lines;
+    if (detail) {
+      detail->hold({data, size}, at);
+      if (!origin) origin = at;
+      lines.emplace(*detail, *origin);
+    }
     // The carry goes just before the new bytes: the buffer keeps room for it there.
     char* window = data - carry_.size();
     if (!carry_.empty()) std::memcpy(window, carry_.data(), carry_.size());
     const std::size_t length = carry_.size() + size;
-    scanner_.scan({window, length}, carry_.size());
+    scanner_.scan({window, length}, carry_.size(), lines ? &*lines : nullptr);
     const std::size_t keep = std::min(overlap, length);
     carry_.assign(window + length - keep, window + length);
     if (last) break;

@@ -1,5 +1,10 @@
 #include "analysis/w3c_fields.h"
 
+#include <bit>
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
 #include <cstring>
 
 namespace tarnwick {
@@ -55,6 +60,49 @@ bool splitFields(std::string_view line, std::size_t count, std::vector<std::stri
     start = space + 1;
   }
   return fields.size() == count;
+}
+
+bool splitLineAt(std::string_view text, std::size_t start, std::size_t count,
+                 std::vector<std::string_view>& fields) {
+  // Room for one field too many, written in place: no growth checks as the line is split.
+  fields.resize(count + 1);
+  std::string_view* const out = fields.data();
+  std::size_t found = 0;
+  const char* const data = text.data();
+  const std::size_t size = text.size();
+  std::size_t field = start;  // where the current field starts
+  // Returns whether the field that ends at `end` was one too many.
+  const auto close = [&](std::size_t end) {
+    out[found++] = std::string_view(data + field, end - field);
+    field = end + 1;
+    return found > count;
+  };
+  const auto done = [&] {
+    fields.resize(found);
+    return found == count;
+  };
+  std::size_t at = start;
+#ifdef __SSE2__
+  // Sixteen bytes at a time: a bit for each space and each line break among them.
+  const __m128i space = _mm_set1_epi8(' '), cr = _mm_set1_epi8('\r'), lf = _mm_set1_epi8('\n');
+  for (; at + 16 <= size; at += 16) {
+    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + at));
+    auto spaces = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, space)));
+    const auto breaks = static_cast<unsigned>(
+        _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(bytes, cr), _mm_cmpeq_epi8(bytes, lf))));
+    if (breaks) spaces &= (breaks & (0u - breaks)) - 1;  // the spaces before the first break
+    for (; spaces; spaces &= spaces - 1)
+      if (close(at + static_cast<unsigned>(std::countr_zero(spaces)))) return done();
+    if (breaks) {
+      close(at + static_cast<unsigned>(std::countr_zero(breaks)));
+      return done();
+    }
+  }
+#endif
+  for (; at < size && data[at] != '\r' && data[at] != '\n'; ++at)
+    if (data[at] == ' ' && close(at)) return done();
+  close(at);
+  return done();
 }
 
 // Two memchr calls rather than a byte-by-byte search for either break.

@@ -34,5 +34,9 @@ std::size_t lineEndAt(std::string_view bytes, std::size_t start);
 
 // Splits `line` at single spaces into `fields`: false where there are not `count`.
 bool splitFields(std::string_view line, std::size_t count, std::vector<std::string_view>& fields);
+// As splitFields() for the line of `text` that starts at `start` and ends at its first CR
+// or LF (or the end of `text`), found as it is split: for a line read where it lies.
+bool splitLineAt(std::string_view text, std::size_t start, std::size_t count,
+                 std::vector<std::string_view>& fields);
 
 }  // namespace tarnwick

@@ -164,8 +164,9 @@ TEST(detail_test, random_logs_against_the_reference) {
         for (const FileResult& row : sink.rows) {
           ASSERT_EQ(row.detail.size(), kTokens.size());
           for (std::size_t t = 0; t < kTokens.size(); ++t) {
-            const std::string where = "seed " + std::to_string(seed) + ", block " +
-                                      std::to_string(block) + ", " + kTokens[t];
+            const std::string where = "seed " + std::to_string(seed) + ", threads " +
+                                      std::to_string(threads) + ", block " + std::to_string(block) +
+                                      ", " + kTokens[t];
             EXPECT_EQ(row.detail[t].lines, row.counts[t]) << where;
             expectSame(row.detail[t], log.expected[t], where);
           }
@@ -277,6 +278,37 @@ struct FilterCase {
 
 // A file of several days and sites: a row takes only the lines its filter names, by the
 // fields of the directive in force; a line without them belongs to no row.
+// A line read where it lies splits as the line cut out would, whatever ends it and
+// wherever its spaces and its end fall against the 16 bytes read at a time.
+TEST(detail_test, a_line_split_in_place_splits_as_the_line_alone) {
+  const std::string lines[] = {
+      "",
+      " ",
+      "a",
+      "a b c",
+      "a  b",
+      " a b ",
+      std::string(15, 'x') + " " + std::string(16, 'y'),
+      "2026-12-07 00:00:01 66.249.71.5 /news/a/b.aspx 200 5120 15 Googlebot/2.1",
+      std::string(40, ' ')};
+  for (const std::string& line : lines) {
+    std::vector<std::string_view> alone, inPlace;
+    for (const std::string end : {"", "\r\n", "\n", "\r", "\nnext line"}) {
+      for (std::size_t lead = 0; lead < 20; ++lead) {
+        const std::string text = std::string(lead, '#') + line + end;
+        for (std::size_t count = 0; count < 20; ++count) {
+          const bool whole = splitFields(line, count, alone);
+          ASSERT_EQ(splitLineAt(text, lead, count, inPlace), whole)
+              << "[" << line << "] lead " << lead << " count " << count;
+          if (whole) {
+            ASSERT_EQ(inPlace, alone) << "[" << line << "] lead " << lead;
+          }
+        }
+      }
+    }
+  }
+}
+
 TEST(filtered_reader_test, a_row_takes_its_own_lines) {
   const std::string log =
       "Googlebot before any directive\r\n"

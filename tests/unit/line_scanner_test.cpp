@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <string>
 #include <vector>
@@ -27,19 +28,63 @@ std::vector<std::uint64_t> referenceCounts(const std::string& text,
   return counts;
 }
 
+// A line counted for a token: where the line starts, and the token.
+using Counted = std::pair<std::int64_t, std::size_t>;
+
+// The lines holding each token, by where they start, in the order of the text.
+std::vector<Counted> referenceLines(const std::string& text,
+                                    const std::vector<std::string>& tokens) {
+  std::vector<Counted> lines;
+  std::size_t start = 0;
+  while (start <= text.size()) {
+    std::size_t end = text.find_first_of("\r\n", start);
+    if (end == std::string::npos) end = text.size();
+    const std::string line = text.substr(start, end - start);
+    for (std::size_t t = 0; t < tokens.size(); ++t)
+      if (!tokens[t].empty() && line.find(tokens[t]) != std::string::npos)
+        lines.emplace_back(static_cast<std::int64_t>(start), t);
+    start = end + 1;
+  }
+  return lines;
+}
+
+struct LinesHeard : LineScanner::LineSink {
+  std::vector<Counted> lines;
+  bool inOrder = true;
+  void counted(std::size_t token, std::int64_t lineStart) override {
+    inOrder = inOrder && (lines.empty() || lines.back().first <= lineStart);
+    lines.emplace_back(lineStart, token);
+  }
+};
+
 // Feeds `text` in windows of `block` new bytes, each repeating the scanner's overlap.
 std::vector<std::uint64_t> scanInBlocks(const std::string& text,
                                         const std::vector<std::string>& tokens, std::size_t block,
-                                        Kernel kernel) {
+                                        Kernel kernel, LinesHeard* heard = nullptr) {
   LineScanner scanner(tokens, kernel);
   std::size_t kept = 0;
   for (std::size_t pos = 0; pos < text.size(); pos += block) {
     const std::size_t start = pos - kept;
     const std::size_t size = kept + std::min(block, text.size() - pos);
-    scanner.scan(std::string_view(text).substr(start, size), kept);
+    scanner.scan(std::string_view(text).substr(start, size), kept, heard);
     kept = std::min(scanner.overlap(), size);
   }
   return scanner.counts();
+}
+
+// Scans as scanInBlocks does, and checks that the lines the sink heard of are the counted
+// ones, in order.
+std::vector<std::uint64_t> scanAndCheckLines(const std::string& text,
+                                             const std::vector<std::string>& tokens,
+                                             std::size_t block, Kernel kernel) {
+  LinesHeard heard;
+  const auto counts = scanInBlocks(text, tokens, block, kernel, &heard);
+  EXPECT_TRUE(heard.inOrder);
+  auto expected = referenceLines(text, tokens);
+  std::sort(heard.lines.begin(), heard.lines.end());
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(heard.lines, expected);
+  return counts;
 }
 
 const std::vector<std::string> kTokens{"Baiduspider", "Googlebot", "Yahoo!", "Sosospider"};
@@ -120,7 +165,7 @@ TEST(line_scanner_test, matches_reference_on_random_text) {
     for (const std::size_t block : {std::size_t{1}, std::size_t{5}, std::size_t{31},
                                     std::size_t{64}, std::size_t{100}, std::size_t{1} << 20}) {
       for (const Kernel kernel : {Kernel::Best, Kernel::Avx2, Kernel::Portable}) {
-        ASSERT_EQ(scanInBlocks(text, kTokens, block, kernel), expected)
+        ASSERT_EQ(scanAndCheckLines(text, kTokens, block, kernel), expected)
             << "round " << round << ", block " << block;
       }
     }
@@ -149,7 +194,7 @@ TEST(line_scanner_test, eighteen_tokens_match_reference_on_random_text) {
     const auto expected = referenceCounts(text, tokens);
     for (const std::size_t block : {std::size_t{3}, std::size_t{64}, std::size_t{1} << 20})
       for (const Kernel kernel : {Kernel::Best, Kernel::Avx2, Kernel::Portable})
-        ASSERT_EQ(scanInBlocks(text, tokens, block, kernel), expected)
+        ASSERT_EQ(scanAndCheckLines(text, tokens, block, kernel), expected)
             << "round " << round << ", block " << block;
   }
 }
@@ -158,7 +203,7 @@ TEST(line_scanner_test, more_tokens_than_the_kernels_take_still_count) {
   std::vector<std::string> tokens;
   for (int i = 0; i < 300; ++i) tokens.push_back("bot" + std::to_string(i) + "!");
   const std::string text = "bot7! bot7!\nbot299!\r\nbot29\n";
-  const auto counts = scanInBlocks(text, tokens, 4096, Kernel::Best);
+  const auto counts = scanAndCheckLines(text, tokens, 4096, Kernel::Best);
   EXPECT_EQ(counts, referenceCounts(text, tokens));
   EXPECT_EQ(counts[7], 1u);
 }
