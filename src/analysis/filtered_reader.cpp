@@ -1,5 +1,10 @@
 #include "analysis/filtered_reader.h"
 
+#include <algorithm>
+#include <cstring>
+#include <memory>
+
+#include "analysis/line_scanner.h"
 #include "analysis/w3c_fields.h"
 #include "text/text.h"
 
@@ -7,126 +12,244 @@ namespace tarnwick {
 
 namespace {
 
-// The day of "2026-12-06" "23:30:00" `minutes` later: 2026-12-07 for 480.
-std::optional<Date> shiftedDate(std::string_view date, std::string_view time, int minutes) {
-  const auto day = parseIsoDate(date);
-  if (!day || time.size() < 5 || time[2] != ':') return std::nullopt;
+// Minutes into the day of a time written "23:30:00" (or "23:30"), where it reads so.
+std::optional<int> minutesOf(std::string_view time) {
+  if (time.size() < 5 || time[2] != ':') return std::nullopt;
   const auto digit = [&](std::size_t i) {
     return time[i] >= '0' && time[i] <= '9' ? time[i] - '0' : -1;
   };
   const int h1 = digit(0), h2 = digit(1), m1 = digit(3), m2 = digit(4);
   if (h1 < 0 || h2 < 0 || m1 < 0 || m2 < 0) return std::nullopt;
-  const int total = (h1 * 10 + h2) * 60 + m1 * 10 + m2 + minutes;
-  const int days = total >= 0 ? total / 1440 : -((-total + 1439) / 1440);
-  return daysBefore(*day, -days);
+  return (h1 * 10 + h2) * 60 + m1 * 10 + m2;
+}
+
+bool isBreak(char c) {
+  return c == '\r' || c == '\n';
 }
 
 }  // namespace
 
-bool passes(const LineFilter& filter, const FieldLayout& layout,
-            const std::vector<std::string_view>& fields) {
-  const auto field = [&](int at) -> std::optional<std::string_view> {
-    if (at < 0 || static_cast<std::size_t>(at) >= fields.size()) return std::nullopt;
-    return fields[static_cast<std::size_t>(at)];
-  };
-  if (filter.day && filter.shiftMinutes == 0) {
-    const auto date = field(layout.date);
-    if (!date || *date != isoDate(*filter.day)) return false;
-  } else if (filter.day) {
-    const auto date = field(layout.date);
-    const auto time = field(layout.time);
-    if (!date || !time) return false;
-    const auto shifted = shiftedDate(*date, *time, filter.shiftMinutes);
-    if (!shifted || !(*shifted == *filter.day)) return false;
-  }
-  if (filter.site) {
-    const auto site = field(layout.siteName);
-    if (!site || !equalsIgnoringCase(*site, *filter.site)) return false;
-  }
-  return true;
-}
-
 namespace {
 
-class FilteredLines {
+// Reads whole lines a stretch at a time: the scanner finds the lines that hold a token,
+// and only those are split and tried against the rows' filters.
+class FilteredLines : public LineScanner::LineSink {
  public:
-  FilteredLines(const std::vector<std::string>& tokens, const LineFilter& filter, bool detail)
-      : tokens_(tokens), filter_(filter), found_(tokens.size()) {
-    result_.counts.assign(tokens.size(), 0);
-    if (detail) result_.detail.resize(tokens.size());
-  }
-
-  void line(std::string_view text) {
-    if (isFieldsDirective(text)) {
-      layout_ = FieldLayout::fromDirective(text.substr(8));
-      return;
+  FilteredLines(const std::vector<std::string>& tokens, const std::vector<LineFilter>& filters,
+                bool detail)
+      : scanner_(tokens),
+        filters_(filters),
+        detail_(detail),
+        passed_(filters.size()),
+        rows_(filters.size()) {
+    for (const LineFilter& filter : filters) {
+      anyFilter_ = anyFilter_ || filter.day || filter.site;
+      isoDays_.push_back(filter.day ? isoDate(*filter.day) : std::string());
     }
-    // Each token looked for by itself, a line at a time: cheaper than setting up the
-    // block scanner for every line.
-    bool any = false;
-    for (std::size_t t = 0; t < tokens_.size(); ++t) {
-      found_[t] = text.find(tokens_[t]) != std::string_view::npos;
-      any = any || found_[t];
-    }
-    if (!any) return;
-    // Without a filter every line counts, as in a plain log; with one, only a line whose
-    // fields can be read and pass it.
-    if (filter_.day || filter_.site) {
-      if (!layout_ || !splitFields(text, layout_->count, fields_)) return;
-      if (!passes(filter_, *layout_, fields_)) return;
-    }
-    for (std::size_t t = 0; t < found_.size(); ++t) {
-      if (!found_[t]) continue;
-      ++result_.counts[t];
-      if (!result_.detail.empty())
-        addLine(result_.detail[t], text, layout_ ? &*layout_ : nullptr, fields_);
+    for (FilteredCount& row : rows_) {
+      row.counts.assign(tokens.size(), 0);
+      if (detail) row.detail.resize(tokens.size());
     }
   }
 
-  FilteredCount take() { return std::move(result_); }
+  // Reads `lines`, which end where a line does (or where the text does).
+  void read(std::string_view lines) {
+    lines_ = lines;
+    lastLine_ = -1;
+    directives_.clear();
+    nextDirective_ = 0;
+    const char* const end = lines.data() + lines.size();
+    for (const char* hash = lines.data(); (hash = static_cast<const char*>(std::memchr(
+                                               hash, '#', static_cast<std::size_t>(end - hash))));
+         ++hash) {
+      const auto at = static_cast<std::size_t>(hash - lines.data());
+      if ((at == 0 || isBreak(lines[at - 1])) && isFieldsDirective(lines.substr(at))) {
+        const std::size_t lineEnd = std::min(lineEndAt(lines, at), lines.size());
+        directives_.emplace_back(
+            at, FieldLayout::fromDirective(lines.substr(at + 8, lineEnd - at - 8)));
+      }
+    }
+    scanner_.restart();
+    scanner_.scan(lines, 0, this);
+    directivesBefore(lines.size());
+  }
+
+  void counted(std::size_t token, std::int64_t lineStart) override {
+    const auto start = static_cast<std::size_t>(lineStart);
+    if (lineStart != lastLine_) {
+      lastLine_ = lineStart;
+      directivesBefore(start);
+      // A directive is no line of the log's.
+      directive_ = lines_[start] == '#' && isFieldsDirective(lines_.substr(start));
+      // The filters read only a few of the fields; the detail reads them all.
+      read_ = layout_ && splitLineAt(lines_, start, layout_->count, fields_,
+                                     detail_ ? SIZE_MAX : keptFields());
+      // Without a filter every line counts, as in a plain log; with one, only a line
+      // whose fields can be read and pass it.
+      if (anyFilter_) {
+        lineDay_.reset();
+        for (std::size_t f = 0; f < filters_.size(); ++f) passed_[f] = read_ && passes(f);
+      } else {
+        std::fill(passed_.begin(), passed_.end(), 1);
+      }
+    }
+    if (directive_) return;
+    for (std::size_t f = 0; f < rows_.size(); ++f) {
+      if (!passed_[f]) continue;
+      ++rows_[f].counts[token];
+      if (!rows_[f].detail.empty())
+        addSplitLine(rows_[f].detail[token], layout_ ? &*layout_ : nullptr,
+                     read_ ? &fields_ : nullptr);
+    }
+  }
+
+  std::vector<FilteredCount> take() { return std::move(rows_); }
 
  private:
-  const std::vector<std::string>& tokens_;
-  const LineFilter& filter_;
-  std::vector<char> found_;  // per token: whether the line holds it
+  // How many of a line's first fields the filters read.
+  std::size_t keptFields() const {
+    int last = -1;
+    for (const LineFilter& filter : filters_) {
+      if (filter.day)
+        last = std::max({last, layout_->date, filter.shiftMinutes ? layout_->time : -1});
+      if (filter.site) last = std::max(last, layout_->siteName);
+    }
+    return static_cast<std::size_t>(last + 1);
+  }
+
+  std::string_view field(int at) const {
+    return at >= 0 && static_cast<std::size_t>(at) < fields_.size()
+               ? fields_[static_cast<std::size_t>(at)]
+               : std::string_view();
+  }
+
+  // Whether the line just read passes filter `f`. A line without the fields a filter
+  // needs belongs to no row.
+  bool passes(std::size_t f) {
+    const LineFilter& filter = filters_[f];
+    const FieldLayout& layout = *layout_;
+    if (filter.day && filter.shiftMinutes == 0) {
+      if (layout.date < 0 || field(layout.date) != isoDays_[f]) return false;
+    } else if (filter.day) {
+      const std::optional<Date> day = shiftedDay(filter.shiftMinutes);
+      if (!day || !(*day == *filter.day)) return false;
+    }
+    if (filter.site) {
+      if (layout.siteName < 0 || !equalsIgnoringCase(field(layout.siteName), *filter.site))
+        return false;
+    }
+    return true;
+  }
+
+  // The day of the line's date and time `minutes` later: 2026-12-07 for "2026-12-06"
+  // "23:30:00" and 480. Worked out once a line, its date's parse kept for the lines
+  // after it, which mostly share it.
+  std::optional<Date> shiftedDay(int minutes) {
+    if (lineDay_) return *lineDay_;
+    std::optional<Date> day;
+    const std::optional<int> time =
+        layout_->time < 0 ? std::nullopt : minutesOf(field(layout_->time));
+    if (time && layout_->date >= 0) {
+      const std::string_view date = field(layout_->date);
+      if (date != lastDate_) {
+        lastDate_.assign(date);
+        lastParsed_ = parseIsoDate(date);
+      }
+      if (lastParsed_) {
+        const int total = *time + minutes;
+        const int days = total >= 0 ? total / 1440 : -((-total + 1439) / 1440);
+        day = days == 0 ? *lastParsed_ : daysBefore(*lastParsed_, -days);
+      }
+    }
+    lineDay_ = day;
+    return day;
+  }
+
+  void directivesBefore(std::size_t before) {
+    for (; nextDirective_ < directives_.size() && directives_[nextDirective_].first < before;
+         ++nextDirective_)
+      layout_ = directives_[nextDirective_].second;
+  }
+
+  LineScanner scanner_;
+  const std::vector<LineFilter>& filters_;
+  const bool detail_;
+  bool anyFilter_ = false;
+  std::string_view lines_;
+  std::vector<std::pair<std::size_t, FieldLayout>> directives_;  // where, and what they name
+  std::size_t nextDirective_ = 0;
   std::optional<FieldLayout> layout_;
+  // The line read last: where it starts, whether it is a directive, whether its fields
+  // (in fields_) could be read, and which rows it passes.
+  std::int64_t lastLine_ = -1;
+  bool directive_ = false;
+  bool read_ = false;
   std::vector<std::string_view> fields_;
-  FilteredCount result_;
+  std::vector<char> passed_;
+  std::vector<FilteredCount> rows_;
+  std::vector<std::string> isoDays_;            // per filter: its day as a date field writes it
+  std::optional<std::optional<Date>> lineDay_;  // the line's shifted day, once worked out
+  std::string lastDate_;                        // the last date field parsed, and its day
+  std::optional<Date> lastParsed_;
 };
 
 }  // namespace
 
-FilteredCount countFiltered(InputFile& file, const std::vector<std::string>& tokens,
-                            const LineFilter& filter, bool detail, const std::atomic<bool>* stop,
-                            std::atomic<std::uint64_t>* bytesRead) {
-  FilteredLines lines(tokens, filter, detail);
-  std::vector<char> block(1 << 20);
-  std::string pending;  // a line begun in the block before
+std::vector<FilteredCount> countFilteredRows(InputFile& file,
+                                             const std::vector<std::string>& tokens,
+                                             const std::vector<LineFilter>& filters, bool detail,
+                                             const std::atomic<bool>* stop,
+                                             std::atomic<std::uint64_t>* bytesRead,
+                                             std::size_t blockSize) {
+  const auto failed = [&](FilteredCount::Status status) {
+    return std::vector<FilteredCount>(filters.size(), FilteredCount{status, {}, {}});
+  };
+  FilteredLines lines(tokens, filters, detail);
+  // Each read lands after the unfinished line the last one left, kept at the start.
+  const std::size_t capacity = std::max<std::size_t>(blockSize, 2);
+  const std::unique_ptr<char[]> buffer(new char[capacity]);  // never zeroed: each read fills it
+  std::size_t kept = 0;
+  bool skipping = false;  // in the rest of a line longer than the buffer
   std::uint64_t at = 0;
   for (;;) {
-    if (stop && stop->load()) return {FilteredCount::Status::Stopped, {}, {}};
-    const std::ptrdiff_t got = file.readAt(block.data(), block.size(), at);
-    if (got < 0) return {FilteredCount::Status::ReadFailed, {}, {}};
+    if (stop && stop->load()) return failed(FilteredCount::Status::Stopped);
+    const std::ptrdiff_t got = file.readAt(buffer.get() + kept, capacity - kept, at);
+    if (got < 0) return failed(FilteredCount::Status::ReadFailed);
     if (got == 0) break;
     at += static_cast<std::uint64_t>(got);
     if (bytesRead) bytesRead->fetch_add(static_cast<std::uint64_t>(got));
-    std::string_view bytes(block.data(), static_cast<std::size_t>(got));
+    const std::size_t size = kept + static_cast<std::size_t>(got);
     std::size_t start = 0;
-    for (std::size_t end; (end = lineEndAt(bytes, start)) != std::string_view::npos;
-         start = end + 1) {
-      if (pending.empty()) {
-        lines.line(bytes.substr(start, end - start));
-      } else {
-        pending.append(bytes.substr(start, end - start));
-        lines.line(pending);
-        pending.clear();
+    if (skipping) {
+      while (start < size && !isBreak(buffer[start])) ++start;
+      if (start == size) {
+        kept = 0;
+        continue;
       }
+      skipping = false;
+      ++start;
     }
-    // A line longer than any log writes is cut rather than held whole.
-    if (pending.size() < (1u << 20)) pending.append(bytes.substr(start));
+    std::size_t last = size;  // just after the last line break
+    while (last > start && !isBreak(buffer[last - 1])) --last;
+    if (last == start && start == 0 && size == capacity) {
+      // A line longer than any log writes is cut rather than held whole.
+      lines.read({buffer.get(), size});
+      skipping = true;
+      kept = 0;
+      continue;
+    }
+    if (last > start) lines.read({buffer.get() + start, last - start});
+    kept = size - last;
+    std::memmove(buffer.get(), buffer.get() + last, kept);
   }
-  if (!pending.empty()) lines.line(pending);
+  if (kept > 0) lines.read({buffer.get(), kept});
   return lines.take();
+}
+
+FilteredCount countFiltered(InputFile& file, const std::vector<std::string>& tokens,
+                            const LineFilter& filter, bool detail, const std::atomic<bool>* stop,
+                            std::atomic<std::uint64_t>* bytesRead) {
+  return std::move(countFilteredRows(file, tokens, {filter}, detail, stop, bytesRead).front());
 }
 
 }  // namespace tarnwick

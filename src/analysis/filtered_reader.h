@@ -25,11 +25,6 @@ struct LineFilter {
   friend bool operator==(const LineFilter&, const LineFilter&) = default;
 };
 
-// Whether the line whose fields are `fields` (laid out as `layout`) passes `filter`. A line
-// without the fields a filter needs belongs to no row.
-bool passes(const LineFilter& filter, const FieldLayout& layout,
-            const std::vector<std::string_view>& fields);
-
 // What reading a filtered file gave.
 struct FilteredCount {
   enum class Status { Counted, ReadFailed, Stopped };
@@ -47,5 +42,15 @@ FilteredCount countFiltered(InputFile& file, const std::vector<std::string>& tok
                             const LineFilter& filter, bool detail,
                             const std::atomic<bool>* stop = nullptr,
                             std::atomic<std::uint64_t>* bytesRead = nullptr);
+
+// As countFiltered(), for several rows that each take the lines of `file` that pass their
+// own filter, in one reading: a row per filter, in their order. Reads `blockSize` bytes
+// at a time, a line longer than that cut to it.
+std::vector<FilteredCount> countFilteredRows(InputFile& file,
+                                             const std::vector<std::string>& tokens,
+                                             const std::vector<LineFilter>& filters, bool detail,
+                                             const std::atomic<bool>* stop = nullptr,
+                                             std::atomic<std::uint64_t>* bytesRead = nullptr,
+                                             std::size_t blockSize = 128 * 1024);
 
 }  // namespace tarnwick

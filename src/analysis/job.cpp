@@ -11,6 +11,7 @@
 #include <mutex>
 #include <new>
 #include <optional>
+#include <tuple>
 
 #include "analysis/detail_reader.h"
 #include "platform/utf8_path.h"
@@ -131,6 +132,10 @@ struct AnalysisJob::Shared {
 
   // Set once, before `planned`; each file is taken, and moved from, by one thread alone.
   std::vector<PlannedFile> files;
+  // Files of many days that several rows read: the first row's reading serves the
+  // others too (readsFor), whose own turn is then nothing (readElsewhere).
+  std::vector<std::vector<std::size_t>> readsFor;
+  std::vector<char> readElsewhere;
   std::function<Plan()> plan;  // where the job plans its own files
   const std::vector<std::string> tokens;
   const TextInput& input;
@@ -167,8 +172,10 @@ struct AnalysisJob::Shared {
   Progress progress() const {
     Progress p;
     p.filesPlanned = filesPlanned.load();
-    p.filesDone = filesDone.load();
+    // Rows first: a row is delivered only once its files are done, so the files read
+    // after it are never fewer.
     p.rowsDelivered = rowsDelivered.load();
+    p.filesDone = filesDone.load();
     p.bytesRead = bytesRead.load();
     const Clock::rep ended = endedAfter.load();
     p.elapsed = ended >= 0 ? Clock::duration(ended) : Clock::now() - start;
@@ -176,7 +183,9 @@ struct AnalysisJob::Shared {
   }
 
   void run();
+  void shareReadings();
   void planFiles(std::unique_lock<std::mutex>& lock);  // under workMutex
+  FileResult rowOf(std::size_t index);
   bool nextWork(PartWork& work, std::size_t& file);
   void countFile(PartCounter& counter, std::size_t index);
   void countPart(PartCounter& counter, const PartWork& work);
@@ -203,6 +212,7 @@ AnalysisJob::AnalysisJob(std::vector<PlannedFile> files, std::function<Plan()> p
   settings.partSize = std::max<std::uint64_t>(settings.partSize, 1);
   shared_ = std::make_shared<Shared>(std::move(files), std::move(plan), std::move(tokens), input,
                                      sink, settings);
+  if (shared_->planned) shared_->shareReadings();
   shared_->running = settings.threads;
   for (unsigned t = 0; t < settings.threads; ++t)
     threads_.emplace_back([shared = shared_] { shared->run(); });
@@ -288,6 +298,7 @@ void AnalysisJob::Shared::planFiles(std::unique_lock<std::mutex>& lock) {
   }
   lock.lock();
   files = std::move(made.files);
+  shareReadings();
   filesLeft = files.size();
   filesPlanned = files.size();
   planned = true;
@@ -322,26 +333,67 @@ bool AnalysisJob::Shared::nextWork(PartWork& work, std::size_t& file) {
   }
 }
 
-void AnalysisJob::Shared::countFile(PartCounter& counter, std::size_t index) {
+// Local days take each UTC log for two rows, a weekly or monthly log is taken by each
+// of its days: the same lines read once for all of them.
+void AnalysisJob::Shared::shareReadings() {
+  readsFor.assign(files.size(), {});
+  readElsewhere.assign(files.size(), 0);
+  using Key =
+      std::tuple<std::string, bool, std::string, std::uint64_t, std::optional<std::string>, int>;
+  std::map<Key, std::size_t> first;
+  for (std::size_t f = 0; f < files.size(); ++f) {
+    const PlannedFile& file = files[f];
+    if (!file.filter || !file.local || !file.archiveProblem.empty()) continue;
+    const Key key{*file.local,
+                  file.gzip,
+                  file.zipMember ? file.zipMember->name : std::string(),
+                  file.zipMember ? file.zipMember->headerOffset : 0,
+                  file.filter->site,
+                  file.filter->shiftMinutes};
+    const auto [found, added] = first.emplace(key, f);
+    if (added) continue;
+    readsFor[found->second].push_back(f);
+    readElsewhere[f] = 1;
+  }
+}
+
+FileResult AnalysisJob::Shared::rowOf(std::size_t index) {
   PlannedFile& planned = files[index];
-  FileResult result{planned.position,
-                    std::move(planned.label),
-                    std::move(planned.name),
-                    std::move(planned.local),
-                    FileResult::Status::Counted,
-                    {},
-                    std::vector<std::uint64_t>(tokens.size(), 0)};
+  return {planned.position,
+          std::move(planned.label),
+          std::move(planned.name),
+          std::move(planned.local),
+          FileResult::Status::Counted,
+          {},
+          std::vector<std::uint64_t>(tokens.size(), 0)};
+}
+
+void AnalysisJob::Shared::countFile(PartCounter& counter, std::size_t index) {
+  if (readElsewhere[index]) return;  // its row comes with the reading of another
+  PlannedFile& planned = files[index];
+  FileResult result = rowOf(index);
+  // Rows that this reading serves too: a file that cannot be read fails them all alike.
+  const auto completeAll = [&](FileResult first) {
+    for (const std::size_t other : readsFor[index]) {
+      FileResult row = rowOf(other);
+      row.status = first.status;
+      row.problem = first.problem;
+      row.reason = first.reason;
+      complete(other, std::move(row));
+    }
+    complete(index, std::move(first));
+  };
   if (!result.local) {
     result.status = FileResult::Status::Missing;
     result.problem = FileResult::Problem::NotHere;
     result.reason = std::move(planned.unresolved);
-    return complete(index, std::move(result));
+    return completeAll(std::move(result));
   }
   if (!planned.archiveProblem.empty()) {
     result.status = FileResult::Status::Unreadable;
     result.problem = FileResult::Problem::ReadFailed;
     result.reason = std::move(planned.archiveProblem);
-    return complete(index, std::move(result));
+    return completeAll(std::move(result));
   }
   const std::filesystem::path local = pathFromUtf8(*result.local);
   OpenedFile opened = planned.listed ? input.openListed(local) : input.open(local);
@@ -350,7 +402,7 @@ void AnalysisJob::Shared::countFile(PartCounter& counter, std::size_t index) {
                                                                   : FileResult::Status::Unreadable;
     result.problem = problemOf(opened.status);
     result.reason = opened.reason;
-    return complete(index, std::move(result));
+    return completeAll(std::move(result));
   }
   std::unique_ptr<InputFile> file = std::move(opened.file);
   // An archive is its content, inflated as it is read: in order, by this thread alone.
@@ -370,16 +422,24 @@ void AnalysisJob::Shared::countFile(PartCounter& counter, std::size_t index) {
     result.reason = archive && !archive->problem().empty() ? archive->problem() : "read error";
   };
   if (planned.filter) {
-    // A file of many days or sites: read in order on this thread, line by line.
-    FilteredCount counted =
-        countFiltered(*file, tokens, *planned.filter, settings.detail, &stop, &bytesRead);
-    if (counted.status == FilteredCount::Status::Stopped) return;
-    if (counted.status == FilteredCount::Status::ReadFailed) {
+    // A file of many days or sites: read in order on this thread, for every row it serves.
+    std::vector<LineFilter> filters{*planned.filter};
+    for (const std::size_t other : readsFor[index]) filters.push_back(*files[other].filter);
+    std::vector<FilteredCount> counted =
+        countFilteredRows(*file, tokens, filters, settings.detail, &stop, &bytesRead);
+    if (counted.front().status == FilteredCount::Status::Stopped) return;
+    if (counted.front().status == FilteredCount::Status::ReadFailed) {
       readFailed();
-    } else {
-      result.counts = std::move(counted.counts);
-      result.detail = std::move(counted.detail);
+      return completeAll(std::move(result));
     }
+    for (std::size_t k = 0; k < readsFor[index].size(); ++k) {
+      FileResult row = rowOf(readsFor[index][k]);
+      row.counts = std::move(counted[k + 1].counts);
+      row.detail = std::move(counted[k + 1].detail);
+      complete(readsFor[index][k], std::move(row));
+    }
+    result.counts = std::move(counted.front().counts);
+    result.detail = std::move(counted.front().detail);
     return complete(index, std::move(result));
   }
   const std::uint64_t size = file->size();

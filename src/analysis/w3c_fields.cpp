@@ -1,5 +1,6 @@
 #include "analysis/w3c_fields.h"
 
+#include <algorithm>
 #include <bit>
 #ifdef __SSE2__
 #include <emmintrin.h>
@@ -63,9 +64,10 @@ bool splitFields(std::string_view line, std::size_t count, std::vector<std::stri
 }
 
 bool splitLineAt(std::string_view text, std::size_t start, std::size_t count,
-                 std::vector<std::string_view>& fields) {
-  // Room for one field too many, written in place: no growth checks as the line is split.
-  fields.resize(count + 1);
+                 std::vector<std::string_view>& fields, std::size_t keep) {
+  keep = std::min(keep, count + 1);
+  // Room for the fields kept, written in place: no growth checks as the line is split.
+  fields.resize(keep);
   std::string_view* const out = fields.data();
   std::size_t found = 0;
   const char* const data = text.data();
@@ -73,12 +75,13 @@ bool splitLineAt(std::string_view text, std::size_t start, std::size_t count,
   std::size_t field = start;  // where the current field starts
   // Returns whether the field that ends at `end` was one too many.
   const auto close = [&](std::size_t end) {
-    out[found++] = std::string_view(data + field, end - field);
+    if (found < keep) out[found] = std::string_view(data + field, end - field);
+    ++found;
     field = end + 1;
     return found > count;
   };
   const auto done = [&] {
-    fields.resize(found);
+    fields.resize(std::min(found, keep));
     return found == count;
   };
   std::size_t at = start;
@@ -91,8 +94,14 @@ bool splitLineAt(std::string_view text, std::size_t start, std::size_t count,
     const auto breaks = static_cast<unsigned>(
         _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(bytes, cr), _mm_cmpeq_epi8(bytes, lf))));
     if (breaks) spaces &= (breaks & (0u - breaks)) - 1;  // the spaces before the first break
-    for (; spaces; spaces &= spaces - 1)
-      if (close(at + static_cast<unsigned>(std::countr_zero(spaces)))) return done();
+    if (found >= keep) {
+      // Every field kept is found: the rest are only counted.
+      for (; spaces; spaces &= spaces - 1) ++found;  // no popcnt on every x86-64
+      if (found > count) return done();
+    } else {
+      for (; spaces; spaces &= spaces - 1)
+        if (close(at + static_cast<unsigned>(std::countr_zero(spaces)))) return done();
+    }
     if (breaks) {
       close(at + static_cast<unsigned>(std::countr_zero(breaks)));
       return done();

@@ -276,10 +276,9 @@ struct FilterCase {
   std::vector<std::uint64_t> counts;  // Baiduspider, Googlebot
 };
 
-// A file of several days and sites: a row takes only the lines its filter names, by the
-// fields of the directive in force; a line without them belongs to no row.
 // A line read where it lies splits as the line cut out would, whatever ends it and
-// wherever its spaces and its end fall against the 16 bytes read at a time.
+// wherever its spaces and its end fall against the 16 bytes read at a time; keeping only
+// its first fields changes nothing else.
 TEST(detail_test, a_line_split_in_place_splits_as_the_line_alone) {
   const std::string lines[] = {
       "",
@@ -303,12 +302,22 @@ TEST(detail_test, a_line_split_in_place_splits_as_the_line_alone) {
           if (whole) {
             ASSERT_EQ(inPlace, alone) << "[" << line << "] lead " << lead;
           }
+          // Keeping only the first fields tells the same, and keeps those.
+          for (const std::size_t keep : {std::size_t{0}, std::size_t{1}, std::size_t{2}}) {
+            ASSERT_EQ(splitLineAt(text, lead, count, inPlace, keep), whole) << keep;
+            if (whole) {
+              ASSERT_EQ(inPlace, std::vector<std::string_view>(
+                                     alone.begin(), alone.begin() + std::min(keep, alone.size())));
+            }
+          }
         }
       }
     }
   }
 }
 
+// A file of several days and sites: a row takes only the lines its filter names, by the
+// fields of the directive in force; a line without them belongs to no row.
 TEST(filtered_reader_test, a_row_takes_its_own_lines) {
   const std::string log =
       "Googlebot before any directive\r\n"
@@ -343,6 +352,63 @@ TEST(filtered_reader_test, a_row_takes_its_own_lines) {
   input.files["broken"] = {log, 10};
   EXPECT_EQ(countFiltered(*input.open("broken").file, {"Googlebot"}, {}, false).status,
             FilteredCount::Status::ReadFailed);
+}
+
+// One reading serves several rows: each row of local days (UTC+8 and UTC-5) takes the
+// lines the reference gives it, whatever size the reads are and wherever lines, tokens
+// and directives fall against them; a line longer than a read is cut, not lost.
+TEST(filtered_reader_test, rows_read_together_take_what_each_takes_alone) {
+  std::mt19937 random(20261208);
+  const std::vector<std::string> tokens{"Googlebot", "Baiduspider"};
+  std::string log;
+  for (int n = 0; n < 400; ++n) {
+    if (n % 97 == 0)
+      log +=
+          n % 2 ? "#Fields: date time cs(User-Agent)\r\n" : "#Fields: time date cs(User-Agent)\n";
+    const bool dateFirst = (n / 97) % 2 == 1;
+    const std::string date = "2026-12-0" + std::to_string(6 + random() % 2);
+    char time[16];
+    std::snprintf(time, sizeof time, "%02u:%02u:00", static_cast<unsigned>(random() % 24),
+                  static_cast<unsigned>(random() % 60));
+    const char* agents[] = {"Googlebot", "Baiduspider", "Googlebot+Baiduspider", "Mozilla"};
+    const std::string agent = agents[random() % 4];
+    log += (dateFirst ? date + " " + time : time + (" " + date)) + " " + agent +
+           (random() % 9 == 0 ? " torn" : "") + (random() % 3 ? "\r\n" : "\n");
+  }
+  log += std::string(300, 'x') + " Googlebot\r\n";  // longer than the smallest reads
+  testing::FakeInput input;
+  input.files["log"] = {log};
+  for (const int shift : {480, -300}) {
+    std::vector<LineFilter> filters;
+    for (const int day : {5, 6, 7, 8})
+      filters.push_back({Date{2026, 12, day}, std::nullopt, shift});
+    std::vector<FilteredCount> alone;
+    for (const LineFilter& filter : filters)
+      alone.push_back(countFiltered(*input.open("log").file, tokens, filter, true));
+    std::uint64_t googlebot = 0;
+    for (const FilteredCount& row : alone) googlebot += row.counts[0];
+    EXPECT_GT(googlebot, 100u);
+    for (const std::size_t block : {std::size_t{64}, std::size_t{97}, std::size_t{4096}}) {
+      const auto together = countFilteredRows(*input.open("log").file, tokens, filters, true,
+                                              nullptr, nullptr, block);
+      ASSERT_EQ(together.size(), filters.size());
+      for (std::size_t f = 0; f < filters.size(); ++f) {
+        const std::string where = "shift " + std::to_string(shift) + ", day " + std::to_string(f) +
+                                  ", block " + std::to_string(block);
+        EXPECT_EQ(together[f].counts, alone[f].counts) << where;
+        expectSame(together[f].detail[0], alone[f].detail[0], where);
+      }
+    }
+  }
+  // Unfiltered, the long line counts, cut where the reads are short.
+  for (const std::size_t block : {std::size_t{64}, std::size_t{4096}}) {
+    const auto all = countFilteredRows(*input.open("log").file, tokens, {LineFilter{}}, false,
+                                       nullptr, nullptr, block);
+    EXPECT_EQ(all[0].counts[0],
+              countFiltered(*input.open("log").file, tokens, {}, false).counts[0] -
+                  (block == 64 ? 1u : 0u))
+        << block;
+  }
 }
 
 }  // namespace

@@ -235,6 +235,36 @@ TEST(job_test, a_days_files_join_into_one_row) {
   EXPECT_EQ(sink.final()->rowsDelivered, 4u);
 }
 
+// Local days: each UTC log serves two rows, and is opened once for both; a log that
+// cannot be read fails both its rows alike.
+TEST(job_test, a_log_two_rows_filter_is_read_once_for_both) {
+  FakeInput input;
+  const std::string fields = "#Fields: date time cs(User-Agent)\n";
+  input.files["d6"] = {fields + "2026-12-06 15:00:00 Googlebot\n2026-12-06 17:00:00 Googlebot\n"};
+  input.files["d7"] = {fields + "2026-12-07 01:00:00 Googlebot\n2026-12-07 20:00:00 Yahoo!\n"};
+  input.files["d8"] = {"", 0};
+  // Rows of 12-07, 12-08 and 12-09 in UTC+8: each row's own log and the one before.
+  std::vector<PlannedFile> files = plan({"d6", "d7", "d7", "d8", "d8", "d9"});
+  for (std::size_t f = 0; f < files.size(); ++f) {
+    files[f].position = static_cast<std::int64_t>(f / 2 + 1);
+    files[f].sameRow = f % 2 == 1;
+    files[f].filter = LineFilter{Date{2026, 12, 7 + static_cast<int>(f / 2)}, std::nullopt, 480};
+  }
+  for (const unsigned threads : {1u, 2u}) {
+    input.opened = 0;
+    RecordingSink sink;
+    AnalysisJob job(files, kTokens, input, sink, {threads, 16, 64});
+    ASSERT_TRUE(sink.awaitFinished());
+    const auto rows = sink.rows();
+    ASSERT_EQ(rows.size(), 3u);
+    EXPECT_EQ(rows[0].counts, (std::vector<std::uint64_t>{0, 2, 0, 0}));
+    EXPECT_EQ(rows[1].status, FileResult::Status::Unreadable) << "d8 could not be read";
+    EXPECT_EQ(rows[1].name, "d8");
+    EXPECT_EQ(rows[2].status, FileResult::Status::Unreadable) << "nor for this row";
+    EXPECT_EQ(input.opened.load(), 3) << "each log once; d9 is missing";
+  }
+}
+
 // A file of over twice the part size is counted in parts by every thread; the parts add up
 // to what one thread counts, and a part that fails makes the whole file unreadable.
 TEST(job_test, big_files_are_shared_out_in_parts) {
