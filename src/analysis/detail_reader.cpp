@@ -1,7 +1,5 @@
 #include "analysis/detail_reader.h"
 
-#include <cstring>
-
 namespace tarnwick {
 
 namespace {
@@ -80,18 +78,8 @@ void DetailReader::hold(std::string_view bytes, std::uint64_t at) {
   }
   held_ = bytes.substr(start, last - start);
   heldAt_ = at + start;
-  const char* const end = held_.data() + held_.size();
-  for (const char* hash = held_.data(); (hash = static_cast<const char*>(std::memchr(
-                                             hash, '#', static_cast<std::size_t>(end - hash))));
-       ++hash) {
-    const auto offset = static_cast<std::size_t>(hash - held_.data());
-    if ((offset == 0 || isBreak(held_[offset - 1])) && isFieldsDirective(held_.substr(offset))) {
-      // Read now: the held bytes may be gone by the time the lines after it are reached.
-      const std::size_t lineEnd = lineEndAt(held_, offset);
-      directives_.push_back(
-          {offset, FieldLayout::fromDirective(held_.substr(offset + 8, lineEnd - offset - 8))});
-    }
-  }
+  // Read now: the held bytes may be gone by the time the lines after one are reached.
+  findDirectives(held_, directives_);
 }
 
 void DetailReader::lineCounted(std::size_t token, std::uint64_t lineStart) {
@@ -108,10 +96,10 @@ void DetailReader::lineCounted(std::size_t token, std::uint64_t lineStart) {
 }
 
 void DetailReader::directivesBefore(std::size_t before) {
-  for (; nextDirective_ < directives_.size() && directives_[nextDirective_].first < before;
+  for (; nextDirective_ < directives_.size() && directives_[nextDirective_].at < before;
        ++nextDirective_) {
-    const auto& [start, layout] = directives_[nextDirective_];
-    directive(layout, heldAt_ + start);
+    const PlacedDirective& placed = directives_[nextDirective_];
+    directive(placed.layout, heldAt_ + placed.at);
   }
 }
 

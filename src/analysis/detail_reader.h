@@ -70,7 +70,7 @@ class DetailReader {
   // nextDirective_ are taken.
   std::string_view held_;
   std::uint64_t heldAt_ = 0;
-  std::vector<std::pair<std::size_t, FieldLayout>> directives_;
+  std::vector<PlacedDirective> directives_;
   std::size_t nextDirective_ = 0;
   // The held line read last, for a line that holds several tokens: where it starts in
   // held_ (npos for none), and whether its fields (in fields_) could be read.

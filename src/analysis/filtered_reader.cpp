@@ -58,17 +58,7 @@ class FilteredLines : public LineScanner::LineSink {
     lastLine_ = -1;
     directives_.clear();
     nextDirective_ = 0;
-    const char* const end = lines.data() + lines.size();
-    for (const char* hash = lines.data(); (hash = static_cast<const char*>(std::memchr(
-                                               hash, '#', static_cast<std::size_t>(end - hash))));
-         ++hash) {
-      const auto at = static_cast<std::size_t>(hash - lines.data());
-      if ((at == 0 || isBreak(lines[at - 1])) && isFieldsDirective(lines.substr(at))) {
-        const std::size_t lineEnd = std::min(lineEndAt(lines, at), lines.size());
-        directives_.emplace_back(
-            at, FieldLayout::fromDirective(lines.substr(at + 8, lineEnd - at - 8)));
-      }
-    }
+    findDirectives(lines, directives_);
     scanner_.restart();
     scanner_.scan(lines, 0, this);
     directivesBefore(lines.size());
@@ -166,9 +156,9 @@ class FilteredLines : public LineScanner::LineSink {
   }
 
   void directivesBefore(std::size_t before) {
-    for (; nextDirective_ < directives_.size() && directives_[nextDirective_].first < before;
+    for (; nextDirective_ < directives_.size() && directives_[nextDirective_].at < before;
          ++nextDirective_)
-      layout_ = directives_[nextDirective_].second;
+      layout_ = directives_[nextDirective_].layout;
   }
 
   LineScanner scanner_;
@@ -176,7 +166,7 @@ class FilteredLines : public LineScanner::LineSink {
   const bool detail_;
   bool anyFilter_ = false;
   std::string_view lines_;
-  std::vector<std::pair<std::size_t, FieldLayout>> directives_;  // where, and what they name
+  std::vector<PlacedDirective> directives_;
   std::size_t nextDirective_ = 0;
   std::optional<FieldLayout> layout_;
   // The line read last: where it starts, whether it is a directive, whether its fields

@@ -114,6 +114,20 @@ bool splitLineAt(std::string_view text, std::size_t start, std::size_t count,
   return done();
 }
 
+void findDirectives(std::string_view lines, std::vector<PlacedDirective>& found) {
+  // A '#' is rare in a log: each one is looked at.
+  const char* const end = lines.data() + lines.size();
+  for (const char* hash = lines.data(); (hash = static_cast<const char*>(std::memchr(
+                                             hash, '#', static_cast<std::size_t>(end - hash))));
+       ++hash) {
+    const auto at = static_cast<std::size_t>(hash - lines.data());
+    if (at > 0 && lines[at - 1] != '\r' && lines[at - 1] != '\n') continue;
+    if (!isFieldsDirective(lines.substr(at))) continue;
+    const std::size_t lineEnd = std::min(lineEndAt(lines, at), lines.size());
+    found.push_back({at, FieldLayout::fromDirective(lines.substr(at + 8, lineEnd - at - 8))});
+  }
+}
+
 // Two memchr calls rather than a byte-by-byte search for either break.
 std::size_t lineEndAt(std::string_view bytes, std::size_t start) {
   const char* from = bytes.data() + start;

@@ -29,6 +29,16 @@ struct FieldLayout {
 // The field directive a line is, or nothing: "#Fields:" at its start.
 bool isFieldsDirective(std::string_view line);
 
+// A "#Fields:" directive among lines read where they lie: where it starts, and the
+// layout it names.
+struct PlacedDirective {
+  std::size_t at = 0;
+  FieldLayout layout;
+};
+
+// Appends the directives of `lines` to `found`, in order: those at the start of a line.
+void findDirectives(std::string_view lines, std::vector<PlacedDirective>& found);
+
 // Where the line from `start` ends: its first CR or LF; npos where it does not end in
 // `bytes`.
 std::size_t lineEndAt(std::string_view bytes, std::size_t start);
