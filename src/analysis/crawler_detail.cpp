@@ -94,6 +94,19 @@ void ValueCounts::merge(const ValueCounts& other) {
     if (slot.lines) addHashed(other.valueOf(slot), slot.hash, slot.lines);
 }
 
+void ValueCounts::merge(ValueCounts&& other) {
+  // Into an empty list that has room for them all, the other's values move as they are.
+  if (size_ == 0 && other.size_ <= bound_) {
+    approximate_ = approximate_ || other.approximate_;
+    size_ = other.size_;
+    slots_ = std::move(other.slots_);
+    text_ = std::move(other.text_);
+    other.size_ = 0;
+    return;
+  }
+  merge(other);
+}
+
 void ValueCounts::keepTop(std::size_t n) {
   if (size_ <= n) return;
   ValueCounts kept(bound_);
@@ -160,17 +173,29 @@ bool logged(std::string_view value) {
 
 }  // namespace
 
-void CrawlerDetail::merge(const CrawlerDetail& other) {
+void CrawlerDetail::mergeTallies(const CrawlerDetail& other) {
   lines += other.lines;
   unparsed += other.unparsed;
   for (const auto& [code, count] : other.status) status[code] += count;
   addOptional(bytes, other.bytes);
   addOptional(timeTakenMs, other.timeTakenMs);
+  for (std::size_t h = 0; h < hours.size(); ++h) hours[h] += other.hours[h];
+}
+
+void CrawlerDetail::merge(const CrawlerDetail& other) {
+  mergeTallies(other);
   ips.merge(other.ips);
   segments.merge(other.segments);
   pages.merge(other.pages);
   dirs.merge(other.dirs);
-  for (std::size_t h = 0; h < hours.size(); ++h) hours[h] += other.hours[h];
+}
+
+void CrawlerDetail::merge(CrawlerDetail&& other) {
+  mergeTallies(other);
+  ips.merge(std::move(other.ips));
+  segments.merge(std::move(other.segments));
+  pages.merge(std::move(other.pages));
+  dirs.merge(std::move(other.dirs));
 }
 
 // The /24 segment's first three numbers with their dots ("66.249.71."), a view into `ip`;

@@ -30,6 +30,8 @@ class ValueCounts {
   // As add(), with `hash` = hashOf(value).
   void addHashed(std::string_view value, std::uint32_t hash, std::uint64_t lines = 1);
   void merge(const ValueCounts& other);
+  // As merge(), taking the other's values where this list is empty.
+  void merge(ValueCounts&& other);
   // Keeps only the `n` values with most lines (ties by value in byte order), flagged
   // approximate where any goes.
   void keepTop(std::size_t n);
@@ -101,6 +103,11 @@ struct CrawlerDetail {
   // The `n` /24 segments with most lines, written "66.249.71.*".
   std::vector<std::pair<std::string, std::uint64_t>> topSegments(std::size_t n) const;
   void merge(const CrawlerDetail& other);
+  // As merge(), taking the other's lists where they can be taken whole.
+  void merge(CrawlerDetail&& other);
+
+ private:
+  void mergeTallies(const CrawlerDetail& other);  // all but the lists
 };
 
 // Reads the fields of one crawler line into `detail`. `layout` is the directive in force,

@@ -129,7 +129,7 @@ DetailReader::Found DetailReader::finishStretch() {
 
 std::vector<CrawlerDetail> DetailReader::finish(const std::vector<std::uint64_t>& lines) {
   Found found = finishStretch();
-  for (std::size_t t = 0; t < found.body.size(); ++t) found.body[t].merge(found.head[t]);
+  for (std::size_t t = 0; t < found.body.size(); ++t) found.body[t].merge(std::move(found.head[t]));
   settle(found.body, lines);
   return std::move(found.body);
 }

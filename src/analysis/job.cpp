@@ -104,8 +104,8 @@ void mergeReady(SharedFile& file, const std::vector<std::string>& tokens) {
       part.head = readAgain(*file.file, part.begun, part.firstDirective.value_or(part.ended),
                             file.inForce, tokens);
     for (std::size_t t = 0; t < file.detail.size(); ++t) {
-      file.detail[t].merge(part.head[t]);
-      file.detail[t].merge(part.body[t]);
+      file.detail[t].merge(std::move(part.head[t]));
+      file.detail[t].merge(std::move(part.body[t]));
     }
     if (part.firstDirective) file.inForce = part.endLayout;
     file.found.erase(next);
@@ -553,7 +553,7 @@ void joinRow(FileResult& row, FileResult&& next) {
     row.detail = std::move(next.detail);
   } else {
     for (std::size_t t = 0; t < row.detail.size() && t < next.detail.size(); ++t)
-      row.detail[t].merge(next.detail[t]);
+      row.detail[t].merge(std::move(next.detail[t]));
   }
 }
 

@@ -192,6 +192,13 @@ TEST(detail_test, bounded_lists_are_flagged_and_never_overstate) {
   ValueCounts exact;
   exact.merge(pages);
   EXPECT_TRUE(exact.approximate()) << "a merge keeps the flag";
+  // Taken whole into an empty list, or added one by one into one with less room.
+  ValueCounts taken, smaller(2);
+  taken.merge(ValueCounts(pages));
+  smaller.merge(ValueCounts(pages));
+  EXPECT_EQ(taken.top(3), pages.top(3));
+  EXPECT_TRUE(taken.approximate());
+  EXPECT_EQ(smaller.distinct(), 2u) << "its own bound holds";
   const std::string json = detailJson({CrawlerDetail{}}, {designedCrawlers()[0]}, 10);
   EXPECT_EQ(json.find("approximate"), std::string::npos) << "only where it must";
 }
