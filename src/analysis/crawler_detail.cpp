@@ -50,6 +50,20 @@ std::string_view ValueCounts::valueOf(const Slot& slot) const {
   return {text_.data() + slot.offset + sizeof length, length};
 }
 
+void ValueCounts::prefetchValue(std::uint32_t hash) const {
+#if defined(__GNUC__) || defined(__clang__)
+  if (slots_.empty()) return;
+  const std::size_t mask = slots_.size() - 1;
+  for (std::size_t at = hash & mask;; at = (at + 1) & mask) {
+    const Slot& slot = slots_[at];
+    if (slot.lines == 0) return;
+    if (slot.hash == hash) return __builtin_prefetch(text_.data() + slot.offset);
+  }
+#else
+  (void)hash;
+#endif
+}
+
 void ValueCounts::addHashed(std::string_view value, std::uint32_t hash, std::uint64_t lines) {
   if (lines == 0) return;
   if (slots_.empty()) slots_.resize(16);
@@ -235,48 +249,76 @@ void addLine(CrawlerDetail& detail, std::string_view line, const FieldLayout* la
   addSplitLine(detail, layout, read ? &fields : nullptr);
 }
 
-void addSplitLine(CrawlerDetail& detail, const FieldLayout* layout,
-                  const std::vector<std::string_view>* split) {
-  ++detail.lines;
-  if (!layout || !split) {
-    ++detail.unparsed;
-    return;
-  }
+LineValues readValues(const FieldLayout* layout, const std::vector<std::string_view>* split) {
+  LineValues values;
+  if (!layout || !split) return values;
   const std::vector<std::string_view>& fields = *split;
-  // The four lists are looked up last, their slots asked for first: the lookups then
-  // wait for memory together rather than one after another.
-  const std::string_view ip = field(fields, layout->clientIp);
-  const std::string_view stem = field(fields, layout->uriStem);
-  // A segment is kept as "66.249.71."; the star is added where they are shown.
-  const std::string_view segment = logged(ip) ? segmentPrefix(ip) : std::string_view();
-  const std::string_view dir = logged(stem) ? directoryView(stem) : std::string_view();
-  const std::uint32_t ipHash = ValueCounts::hashOf(ip), stemHash = ValueCounts::hashOf(stem),
-                      segmentHash = ValueCounts::hashOf(segment),
-                      dirHash = ValueCounts::hashOf(dir);
-  detail.ips.prefetch(ipHash);
-  detail.pages.prefetch(stemHash);
-  detail.segments.prefetch(segmentHash);
-  detail.dirs.prefetch(dirHash);
-
-  if (const std::string_view code = field(fields, layout->status); logged(code)) {
-    if (const auto found = detail.status.find(code); found != detail.status.end())
-      ++found->second;
-    else
-      detail.status.emplace(code, 1);
-  }
-  if (layout->bytes >= 0) addOptional(detail.bytes, number(field(fields, layout->bytes)));
-  if (layout->timeTaken >= 0)
-    addOptional(detail.timeTakenMs, number(field(fields, layout->timeTaken)));
+  values.read = true;
+  if (const std::string_view code = field(fields, layout->status); logged(code))
+    values.status = code;
+  if (layout->bytes >= 0) values.bytes = number(field(fields, layout->bytes));
+  if (layout->timeTaken >= 0) values.timeTaken = number(field(fields, layout->timeTaken));
   if (const std::string_view time = field(fields, layout->time);
       time.size() >= 2 && time[0] >= '0' && time[0] <= '2' && time[1] >= '0' && time[1] <= '9') {
     const int hour = (time[0] - '0') * 10 + (time[1] - '0');
-    if (hour < 24) ++detail.hours[static_cast<std::size_t>(hour)];
+    if (hour < 24) values.hour = hour;
   }
+  if (const std::string_view ip = field(fields, layout->clientIp); logged(ip)) {
+    values.ip = ip;
+    // A segment is kept as "66.249.71."; the star is added where they are shown.
+    values.segment = segmentPrefix(ip);
+  }
+  if (const std::string_view stem = field(fields, layout->uriStem); logged(stem)) {
+    values.stem = stem;
+    values.dir = directoryView(stem);
+  }
+  values.ipHash = ValueCounts::hashOf(values.ip);
+  values.segmentHash = ValueCounts::hashOf(values.segment);
+  values.stemHash = ValueCounts::hashOf(values.stem);
+  values.dirHash = ValueCounts::hashOf(values.dir);
+  return values;
+}
 
-  if (logged(ip)) detail.ips.addHashed(ip, ipHash);
-  if (!segment.empty()) detail.segments.addHashed(segment, segmentHash);
-  if (logged(stem)) detail.pages.addHashed(stem, stemHash);
-  if (!dir.empty()) detail.dirs.addHashed(dir, dirHash);
+void prefetchSlots(const CrawlerDetail& detail, const LineValues& values) {
+  detail.ips.prefetch(values.ipHash);
+  detail.segments.prefetch(values.segmentHash);
+  detail.pages.prefetch(values.stemHash);
+  detail.dirs.prefetch(values.dirHash);
+}
+
+void prefetchTexts(const CrawlerDetail& detail, const LineValues& values) {
+  detail.ips.prefetchValue(values.ipHash);
+  detail.segments.prefetchValue(values.segmentHash);
+  detail.pages.prefetchValue(values.stemHash);
+  detail.dirs.prefetchValue(values.dirHash);
+}
+
+void addValues(CrawlerDetail& detail, const LineValues& values) {
+  ++detail.lines;
+  if (!values.read) {
+    ++detail.unparsed;
+    return;
+  }
+  if (!values.status.empty()) {
+    if (const auto found = detail.status.find(values.status); found != detail.status.end())
+      ++found->second;
+    else
+      detail.status.emplace(values.status, 1);
+  }
+  addOptional(detail.bytes, values.bytes);
+  addOptional(detail.timeTakenMs, values.timeTaken);
+  if (values.hour >= 0) ++detail.hours[static_cast<std::size_t>(values.hour)];
+  if (!values.ip.empty()) detail.ips.addHashed(values.ip, values.ipHash);
+  if (!values.segment.empty()) detail.segments.addHashed(values.segment, values.segmentHash);
+  if (!values.stem.empty()) detail.pages.addHashed(values.stem, values.stemHash);
+  if (!values.dir.empty()) detail.dirs.addHashed(values.dir, values.dirHash);
+}
+
+void addSplitLine(CrawlerDetail& detail, const FieldLayout* layout,
+                  const std::vector<std::string_view>* fields) {
+  const LineValues values = readValues(layout, fields);
+  prefetchSlots(detail, values);
+  addValues(detail, values);
 }
 
 }  // namespace tarnwick

@@ -41,6 +41,8 @@ class ValueCounts {
   // Asks for the slot where `hash` is looked for to be brought into the cache, ahead of
   // an add of its value.
   void prefetch(std::uint32_t hash) const;
+  // Then, with the slot at hand, asks for the text of the value held under `hash`.
+  void prefetchValue(std::uint32_t hash) const;
 
   // Distinct values seen (those kept, where approximate).
   std::size_t distinct() const { return size_; }
@@ -118,6 +120,27 @@ void addLine(CrawlerDetail& detail, std::string_view line, const FieldLayout* la
 // null where they could not be read.
 void addSplitLine(CrawlerDetail& detail, const FieldLayout* layout,
                   const std::vector<std::string_view>* fields);
+
+// What a detail takes from one line, read from its fields, with the hashes its lists keep
+// the values under: read once for a line that holds several tokens, and read for many
+// lines before any is added, so that their lookups wait for memory together.
+struct LineValues {
+  bool read = false;                                // whether its fields could be read
+  std::string_view status, ip, segment, stem, dir;  // empty where not logged
+  std::optional<std::uint64_t> bytes, timeTaken;
+  int hour = -1;
+  std::uint32_t ipHash = 0, segmentHash = 0, stemHash = 0, dirHash = 0;
+};
+
+// The values of a line whose fields, laid out as `layout`, are `fields` (null where they
+// could not be read). They point into the line.
+LineValues readValues(const FieldLayout* layout, const std::vector<std::string_view>* fields);
+// Ask for what adding `values` to `detail` will look at: first the lists' slots, then,
+// once those are at hand, the texts they point to.
+void prefetchSlots(const CrawlerDetail& detail, const LineValues& values);
+void prefetchTexts(const CrawlerDetail& detail, const LineValues& values);
+// Adds one line of `values` to `detail`.
+void addValues(CrawlerDetail& detail, const LineValues& values);
 
 // The IPv4 /24 segment of `ip` ("66.249.71.5" → "66.249.71.*"), the IPv4 address of an
 // IPv4-mapped IPv6 one included; empty for anything else.

@@ -38,9 +38,11 @@ void DetailReader::feed(std::string_view bytes, std::uint64_t at) {
   HeldLines sink(*this, heldAt_);
   scanner_.restart();
   scanner_.scan(held_, 0, &sink);
+  scanned();
 }
 
 void DetailReader::hold(std::string_view bytes, std::uint64_t at) {
+  scanned();
   directivesBefore(held_.size());
   held_ = {};
   directives_.clear();
@@ -86,13 +88,29 @@ void DetailReader::lineCounted(std::size_t token, std::uint64_t lineStart) {
   // The caller's scanner also counts lines outside the held ones: the line begun before,
   // read whole already, and the one still to end.
   if (lineStart < heldAt_ || lineStart - heldAt_ >= held_.size() || token >= tokens_.size()) return;
-  const auto start = static_cast<std::size_t>(lineStart - heldAt_);
-  if (start != lastLine_) {
-    directivesBefore(start);
-    lastLine_ = start;
-    lastRead_ = layout_ && splitLineAt(held_, start, layout_->count, fields_);
+  counted_.push_back({static_cast<std::size_t>(lineStart - heldAt_), token});
+}
+
+void DetailReader::scanned() {
+  // Every counted line's values first, asking for the slots they go to; then for the
+  // texts those slots hold; then the adds. The lookups of many lines then wait for
+  // memory together rather than one after another.
+  lines_.clear();
+  for (const auto& [start, token] : counted_) {
+    if (start != lastLine_) {
+      directivesBefore(start);
+      lastLine_ = start;
+      const bool read = layout_ && splitLineAt(held_, start, layout_->count, fields_);
+      lastValues_ = readValues(layout_ ? &*layout_ : nullptr, read ? &fields_ : nullptr);
+    }
+    CrawlerDetail& detail = (*into_)[token];
+    prefetchSlots(detail, lastValues_);
+    lines_.push_back({&detail, lastValues_});
   }
-  addSplitLine((*into_)[token], layout_ ? &*layout_ : nullptr, lastRead_ ? &fields_ : nullptr);
+  counted_.clear();
+  for (const auto& [detail, values] : lines_) prefetchTexts(*detail, values);
+  for (const auto& [detail, values] : lines_) addValues(*detail, values);
+  lines_.clear();
 }
 
 void DetailReader::directivesBefore(std::size_t before) {
@@ -119,6 +137,7 @@ void DetailReader::wholeLine(std::string_view text, std::uint64_t at) {
 }
 
 DetailReader::Found DetailReader::finishStretch() {
+  scanned();
   directivesBefore(held_.size());
   held_ = {};
   if (!pending_.empty() && !overlong_) wholeLine(pending_, pendingAt_);

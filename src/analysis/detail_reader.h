@@ -44,6 +44,9 @@ class DetailReader {
   void hold(std::string_view bytes, std::uint64_t at);
   // Token `token` is in the line that starts at `lineStart` in the file.
   void lineCounted(std::size_t token, std::uint64_t lineStart);
+  // The caller's scan of the held bytes is over: reads the lines it counted, while the
+  // bytes are still there.
+  void scanned();
   // The stretch has ended: its last line, if it has no line break, is read too.
   Found finishStretch();
   // The log has ended: the details of all its lines, taking the counter's `lines` per
@@ -72,10 +75,14 @@ class DetailReader {
   std::uint64_t heldAt_ = 0;
   std::vector<PlacedDirective> directives_;
   std::size_t nextDirective_ = 0;
+  // The held lines counted in the current scan: where each starts, and its token.
+  std::vector<std::pair<std::size_t, std::size_t>> counted_;
+  // Their values, and the detail each goes to, as they are added.
+  std::vector<std::pair<CrawlerDetail*, LineValues>> lines_;
   // The held line read last, for a line that holds several tokens: where it starts in
-  // held_ (npos for none), and whether its fields (in fields_) could be read.
+  // held_ (npos for none), and its values.
   std::size_t lastLine_ = std::string_view::npos;
-  bool lastRead_ = false;
+  LineValues lastValues_;
   Found found_;
   std::vector<CrawlerDetail>* into_;  // head until the first directive, then body
   std::optional<FieldLayout> layout_;

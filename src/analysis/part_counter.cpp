@@ -110,6 +110,7 @@ PartCounter::Result PartCounter::count(InputFile& file, const FilePart& part,
     if (!carry_.empty()) std::memcpy(window, carry_.data(), carry_.size());
     const std::size_t length = carry_.size() + size;
     scanner_.scan({window, length}, carry_.size(), lines ? &*lines : nullptr);
+    if (detail) detail->scanned();
     const std::size_t keep = std::min(overlap, length);
     carry_.assign(window + length - keep, window + length);
     if (last) break;
