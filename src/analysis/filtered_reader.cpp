@@ -71,14 +71,16 @@ class FilteredLines : public LineScanner::LineSink {
       directivesBefore(start);
       // A directive is no line of the log's.
       directive_ = lines_[start] == '#' && isFieldsDirective(lines_.substr(start));
-      // The filters read only a few of the fields; the detail reads them all.
-      read_ = layout_ && splitLineAt(lines_, start, layout_->count, fields_,
-                                     detail_ ? SIZE_MAX : keptFields());
-      // Without a filter every line counts, as in a plain log; with one, only a line
-      // whose fields can be read and pass it.
+      read_ = detail_ && layout_ && splitLineAt(lines_, start, layout_->count, fields_);
+      // Without a filter every line counts, as in a plain log; with one, a line whose
+      // fields the filter reads are there, where its directive puts them, and pass it.
+      // Its other fields are the detail's: a line with one too many or too few still
+      // goes to its day, as it counts in a plain log.
       if (anyFilter_) {
-        lineDay_.reset();
-        for (std::size_t f = 0; f < filters_.size(); ++f) passed_[f] = read_ && passes(f);
+        lineDayKnown_ = false;
+        const bool filterable =
+            layout_ && splitFirstFields(lines_, start, keptFields(), firstFields_);
+        for (std::size_t f = 0; f < filters_.size(); ++f) passed_[f] = filterable && passes(f);
       } else {
         std::fill(passed_.begin(), passed_.end(), 1);
       }
@@ -108,8 +110,8 @@ class FilteredLines : public LineScanner::LineSink {
   }
 
   std::string_view field(int at) const {
-    return at >= 0 && static_cast<std::size_t>(at) < fields_.size()
-               ? fields_[static_cast<std::size_t>(at)]
+    return at >= 0 && static_cast<std::size_t>(at) < firstFields_.size()
+               ? firstFields_[static_cast<std::size_t>(at)]
                : std::string_view();
   }
 
@@ -121,7 +123,7 @@ class FilteredLines : public LineScanner::LineSink {
     if (filter.day && filter.shiftMinutes == 0) {
       if (layout.date < 0 || field(layout.date) != isoDays_[f]) return false;
     } else if (filter.day) {
-      const std::optional<Date> day = shiftedDay(filter.shiftMinutes);
+      const Date* day = shiftedDay(filter.shiftMinutes);
       if (!day || !(*day == *filter.day)) return false;
     }
     if (filter.site) {
@@ -134,25 +136,33 @@ class FilteredLines : public LineScanner::LineSink {
   // The day of the line's date and time `minutes` later: 2026-12-07 for "2026-12-06"
   // "23:30:00" and 480. Worked out once a line, its date's parse kept for the lines
   // after it, which mostly share it.
-  std::optional<Date> shiftedDay(int minutes) {
-    if (lineDay_) return *lineDay_;
-    std::optional<Date> day;
+  // Null where the line has no such day. Plain values rather than optionals: a line's
+  // day is looked at again at once, and is best kept where it was written whole.
+  const Date* shiftedDay(int minutes) {
+    if (lineDayKnown_) return lineDayRead_ ? &lineDay_ : nullptr;
+    lineDayKnown_ = true;
+    lineDayRead_ = false;
     const std::optional<int> time =
         layout_->time < 0 ? std::nullopt : minutesOf(field(layout_->time));
-    if (time && layout_->date >= 0) {
-      const std::string_view date = field(layout_->date);
-      if (date != lastDate_) {
-        lastDate_.assign(date);
-        lastParsed_ = parseIsoDate(date);
-      }
-      if (lastParsed_) {
-        const int total = *time + minutes;
-        const int days = total >= 0 ? total / 1440 : -((-total + 1439) / 1440);
-        day = days == 0 ? *lastParsed_ : daysBefore(*lastParsed_, -days);
-      }
+    if (!time || layout_->date < 0) return nullptr;
+    const std::string_view date = field(layout_->date);
+    if (date != lastDate_) {
+      lastDate_.assign(date);
+      const std::optional<Date> parsed = parseIsoDate(date);
+      lastParsedRead_ = parsed.has_value();
+      if (parsed) lastParsed_ = *parsed;
+      lastShift_ = 0;
     }
-    lineDay_ = day;
-    return day;
+    if (!lastParsedRead_) return nullptr;
+    const int total = *time + minutes;
+    const int days = total >= 0 ? total / 1440 : -((-total + 1439) / 1440);
+    if (days != 0 && days != lastShift_) {
+      lastShift_ = days;
+      lastShifted_ = daysBefore(lastParsed_, -days);
+    }
+    lineDay_ = days == 0 ? lastParsed_ : lastShifted_;
+    lineDayRead_ = true;
+    return &lineDay_;
   }
 
   void directivesBefore(std::size_t before) {
@@ -174,13 +184,20 @@ class FilteredLines : public LineScanner::LineSink {
   std::int64_t lastLine_ = -1;
   bool directive_ = false;
   bool read_ = false;
-  std::vector<std::string_view> fields_;
+  std::vector<std::string_view> fields_;       // all of them, for the detail
+  std::vector<std::string_view> firstFields_;  // those the filters read
   std::vector<char> passed_;
   std::vector<FilteredCount> rows_;
-  std::vector<std::string> isoDays_;            // per filter: its day as a date field writes it
-  std::optional<std::optional<Date>> lineDay_;  // the line's shifted day, once worked out
-  std::string lastDate_;                        // the last date field parsed, and its day
-  std::optional<Date> lastParsed_;
+  std::vector<std::string> isoDays_;  // per filter: its day as a date field writes it
+  // The line's shifted day: whether it is worked out yet, and whether it has one.
+  bool lineDayKnown_ = false;
+  bool lineDayRead_ = false;
+  Date lineDay_;
+  std::string lastDate_;  // the last date field parsed, and its day
+  bool lastParsedRead_ = false;
+  Date lastParsed_;
+  int lastShift_ = 0;  // the days the last line moved its date by, where not 0, and to where
+  Date lastShifted_;
 };
 
 }  // namespace

@@ -39,6 +39,11 @@ struct PlacedDirective {
 // Appends the directives of `lines` to `found`, in order: those at the start of a line.
 void findDirectives(std::string_view lines, std::vector<PlacedDirective>& found);
 
+// The first `keep` fields of the line of `text` that starts at `start`, into `fields`:
+// false where it has fewer. The rest of the line is not looked at.
+bool splitFirstFields(std::string_view text, std::size_t start, std::size_t keep,
+                      std::vector<std::string_view>& fields);
+
 // Where the line from `start` ends: its first CR or LF; npos where it does not end in
 // `bytes`.
 std::size_t lineEndAt(std::string_view bytes, std::size_t start);

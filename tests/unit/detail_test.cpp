@@ -302,6 +302,16 @@ TEST(detail_test, a_line_split_in_place_splits_as_the_line_alone) {
     for (const std::string end : {"", "\r\n", "\n", "\r", "\nnext line"}) {
       for (std::size_t lead = 0; lead < 20; ++lead) {
         const std::string text = std::string(lead, '#') + line + end;
+        // The first fields alone, where the line has that many.
+        const std::size_t all =
+            static_cast<std::size_t>(std::count(line.begin(), line.end(), ' ')) + 1;
+        splitFields(line, all, alone);
+        for (std::size_t keep = 0; keep < 4; ++keep) {
+          ASSERT_EQ(splitFirstFields(text, lead, keep, inPlace), keep <= all) << keep;
+          if (keep <= all) {
+            ASSERT_EQ(inPlace, std::vector<std::string_view>(alone.begin(), alone.begin() + keep));
+          }
+        }
         for (std::size_t count = 0; count < 20; ++count) {
           const bool whole = splitFields(line, count, alone);
           ASSERT_EQ(splitLineAt(text, lead, count, inPlace), whole)
@@ -324,7 +334,8 @@ TEST(detail_test, a_line_split_in_place_splits_as_the_line_alone) {
 }
 
 // A file of several days and sites: a row takes only the lines its filter names, by the
-// fields of the directive in force; a line without them belongs to no row.
+// fields of the directive in force; a line without them belongs to no row, a line with a
+// field too many ("torn") goes by the fields it has.
 TEST(filtered_reader_test, a_row_takes_its_own_lines) {
   const std::string log =
       "Googlebot before any directive\r\n"
@@ -337,9 +348,9 @@ TEST(filtered_reader_test, a_row_takes_its_own_lines) {
       "W3SVC2 2026-12-07 Baiduspider+Googlebot";
   const FilterCase cases[] = {
       {"none_counts_every_line", std::nullopt, nullptr, {2, 5}},
-      {"day", Date{2026, 12, 7}, nullptr, {2, 2}},
+      {"day", Date{2026, 12, 7}, nullptr, {2, 3}},
       {"day_before", Date{2026, 12, 6}, nullptr, {0, 1}},
-      {"site", std::nullopt, "W3SVC2", {2, 1}},
+      {"site", std::nullopt, "W3SVC2", {2, 2}},
       {"day_and_site", Date{2026, 12, 7}, "W3SVC1", {0, 1}},
       {"other_site", std::nullopt, "W3SVC10", {0, 0}},
   };
