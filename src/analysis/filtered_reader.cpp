@@ -78,8 +78,7 @@ class FilteredLines : public LineScanner::LineSink {
       // goes to its day, as it counts in a plain log.
       if (anyFilter_) {
         lineDayKnown_ = false;
-        const bool filterable =
-            layout_ && splitFirstFields(lines_, start, keptFields(), firstFields_);
+        const bool filterable = layout_ && splitFirstFields(lines_, start, kept_, firstFields_);
         for (std::size_t f = 0; f < filters_.size(); ++f) passed_[f] = filterable && passes(f);
       } else {
         std::fill(passed_.begin(), passed_.end(), 1);
@@ -167,8 +166,10 @@ class FilteredLines : public LineScanner::LineSink {
 
   void directivesBefore(std::size_t before) {
     for (; nextDirective_ < directives_.size() && directives_[nextDirective_].at < before;
-         ++nextDirective_)
+         ++nextDirective_) {
       layout_ = directives_[nextDirective_].layout;
+      kept_ = keptFields();
+    }
   }
 
   LineScanner scanner_;
@@ -179,6 +180,7 @@ class FilteredLines : public LineScanner::LineSink {
   std::vector<PlacedDirective> directives_;
   std::size_t nextDirective_ = 0;
   std::optional<FieldLayout> layout_;
+  std::size_t kept_ = 0;  // how many first fields the filters read in layout_
   // The line read last: where it starts, whether it is a directive, whether its fields
   // (in fields_) could be read, and which rows it passes.
   std::int64_t lastLine_ = -1;
@@ -212,15 +214,18 @@ std::vector<FilteredCount> countFilteredRows(InputFile& file,
     return std::vector<FilteredCount>(filters.size(), FilteredCount{status, {}, {}});
   };
   FilteredLines lines(tokens, filters, detail);
-  // Each read lands after the unfinished line the last one left, kept at the start.
-  const std::size_t capacity = std::max<std::size_t>(blockSize, 2);
+  // Each read lands after the unfinished line the last one left, kept at the start; reads
+  // are whole blocks, so that they stay aligned in the file, unless a line outgrows one.
+  const std::size_t block = std::max<std::size_t>(blockSize, 1);
+  const std::size_t capacity = 2 * block;
   const std::unique_ptr<char[]> buffer(new char[capacity]);  // never zeroed: each read fills it
   std::size_t kept = 0;
   bool skipping = false;  // in the rest of a line longer than the buffer
   std::uint64_t at = 0;
   for (;;) {
     if (stop && stop->load()) return failed(FilteredCount::Status::Stopped);
-    const std::ptrdiff_t got = file.readAt(buffer.get() + kept, capacity - kept, at);
+    const std::ptrdiff_t got =
+        file.readAt(buffer.get() + kept, std::min(block, capacity - kept), at);
     if (got < 0) return failed(FilteredCount::Status::ReadFailed);
     if (got == 0) break;
     at += static_cast<std::uint64_t>(got);
