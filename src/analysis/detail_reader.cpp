@@ -4,19 +4,6 @@ namespace tarnwick {
 
 namespace {
 
-// Hands the lines a reader's own scanner counts in its held lines back to it.
-class HeldLines : public LineScanner::LineSink {
- public:
-  HeldLines(DetailReader& reader, std::uint64_t at) : reader_(reader), at_(at) {}
-  void counted(std::size_t token, std::int64_t lineStart) override {
-    reader_.lineCounted(token, at_ + static_cast<std::uint64_t>(lineStart));
-  }
-
- private:
-  DetailReader& reader_;
-  std::uint64_t at_;
-};
-
 bool isBreak(char c) {
   return c == '\r' || c == '\n';
 }
@@ -35,7 +22,7 @@ void DetailReader::feed(std::string_view bytes, std::uint64_t at) {
   hold(bytes, at);
   if (held_.empty()) return;
   // The held lines are whole, so no token runs past them: a scan of their own suffices.
-  HeldLines sink(*this, heldAt_);
+  CountedLines sink(*this, heldAt_);
   scanner_.restart();
   scanner_.scan(held_, 0, &sink);
   scanned();

@@ -33,14 +33,29 @@ class DetailReader {
     std::uint64_t ended = 0;                      // and where its last byte ends
   };
 
+  // Hands the lines a scanner counts to a reader, where they are in the file: the
+  // scanned text starts at `origin`.
+  class CountedLines : public LineScanner::LineSink {
+   public:
+    CountedLines(DetailReader& reader, std::uint64_t origin) : reader_(reader), origin_(origin) {}
+    void counted(std::size_t token, std::int64_t lineStart) override {
+      reader_.lineCounted(token, origin_ + static_cast<std::uint64_t>(lineStart));
+    }
+
+   private:
+    DetailReader& reader_;
+    std::uint64_t origin_;
+  };
+
   // `layout` is the directive in force where the reader starts: none at a log's start.
   explicit DetailReader(std::vector<std::string> tokens, std::optional<FieldLayout> layout = {});
 
   // The next bytes, which stand at `at` in the file.
   void feed(std::string_view bytes, std::uint64_t at = 0);
   // As feed(), for a caller that scans the same bytes for the tokens itself: it reports
-  // every line it counts in them with lineCounted() before it holds more, and keeps
-  // `bytes` until then. One scan then serves the counts and the detail.
+  // every line it counts in them with lineCounted() (a CountedLines sink does), then
+  // calls scanned() while `bytes` are still there. One scan then serves the counts and
+  // the detail.
   void hold(std::string_view bytes, std::uint64_t at);
   // Token `token` is in the line that starts at `lineStart` in the file.
   void lineCounted(std::size_t token, std::uint64_t lineStart);

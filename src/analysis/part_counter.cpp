@@ -14,19 +14,6 @@ std::size_t firstBreak(const char* data, std::size_t size) {
   return size;
 }
 
-// Hands each line the scanner counts to a detail reader, where it is in the file.
-class CountedLines : public LineScanner::LineSink {
- public:
-  CountedLines(DetailReader& reader, std::uint64_t origin) : reader_(reader), origin_(origin) {}
-  void counted(std::size_t token, std::int64_t lineStart) override {
-    reader_.lineCounted(token, origin_ + static_cast<std::uint64_t>(lineStart));
-  }
-
- private:
-  DetailReader& reader_;
-  std::uint64_t origin_;  // where the scanner's text starts in the file
-};
-
 }  // namespace
 
 PartCounter::PartCounter(std::vector<std::string> tokens, std::size_t blockSize)
@@ -99,7 +86,7 @@ PartCounter::Result PartCounter::count(InputFile& file, const FilePart& part,
       }
     }
     // The detail reads the lines this scan counts: one scan serves both.
-    std::optional<CountedLines> lines;
+    std::optional<DetailReader::CountedLines> lines;
     if (detail) {
       detail->hold({data, size}, at);
       if (!origin) origin = at;
