@@ -133,10 +133,9 @@ class FilteredLines : public LineScanner::LineSink {
   }
 
   // The day of the line's date and time `minutes` later: 2026-12-07 for "2026-12-06"
-  // "23:30:00" and 480. Worked out once a line, its date's parse kept for the lines
-  // after it, which mostly share it.
-  // Null where the line has no such day. Plain values rather than optionals: a line's
-  // day is looked at again at once, and is best kept where it was written whole.
+  // "23:30:00" and 480; null where they cannot be read. Worked out once a line, its
+  // date's parse kept for the lines after it, which mostly share it. Plain values rather
+  // than optionals: the day is read again at once, best from where it was written whole.
   const Date* shiftedDay(int minutes) {
     if (lineDayKnown_) return lineDayRead_ ? &lineDay_ : nullptr;
     lineDayKnown_ = true;

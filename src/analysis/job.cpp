@@ -449,6 +449,8 @@ void AnalysisJob::Shared::countFile(PartCounter& counter, std::size_t index) {
     shared->file = std::move(file);
     shared->result = std::move(result);
     if (settings.detail) shared->firstLayout = firstLayoutOf(*shared->file);
+    // With details, a part per thread: each part builds its own lists of pages and
+    // addresses, which cost more the more parts there are.
     const std::uint64_t count = std::min<std::uint64_t>(
         size / settings.partSize, (settings.detail ? 1ull : 8ull) * settings.threads);
     const std::uint64_t step = size / count;
