@@ -1,5 +1,7 @@
 #include "analysis/detail_reader.h"
 
+#include <algorithm>
+
 namespace tarnwick {
 
 namespace {
@@ -79,24 +81,30 @@ void DetailReader::lineCounted(std::size_t token, std::uint64_t lineStart) {
 }
 
 void DetailReader::scanned() {
-  // Every counted line's values first, asking for the slots they go to; then for the
-  // texts those slots hold; then the adds. The lookups of many lines then wait for
-  // memory together rather than one after another.
-  lines_.clear();
-  for (const auto& [start, token] : counted_) {
-    if (start != lastLine_) {
-      directivesBefore(start);
-      lastLine_ = start;
-      const bool read = layout_ && splitLineAt(held_, start, layout_->count, fields_);
-      lastValues_ = readValues(layout_ ? &*layout_ : nullptr, read ? &fields_ : nullptr);
+  // A few counted lines at a time: their values first, asking for the slots they go to;
+  // then for the texts those slots hold; then the adds. The lookups of those lines then
+  // wait for memory together rather than one after another, and what was asked for is
+  // still in the cache when it is used.
+  constexpr std::size_t kTogether = 16;
+  for (std::size_t from = 0; from < counted_.size(); from += kTogether) {
+    const std::size_t to = std::min(counted_.size(), from + kTogether);
+    lines_.clear();
+    for (std::size_t k = from; k < to; ++k) {
+      const auto& [start, token] = counted_[k];
+      if (start != lastLine_) {
+        directivesBefore(start);
+        lastLine_ = start;
+        const bool read = layout_ && splitLineAt(held_, start, layout_->count, fields_);
+        lastValues_ = readValues(layout_ ? &*layout_ : nullptr, read ? &fields_ : nullptr);
+      }
+      CrawlerDetail& detail = (*into_)[token];
+      prefetchSlots(detail, lastValues_);
+      lines_.push_back({&detail, lastValues_});
     }
-    CrawlerDetail& detail = (*into_)[token];
-    prefetchSlots(detail, lastValues_);
-    lines_.push_back({&detail, lastValues_});
+    for (const auto& [detail, values] : lines_) prefetchTexts(*detail, values);
+    for (const auto& [detail, values] : lines_) addValues(*detail, values);
   }
   counted_.clear();
-  for (const auto& [detail, values] : lines_) prefetchTexts(*detail, values);
-  for (const auto& [detail, values] : lines_) addValues(*detail, values);
   lines_.clear();
 }
 
