@@ -293,18 +293,39 @@ void prefetchTexts(const CrawlerDetail& detail, const LineValues& values) {
   detail.dirs.prefetchValue(values.dirHash);
 }
 
+namespace {
+
+// A line's status code into `status`. A crawler meets a handful of codes: they are
+// looked through in place, a byte at a time, rather than compared through the tree.
+void addStatus(std::map<std::string, std::uint64_t, std::less<>>& status, std::string_view code) {
+  if (status.size() <= 8) {
+    for (auto& [known, lines] : status) {
+      if (known.size() != code.size()) continue;
+      std::size_t at = 0;
+      while (at < code.size() && known[at] == code[at]) ++at;
+      if (at == code.size()) {
+        ++lines;
+        return;
+      }
+    }
+    status.emplace(code, 1);
+    return;
+  }
+  if (const auto found = status.find(code); found != status.end())
+    ++found->second;
+  else
+    status.emplace(code, 1);
+}
+
+}  // namespace
+
 void addValues(CrawlerDetail& detail, const LineValues& values) {
   ++detail.lines;
   if (!values.read) {
     ++detail.unparsed;
     return;
   }
-  if (!values.status.empty()) {
-    if (const auto found = detail.status.find(values.status); found != detail.status.end())
-      ++found->second;
-    else
-      detail.status.emplace(values.status, 1);
-  }
+  if (!values.status.empty()) addStatus(detail.status, values.status);
   addOptional(detail.bytes, values.bytes);
   addOptional(detail.timeTakenMs, values.timeTaken);
   if (values.hour >= 0) ++detail.hours[static_cast<std::size_t>(values.hour)];

@@ -250,6 +250,25 @@ TEST(detail_test, segments_and_directories) {
 
 // Where a field is not logged, its sum is null, never zero; the csv's long form says what
 // the json says.
+// Status codes are kept exactly as written, however many a crawler meets, and a code
+// that only starts like another is another.
+TEST(detail_test, every_status_code_counts_apart) {
+  DetailReader reader(kTokens);
+  std::string log = "#Fields: sc-status cs(User-Agent)\n";
+  std::map<std::string, std::uint64_t, std::less<>> expected;
+  for (int round = 0; round < 3; ++round) {
+    for (const char* code : {"200", "2000", "20", "404", "301", "302", "304", "500", "503", "403",
+                             "401", "206", "429", "200"}) {
+      log += std::string(code) + " Googlebot\n";
+      ++expected[code];
+    }
+  }
+  reader.feed(log);
+  const std::vector<CrawlerDetail> details = reader.finish({0, 42, 0, 0});
+  EXPECT_EQ(details[1].status, expected);
+  EXPECT_EQ(details[1].unparsed, 0u);
+}
+
 TEST(detail_test, fields_not_logged_and_the_long_form) {
   DetailReader reader(kTokens);
   reader.feed("#Fields:time c-ip cs-uri-stem cs(User-Agent) sc-status\r\n");  // no space
