@@ -213,26 +213,26 @@ std::vector<FilteredCount> countFilteredRows(InputFile& file,
     return std::vector<FilteredCount>(filters.size(), FilteredCount{status, {}, {}});
   };
   FilteredLines lines(tokens, filters, detail);
-  // Each read lands after the unfinished line the last one left, kept at the start; reads
-  // are whole blocks, so that they stay aligned in the file, unless a line outgrows one.
+  // Reads are whole blocks at their places in the file, landing at the same aligned
+  // place in the buffer; the unfinished line the last read left is kept just before it.
   const std::size_t block = std::max<std::size_t>(blockSize, 1);
-  const std::size_t capacity = 2 * block;
-  const std::unique_ptr<char[]> buffer(new char[capacity]);  // never zeroed: each read fills it
+  const std::unique_ptr<char[]> buffer(new char[2 * block]);  // never zeroed: reads fill it
+  char* const landing = buffer.get() + block;
   std::size_t kept = 0;
-  bool skipping = false;  // in the rest of a line longer than the buffer
+  bool skipping = false;  // in the rest of a line longer than a block
   std::uint64_t at = 0;
   for (;;) {
     if (stop && stop->load()) return failed(FilteredCount::Status::Stopped);
-    const std::ptrdiff_t got =
-        file.readAt(buffer.get() + kept, std::min(block, capacity - kept), at);
+    const std::ptrdiff_t got = file.readAt(landing, block, at);
     if (got < 0) return failed(FilteredCount::Status::ReadFailed);
     if (got == 0) break;
     at += static_cast<std::uint64_t>(got);
     if (bytesRead) bytesRead->fetch_add(static_cast<std::uint64_t>(got));
+    char* const data = landing - kept;
     const std::size_t size = kept + static_cast<std::size_t>(got);
     std::size_t start = 0;
     if (skipping) {
-      while (start < size && !isBreak(buffer[start])) ++start;
+      while (start < size && !isBreak(data[start])) ++start;
       if (start == size) {
         kept = 0;
         continue;
@@ -241,19 +241,20 @@ std::vector<FilteredCount> countFilteredRows(InputFile& file,
       ++start;
     }
     std::size_t last = size;  // just after the last line break
-    while (last > start && !isBreak(buffer[last - 1])) --last;
-    if (last == start && start == 0 && size == capacity) {
+    while (last > start && !isBreak(data[last - 1])) --last;
+    if (last > start) lines.read({data + start, last - start});
+    const std::size_t rest = size - std::max(last, start);
+    if (rest > block) {
       // A line longer than any log writes is cut rather than held whole.
-      lines.read({buffer.get(), size});
+      lines.read({data + size - rest, rest});
       skipping = true;
       kept = 0;
       continue;
     }
-    if (last > start) lines.read({buffer.get() + start, last - start});
-    kept = size - last;
-    std::memmove(buffer.get(), buffer.get() + last, kept);
+    std::memmove(landing - rest, data + size - rest, rest);
+    kept = rest;
   }
-  if (kept > 0) lines.read({buffer.get(), kept});
+  if (kept > 0) lines.read({landing - kept, kept});
   return lines.take();
 }
 

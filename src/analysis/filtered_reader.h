@@ -45,7 +45,7 @@ FilteredCount countFiltered(InputFile& file, const std::vector<std::string>& tok
 
 // As countFiltered(), for several rows that each take the lines of `file` that pass their
 // own filter, in one reading: a row per filter, in their order. Reads `blockSize` bytes
-// at a time; a line longer than two reads is cut to that.
+// at a time; a line longer than that is cut to it.
 std::vector<FilteredCount> countFilteredRows(InputFile& file,
                                              const std::vector<std::string>& tokens,
                                              const std::vector<LineFilter>& filters, bool detail,
