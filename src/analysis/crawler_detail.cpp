@@ -337,9 +337,7 @@ void addValues(CrawlerDetail& detail, const LineValues& values) {
 
 void addSplitLine(CrawlerDetail& detail, const FieldLayout* layout,
                   const std::vector<std::string_view>* fields) {
-  const LineValues values = readValues(layout, fields);
-  prefetchSlots(detail, values);
-  addValues(detail, values);
+  addValues(detail, readValues(layout, fields));
 }
 
 }  // namespace tarnwick

@@ -31,7 +31,6 @@ void DetailReader::feed(std::string_view bytes, std::uint64_t at) {
 }
 
 void DetailReader::hold(std::string_view bytes, std::uint64_t at) {
-  scanned();
   directivesBefore(held_.size());
   held_ = {};
   directives_.clear();

@@ -63,24 +63,10 @@ bool splitFields(std::string_view line, std::size_t count, std::vector<std::stri
   return fields.size() == count;
 }
 
-namespace {
-
-// The bits set in a 16-bit mask, without a branch: not every x86-64 has popcnt, and a
-// loop over the bits mispredicts as often as the spaces fall unevenly.
-std::size_t bitsSet(unsigned mask) {
-  mask = mask - ((mask >> 1) & 0x5555u);
-  mask = (mask & 0x3333u) + ((mask >> 2) & 0x3333u);
-  mask = (mask + (mask >> 4)) & 0x0F0Fu;
-  return (mask + (mask >> 8)) & 0x1Fu;
-}
-
-}  // namespace
-
 bool splitLineAt(std::string_view text, std::size_t start, std::size_t count,
-                 std::vector<std::string_view>& fields, std::size_t keep) {
-  keep = std::min(keep, count + 1);
-  // Room for the fields kept, written in place: no growth checks as the line is split.
-  fields.resize(keep);
+                 std::vector<std::string_view>& fields) {
+  // Room for one field too many, written in place: no growth checks as the line is split.
+  fields.resize(count + 1);
   std::string_view* const out = fields.data();
   std::size_t found = 0;
   const char* const data = text.data();
@@ -88,13 +74,12 @@ bool splitLineAt(std::string_view text, std::size_t start, std::size_t count,
   std::size_t field = start;  // where the current field starts
   // Returns whether the field that ends at `end` was one too many.
   const auto close = [&](std::size_t end) {
-    if (found < keep) out[found] = std::string_view(data + field, end - field);
-    ++found;
+    out[found++] = std::string_view(data + field, end - field);
     field = end + 1;
     return found > count;
   };
   const auto done = [&] {
-    fields.resize(std::min(found, keep));
+    fields.resize(found);
     return found == count;
   };
   std::size_t at = start;
@@ -107,14 +92,8 @@ bool splitLineAt(std::string_view text, std::size_t start, std::size_t count,
     const auto breaks = static_cast<unsigned>(
         _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(bytes, cr), _mm_cmpeq_epi8(bytes, lf))));
     if (breaks) spaces &= (breaks & (0u - breaks)) - 1;  // the spaces before the first break
-    if (found >= keep) {
-      // Every field kept is found: the rest are only counted.
-      found += bitsSet(spaces);
-      if (found > count) return done();
-    } else {
-      for (; spaces; spaces &= spaces - 1)
-        if (close(at + static_cast<unsigned>(std::countr_zero(spaces)))) return done();
-    }
+    for (; spaces; spaces &= spaces - 1)
+      if (close(at + static_cast<unsigned>(std::countr_zero(spaces)))) return done();
     if (breaks) {
       close(at + static_cast<unsigned>(std::countr_zero(breaks)));
       return done();

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstddef>
-#include <cstdint>
 #include <string_view>
 #include <vector>
 
@@ -52,8 +51,7 @@ std::size_t lineEndAt(std::string_view bytes, std::size_t start);
 bool splitFields(std::string_view line, std::size_t count, std::vector<std::string_view>& fields);
 // As splitFields() for the line of `text` that starts at `start` and ends at its first CR
 // or LF (or the end of `text`), found as it is split: for a line read where it lies.
-// Only the first `keep` fields are kept in `fields`; the rest are only counted.
 bool splitLineAt(std::string_view text, std::size_t start, std::size_t count,
-                 std::vector<std::string_view>& fields, std::size_t keep = SIZE_MAX);
+                 std::vector<std::string_view>& fields);
 
 }  // namespace tarnwick

@@ -12,26 +12,11 @@ namespace {
 
 using Kernel = LineScanner::Kernel;
 
-// Splits into lines at CR, LF or CRLF and counts the lines holding each token.
-std::vector<std::uint64_t> referenceCounts(const std::string& text,
-                                           const std::vector<std::string>& tokens) {
-  std::vector<std::uint64_t> counts(tokens.size(), 0);
-  std::size_t start = 0;
-  while (start <= text.size()) {
-    std::size_t end = text.find_first_of("\r\n", start);
-    if (end == std::string::npos) end = text.size();
-    const std::string line = text.substr(start, end - start);
-    for (std::size_t t = 0; t < tokens.size(); ++t)
-      if (!tokens[t].empty() && line.find(tokens[t]) != std::string::npos) ++counts[t];
-    start = end + 1;
-  }
-  return counts;
-}
-
 // A line counted for a token: where the line starts, and the token.
 using Counted = std::pair<std::int64_t, std::size_t>;
 
-// The lines holding each token, by where they start, in the order of the text.
+// Splits into lines at CR, LF or CRLF: the lines holding each token, by where they
+// start, in the order of the text.
 std::vector<Counted> referenceLines(const std::string& text,
                                     const std::vector<std::string>& tokens) {
   std::vector<Counted> lines;
@@ -46,6 +31,14 @@ std::vector<Counted> referenceLines(const std::string& text,
     start = end + 1;
   }
   return lines;
+}
+
+// Splits into lines at CR, LF or CRLF and counts the lines holding each token.
+std::vector<std::uint64_t> referenceCounts(const std::string& text,
+                                           const std::vector<std::string>& tokens) {
+  std::vector<std::uint64_t> counts(tokens.size(), 0);
+  for (const auto& [start, token] : referenceLines(text, tokens)) ++counts[token];
+  return counts;
 }
 
 struct LinesHeard : LineScanner::LineSink {
