@@ -32,8 +32,8 @@ std::uint32_t ValueCounts::hashOf(std::string_view text) {
   return static_cast<std::uint32_t>(hash >> 32);
 }
 
-void ValueCounts::add(std::string_view value, std::uint64_t lines) {
-  addHashed(value, hashOf(value), lines);
+bool ValueCounts::add(std::string_view value, std::uint64_t lines) {
+  return addHashed(value, hashOf(value), lines);
 }
 
 void ValueCounts::prefetch(std::uint32_t hash) const {
@@ -50,6 +50,26 @@ std::string_view ValueCounts::valueOf(const Slot& slot) const {
   return {text_.data() + slot.offset + sizeof length, length};
 }
 
+bool ValueCounts::holds(const Slot& slot, std::string_view value) const {
+  const char* text = text_.data() + slot.offset;
+  std::uint32_t length;
+  std::memcpy(&length, text, sizeof length);
+  if (length != value.size()) return false;
+  text += sizeof length;
+  // Paths and addresses are short: compared a word at a time here, without a call.
+  const char* other = value.data();
+  std::size_t left = value.size();
+  for (; left >= 8; text += 8, other += 8, left -= 8) {
+    std::uint64_t a, b;
+    std::memcpy(&a, text, 8);
+    std::memcpy(&b, other, 8);
+    if (a != b) return false;
+  }
+  for (; left; ++text, ++other, --left)
+    if (*text != *other) return false;
+  return true;
+}
+
 void ValueCounts::prefetchValue(std::uint32_t hash) const {
 #if defined(__GNUC__) || defined(__clang__)
   if (slots_.empty()) return;
@@ -64,8 +84,8 @@ void ValueCounts::prefetchValue(std::uint32_t hash) const {
 #endif
 }
 
-void ValueCounts::addHashed(std::string_view value, std::uint32_t hash, std::uint64_t lines) {
-  if (lines == 0) return;
+bool ValueCounts::addHashed(std::string_view value, std::uint32_t hash, std::uint64_t lines) {
+  if (lines == 0) return true;
   if (slots_.empty()) slots_.resize(16);
   const std::size_t mask = slots_.size() - 1;
   for (std::size_t at = hash & mask;; at = (at + 1) & mask) {
@@ -75,17 +95,17 @@ void ValueCounts::addHashed(std::string_view value, std::uint32_t hash, std::uin
       if (size_ >= bound_ || value.size() > kMostText - sizeof length ||
           text_.size() > kMostText - sizeof length - value.size()) {
         approximate_ = true;
-        return;
+        return false;
       }
       slot = {lines, static_cast<std::uint32_t>(text_.size()), hash};
       text_.append(reinterpret_cast<const char*>(&length), sizeof length);
       text_.append(value);
       if (++size_ * 4 > slots_.size() * 3) grow();
-      return;
+      return true;
     }
-    if (slot.hash == hash && valueOf(slot) == value) {
+    if (slot.hash == hash && holds(slot, value)) {
       slot.lines += lines;
-      return;
+      return true;
     }
   }
 }
@@ -196,8 +216,13 @@ void CrawlerDetail::mergeTallies(const CrawlerDetail& other) {
   for (std::size_t h = 0; h < hours.size(); ++h) hours[h] += other.hours[h];
 }
 
+// Lists worked out from others are brought up to date on both sides first: once the
+// pages of two details are one list, whose lines' directories were counted already
+// could no longer be told.
 void CrawlerDetail::merge(const CrawlerDetail& other) {
+  fold();
   mergeTallies(other);
+  if (other.unfolded_) addDerived(other);
   ips.merge(other.ips);
   segments.merge(other.segments);
   pages.merge(other.pages);
@@ -205,11 +230,19 @@ void CrawlerDetail::merge(const CrawlerDetail& other) {
 }
 
 void CrawlerDetail::merge(CrawlerDetail&& other) {
+  fold();
+  other.fold();
   mergeTallies(other);
   ips.merge(std::move(other.ips));
   segments.merge(std::move(other.segments));
   pages.merge(std::move(other.pages));
   dirs.merge(std::move(other.dirs));
+}
+
+void CrawlerDetail::fold() {
+  if (!unfolded_) return;
+  unfolded_ = false;
+  addDerived(*this);
 }
 
 // The /24 segment's first three numbers with their dots ("66.249.71."), a view into `ip`;
@@ -232,6 +265,16 @@ std::string_view directoryView(std::string_view stem) {
   if (!stem.starts_with('/')) return {};
   const std::size_t next = stem.find('/', 1);
   return next == std::string_view::npos ? stem.substr(0, 1) : stem.substr(0, next + 1);
+}
+
+void CrawlerDetail::addDerived(const CrawlerDetail& from) {
+  from.pages.forEach([&](std::string_view page, std::uint64_t count) {
+    if (const std::string_view dir = directoryView(page); !dir.empty()) dirs.add(dir, count);
+  });
+  from.ips.forEach([&](std::string_view ip, std::uint64_t count) {
+    if (const std::string_view segment = segmentPrefix(ip); !segment.empty())
+      segments.add(segment, count);
+  });
 }
 
 std::string segmentOf(std::string_view ip) {
@@ -263,34 +306,22 @@ LineValues readValues(const FieldLayout* layout, const std::vector<std::string_v
     const int hour = (time[0] - '0') * 10 + (time[1] - '0');
     if (hour < 24) values.hour = hour;
   }
-  if (const std::string_view ip = field(fields, layout->clientIp); logged(ip)) {
-    values.ip = ip;
-    // A segment is kept as "66.249.71."; the star is added where they are shown.
-    values.segment = segmentPrefix(ip);
-  }
-  if (const std::string_view stem = field(fields, layout->uriStem); logged(stem)) {
+  if (const std::string_view ip = field(fields, layout->clientIp); logged(ip)) values.ip = ip;
+  if (const std::string_view stem = field(fields, layout->uriStem); logged(stem))
     values.stem = stem;
-    values.dir = directoryView(stem);
-  }
   values.ipHash = ValueCounts::hashOf(values.ip);
-  values.segmentHash = ValueCounts::hashOf(values.segment);
   values.stemHash = ValueCounts::hashOf(values.stem);
-  values.dirHash = ValueCounts::hashOf(values.dir);
   return values;
 }
 
 void prefetchSlots(const CrawlerDetail& detail, const LineValues& values) {
   detail.ips.prefetch(values.ipHash);
-  detail.segments.prefetch(values.segmentHash);
   detail.pages.prefetch(values.stemHash);
-  detail.dirs.prefetch(values.dirHash);
 }
 
 void prefetchTexts(const CrawlerDetail& detail, const LineValues& values) {
   detail.ips.prefetchValue(values.ipHash);
-  detail.segments.prefetchValue(values.segmentHash);
   detail.pages.prefetchValue(values.stemHash);
-  detail.dirs.prefetchValue(values.dirHash);
 }
 
 namespace {
@@ -329,10 +360,13 @@ void addValues(CrawlerDetail& detail, const LineValues& values) {
   addOptional(detail.bytes, values.bytes);
   addOptional(detail.timeTakenMs, values.timeTaken);
   if (values.hour >= 0) ++detail.hours[static_cast<std::size_t>(values.hour)];
-  if (!values.ip.empty()) detail.ips.addHashed(values.ip, values.ipHash);
-  if (!values.segment.empty()) detail.segments.addHashed(values.segment, values.segmentHash);
-  if (!values.stem.empty()) detail.pages.addHashed(values.stem, values.stemHash);
-  if (!values.dir.empty()) detail.dirs.addHashed(values.dir, values.dirHash);
+  // A segment is kept as "66.249.71."; the star is added where they are shown.
+  detail.unfolded_ = true;
+  if (!values.ip.empty() && !detail.ips.addHashed(values.ip, values.ipHash))
+    if (const std::string_view segment = segmentPrefix(values.ip); !segment.empty())
+      detail.segments.add(segment);
+  if (!values.stem.empty() && !detail.pages.addHashed(values.stem, values.stemHash))
+    if (const std::string_view dir = directoryView(values.stem); !dir.empty()) detail.dirs.add(dir);
 }
 
 void addSplitLine(CrawlerDetail& detail, const FieldLayout* layout,

@@ -26,9 +26,10 @@ class ValueCounts {
   ValueCounts() = default;
   explicit ValueCounts(std::size_t bound) : bound_(bound) {}
 
-  void add(std::string_view value, std::uint64_t lines = 1);
+  // Counts `lines` more for `value`: false where the list had no room left for it.
+  bool add(std::string_view value, std::uint64_t lines = 1);
   // As add(), with `hash` = hashOf(value).
-  void addHashed(std::string_view value, std::uint32_t hash, std::uint64_t lines = 1);
+  bool addHashed(std::string_view value, std::uint32_t hash, std::uint64_t lines = 1);
   void merge(const ValueCounts& other);
   // As merge(), taking the other's values where this list is empty.
   void merge(ValueCounts&& other);
@@ -71,6 +72,8 @@ class ValueCounts {
 
   void grow();
   std::string_view valueOf(const Slot& slot) const;
+  // Whether `slot` holds `value`.
+  bool holds(const Slot& slot, std::string_view value) const;
 
   std::size_t bound_ = kDefaultBound;
   bool approximate_ = false;
@@ -78,6 +81,8 @@ class ValueCounts {
   std::vector<Slot> slots_;  // a power of two of them, at most three quarters in use
   std::string text_;
 };
+
+struct LineValues;
 
 // What one crawler's lines of one row (or of all rows) say, from their W3C fields.
 struct CrawlerDetail {
@@ -107,13 +112,24 @@ struct CrawlerDetail {
   void merge(const CrawlerDetail& other);
   // As merge(), taking the other's lists where they can be taken whole.
   void merge(CrawlerDetail&& other);
+  // Works out the directories and segments of the lines added with addValues() from
+  // their pages and addresses: once, after the last line. Until then `dirs` and
+  // `segments` hold only those of lines whose page or address found no room.
+  void fold();
 
  private:
+  friend void addValues(CrawlerDetail& detail, const LineValues& values);
+
   void mergeTallies(const CrawlerDetail& other);  // all but the lists
+  // Adds the directories of `from`'s pages and the segments of its addresses.
+  void addDerived(const CrawlerDetail& from);
+
+  // Whether lines were added whose directories and segments are still to be worked out.
+  bool unfolded_ = false;
 };
 
-// Reads the fields of one crawler line into `detail`. `layout` is the directive in force,
-// or null where none came before the line; `fields` is scratch space.
+// Reads the fields of one crawler line into `detail` (see fold()). `layout` is the directive in
+// force, or null where none came before the line; `fields` is scratch space.
 void addLine(CrawlerDetail& detail, std::string_view line, const FieldLayout* layout,
              std::vector<std::string_view>& fields);
 // Adds one crawler line split already: `fields` are its fields laid out as `layout`, or
@@ -125,11 +141,11 @@ void addSplitLine(CrawlerDetail& detail, const FieldLayout* layout,
 // the values under: read once for a line that holds several tokens, and read for many
 // lines before any is added, so that their lookups wait for memory together.
 struct LineValues {
-  bool read = false;                                // whether its fields could be read
-  std::string_view status, ip, segment, stem, dir;  // empty where not logged
+  bool read = false;                  // whether its fields could be read
+  std::string_view status, ip, stem;  // empty where not logged
   std::optional<std::uint64_t> bytes, timeTaken;
   int hour = -1;
-  std::uint32_t ipHash = 0, segmentHash = 0, stemHash = 0, dirHash = 0;
+  std::uint32_t ipHash = 0, stemHash = 0;
 };
 
 // The values of a line whose fields, laid out as `layout`, are `fields` (null where they
@@ -139,7 +155,9 @@ LineValues readValues(const FieldLayout* layout, const std::vector<std::string_v
 // once those are at hand, the texts they point to.
 void prefetchSlots(const CrawlerDetail& detail, const LineValues& values);
 void prefetchTexts(const CrawlerDetail& detail, const LineValues& values);
-// Adds one line of `values` to `detail`.
+// Adds one line of `values` to `detail`. Its directory and segment are worked out from
+// its page and address when the detail is folded: a crawler comes back to the same
+// pages, so that is done once per page rather than once per line.
 void addValues(CrawlerDetail& detail, const LineValues& values);
 
 // The IPv4 /24 segment of `ip` ("66.249.71.5" → "66.249.71.*"), the IPv4 address of an

@@ -137,6 +137,8 @@ DetailReader::Found DetailReader::finishStretch() {
   if (!pending_.empty() && !overlong_) wholeLine(pending_, pendingAt_);
   pending_.clear();
   found_.endLayout = layout_;
+  for (std::vector<CrawlerDetail>* details : {&found_.head, &found_.body})
+    for (CrawlerDetail& detail : *details) detail.fold();
   return std::move(found_);
 }
 

@@ -94,7 +94,11 @@ class FilteredLines : public LineScanner::LineSink {
     }
   }
 
-  std::vector<FilteredCount> take() { return std::move(rows_); }
+  std::vector<FilteredCount> take() {
+    for (FilteredCount& row : rows_)
+      for (CrawlerDetail& detail : row.detail) detail.fold();
+    return std::move(rows_);
+  }
 
  private:
   // How many of a line's first fields the filters read.

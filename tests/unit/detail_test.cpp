@@ -203,6 +203,50 @@ TEST(detail_test, bounded_lists_are_flagged_and_never_overstate) {
   EXPECT_EQ(json.find("approximate"), std::string::npos) << "only where it must";
 }
 
+// Directories and segments stay exact where the pages and addresses they come from
+// overflow their lists, and whichever way details are merged before they are read.
+TEST(detail_test, directories_and_segments_stay_exact_past_the_bound) {
+  const std::size_t distinct = ValueCounts::kDefaultBound + 20000;
+  std::string log = "#Fields: c-ip cs-uri-stem cs(User-Agent)\n";
+  for (std::size_t i = 0; i < distinct; ++i)
+    log += "10." + std::to_string(i % 3) + "." + std::to_string(i / 3 % 200) + "." +
+           std::to_string(i / 600 % 250) + " /d" + std::to_string(i % 4) + "/p" +
+           std::to_string(i) + ".html Googlebot\n";
+  DetailReader reader(kTokens);
+  reader.feed(log);
+  const CrawlerDetail got = std::move(reader.finish({0, distinct, 0, 0})[1]);
+  EXPECT_TRUE(got.pages.approximate() && got.ips.approximate());
+  EXPECT_EQ(got.pages.distinct(), ValueCounts::kDefaultBound);
+  using Top = std::vector<std::pair<std::string, std::uint64_t>>;
+  const std::uint64_t quarter = distinct / 4;
+  EXPECT_EQ(got.dirs.top(10),
+            (Top{{"/d0/", quarter}, {"/d1/", quarter}, {"/d2/", quarter}, {"/d3/", quarter}}));
+  // 600 segments of 200 addresses each.
+  EXPECT_EQ(got.segments.distinct(), 600u);
+  EXPECT_EQ(got.topSegments(1), (Top{{"10.0.0.*", distinct / 600}}));
+  EXPECT_FALSE(got.dirs.approximate() || got.segments.approximate());
+
+  // Lines added one at a time into details merged unfolded, folded, or moved.
+  std::vector<std::string_view> fields;
+  const FieldLayout layout = FieldLayout::fromDirective(" c-ip cs-uri-stem cs(User-Agent)");
+  const auto detailOf = [&](std::initializer_list<const char*> lines) {
+    CrawlerDetail detail;
+    for (const char* line : lines) addLine(detail, line, &layout, fields);
+    return detail;
+  };
+  CrawlerDetail merged = detailOf({"1.2.3.4 /a/x Googlebot", "1.2.3.5 /a/y Googlebot"});
+  const CrawlerDetail unfolded = detailOf({"1.2.3.4 /a/x Googlebot", "5.6.7.8 /b Googlebot"});
+  merged.merge(unfolded);
+  merged.merge(detailOf({"5.6.7.9 /b Googlebot"}));
+  CrawlerDetail folded = detailOf({"1.2.3.6 /a/z Googlebot"});
+  folded.fold();
+  merged.merge(folded);
+  merged.fold();
+  EXPECT_EQ(merged.dirs.top(10), (Top{{"/a/", 4}, {"/", 2}}));
+  EXPECT_EQ(merged.topSegments(10), (Top{{"1.2.3.*", 4}, {"5.6.7.*", 2}}));
+  EXPECT_EQ(merged.pages.top(1), (Top{{"/a/x", 2}}));
+}
+
 struct PieceCase {
   const char* line;
   const char* segment;
