@@ -1,33 +1,48 @@
 #include "analysis/crawler_detail.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cstring>
 
 namespace tarnwick {
+
+namespace {
+
+std::uint64_t load64(const char* at) {
+  std::uint64_t word;
+  std::memcpy(&word, at, sizeof word);
+  return word;
+}
+
+std::uint32_t load32(const char* at) {
+  std::uint32_t word;
+  std::memcpy(&word, at, sizeof word);
+  return word;
+}
+
+// The last bytes of a value of `size` bytes after `at`, at most eight, in one word: read as
+// overlapping loads, so that no loop runs over a length that changes from value to value.
+std::uint64_t tailWord(const char* at, std::size_t size) {
+  if (size >= 8) return load64(at + size - 8);
+  if (size >= 4) return load32(at) | std::uint64_t{load32(at + size - 4)} << 32;
+  if (size == 0) return 0;
+  const auto byte = [&](std::size_t i) { return std::uint64_t{static_cast<unsigned char>(at[i])}; };
+  return byte(0) | byte(size / 2) << 8 | byte(size - 1) << 16;
+}
+
+}  // namespace
 
 // A word at a time: values are paths and addresses of a few dozen bytes, hashed once for
 // every line a crawler wrote.
 std::uint32_t ValueCounts::hashOf(std::string_view text) {
   constexpr std::uint64_t kMultiplier = 0x9E3779B97F4A7C15ull;
   std::uint64_t hash = text.size() * kMultiplier;
-  const char* at = text.data();
-  std::size_t left = text.size();
   const auto mix = [&](std::uint64_t word) {
     hash = (hash ^ word) * kMultiplier;
     hash ^= hash >> 29;
   };
-  for (; left >= 8; at += 8, left -= 8) {
-    std::uint64_t word;
-    std::memcpy(&word, at, 8);
-    mix(word);
-  }
-  if (left) {
-    std::uint64_t word = 0;
-    for (std::size_t i = 0; i < left; ++i)
-      word |= std::uint64_t{static_cast<unsigned char>(at[i])} << (8 * i);
-    mix(word);
-  }
+  const char* at = text.data();
+  for (std::size_t left = text.size(); left > 8; at += 8, left -= 8) mix(load64(at));
+  mix(tailWord(text.data(), text.size()));
   hash *= 0xBF58476D1CE4E5B9ull;
   return static_cast<std::uint32_t>(hash >> 32);
 }
@@ -52,22 +67,15 @@ std::string_view ValueCounts::valueOf(const Slot& slot) const {
 
 bool ValueCounts::holds(const Slot& slot, std::string_view value) const {
   const char* text = text_.data() + slot.offset;
-  std::uint32_t length;
-  std::memcpy(&length, text, sizeof length);
-  if (length != value.size()) return false;
-  text += sizeof length;
-  // Paths and addresses are short: compared a word at a time here, without a call.
+  if (load32(text) != value.size()) return false;
+  text += sizeof(std::uint32_t);
+  // Paths and addresses are short: compared a word at a time here, without a call, the
+  // last word read where it ends.
   const char* other = value.data();
-  std::size_t left = value.size();
-  for (; left >= 8; text += 8, other += 8, left -= 8) {
-    std::uint64_t a, b;
-    std::memcpy(&a, text, 8);
-    std::memcpy(&b, other, 8);
-    if (a != b) return false;
-  }
-  for (; left; ++text, ++other, --left)
-    if (*text != *other) return false;
-  return true;
+  for (std::size_t left = value.size(); left > 8; text += 8, other += 8, left -= 8)
+    if (load64(text) != load64(other)) return false;
+  return tailWord(text_.data() + slot.offset + sizeof(std::uint32_t), value.size()) ==
+         tailWord(value.data(), value.size());
 }
 
 void ValueCounts::prefetchValue(std::uint32_t hash) const {
@@ -187,10 +195,16 @@ void addOptional(std::optional<std::uint64_t>& sum, const std::optional<std::uin
   if (more) sum = sum.value_or(0) + *more;
 }
 
+// A field of digits as a number; nothing for an empty one, anything else in it, or one
+// too long to be a count.
 std::optional<std::uint64_t> number(std::string_view text) {
+  if (text.empty() || text.size() > 19) return std::nullopt;
   std::uint64_t value = 0;
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
+  for (const char c : text) {
+    const auto digit = static_cast<unsigned>(c - '0');
+    if (digit > 9) return std::nullopt;
+    value = value * 10 + digit;
+  }
   return value;
 }
 

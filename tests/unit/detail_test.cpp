@@ -253,6 +253,33 @@ struct PieceCase {
   const char* dir;
 };
 
+// Values are hashed and compared a word at a time, their last word read where they end:
+// two values that differ in any one byte, of any length, are two values.
+TEST(detail_test, values_differing_in_one_byte_are_apart) {
+  for (std::size_t length = 1; length <= 40; ++length) {
+    ValueCounts values;
+    const std::string base(length, 'a');
+    values.add(base);
+    for (std::size_t at = 0; at < length; ++at) {
+      std::string other = base;
+      other[at] = 'b';
+      values.add(other);
+      values.add(other);
+    }
+    values.add(base + "a");
+    EXPECT_EQ(values.distinct(), length + 2) << length;
+    EXPECT_EQ(values.top(1).front(),
+              (std::pair<std::string, std::uint64_t>{std::string(length - 1, 'a') + "b", 2}))
+        << length;
+    values.add(base);
+    std::uint64_t lines = 0;
+    values.forEach([&](std::string_view value, std::uint64_t n) {
+      if (value == base) lines = n;
+    });
+    EXPECT_EQ(lines, 2u) << length;
+  }
+}
+
 TEST(detail_test, keeping_the_top_values_never_overstates) {
   struct Case {
     std::size_t kept;
