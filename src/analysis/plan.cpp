@@ -208,7 +208,17 @@ void planDays(const Selection& selection, const LogFolder& log, Plan& plan,
   for (const std::string& name : log.contents.names) present.emplace(asciiUpper(name), name);
   for (const std::string& other : log.contents.others)
     if (present.emplace(asciiUpper(other), other).second) notFiles.insert(other);
-  plan.files.reserve(static_cast<std::size_t>(std::max(selection.days, 0)));
+  // Which spellings the folder holds at all: a day asks only for those. A year of hourly
+  // logs asks for 8,760 names.
+  bool anyEx = false, anyCustom = false, anyGzip = false, anyZip = false;
+  for (const auto& [upper, name] : present) {
+    anyEx = anyEx || upper.starts_with("EX");
+    anyCustom = anyCustom || upper.find("_X.") != std::string::npos;
+    anyGzip = anyGzip || upper.ends_with(".GZ");
+    anyZip = anyZip || upper.ends_with(".ZIP");
+  }
+  plan.files.reserve(static_cast<std::size_t>(std::max(selection.days, 0)) *
+                     (selection.period == LogPeriod::Hourly ? 24 : 1));
   const std::vector<SizedLog> sized =
       selection.period == LogPeriod::BySize ? sizedLogs(log, archives) : std::vector<SizedLog>{};
   const auto spelledAs = [&](const std::string& name) {
@@ -279,14 +289,18 @@ void planDays(const Selection& selection, const LogFolder& log, Plan& plan,
     for (const std::string& stem : stems) {
       // "ex", the name of the design, wins over IIS 7's "u_ex" where both are there.
       bool ex = false;
-      for (const char* name : {".log", "_x.log", ".log.gz", "_x.log.gz"})
-        ex = ex || spelledAs("ex" + stem + name);
+      if (anyEx)
+        for (const char* name : {".log", "_x.log", ".log.gz", "_x.log.gz"})
+          ex = ex || spelledAs("ex" + stem + name);
       const std::string prefix = ex ? "ex" : "u_ex";
       for (const char* custom : {"", "_x"}) {
+        if (*custom && !anyCustom) continue;
         // A log a scheduled task has gzipped is read where the log itself is gone.
         auto spelled = spelledAs(prefix + stem + custom + ".log");
-        const bool gzip = !spelled && (spelled = spelledAs(prefix + stem + custom + ".log.gz"));
+        const bool gzip =
+            !spelled && anyGzip && (spelled = spelledAs(prefix + stem + custom + ".log.gz"));
         if (!spelled) {
+          if (!anyZip) continue;
           if (const auto zip = spelledAs(prefix + stem + custom + ".zip")) {
             const std::size_t before = plan.files.size();
             if (planZip(selection, log, *zip, k + 1, true, archives, plan.files) > 0) {
