@@ -108,17 +108,14 @@ bool splitLineAt(std::string_view text, std::size_t start, std::size_t count,
 
 bool splitFirstFields(std::string_view text, std::size_t start, std::size_t keep,
                       std::vector<std::string_view>& fields) {
-  fields.clear();
+  // Written in place, as splitLineAt() does: a filter splits every line it counts.
+  fields.resize(keep);
   if (keep == 0) return true;
+  std::string_view* const out = fields.data();
+  std::size_t found = 0;
   const char* const data = text.data();
   const std::size_t size = text.size();
   std::size_t field = start;
-  // Ends the field at `at`; whether that was the last one wanted.
-  const auto close = [&](std::size_t at) {
-    fields.emplace_back(data + field, at - field);
-    field = at + 1;
-    return fields.size() == keep;
-  };
   std::size_t at = start;
 #ifdef __SSE2__
   const __m128i space = _mm_set1_epi8(' '), cr = _mm_set1_epi8('\r'), lf = _mm_set1_epi8('\n');
@@ -128,14 +125,29 @@ bool splitFirstFields(std::string_view text, std::size_t start, std::size_t keep
         _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(bytes, cr), _mm_cmpeq_epi8(bytes, lf))));
     auto spaces = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, space)));
     if (breaks) spaces &= (breaks & (0u - breaks)) - 1;
-    for (; spaces; spaces &= spaces - 1)
-      if (close(at + static_cast<unsigned>(std::countr_zero(spaces)))) return true;
-    if (breaks) return close(at + static_cast<unsigned>(std::countr_zero(breaks)));
+    for (; spaces; spaces &= spaces - 1) {
+      const std::size_t end = at + static_cast<unsigned>(std::countr_zero(spaces));
+      out[found++] = std::string_view(data + field, end - field);
+      if (found == keep) return true;
+      field = end + 1;
+    }
+    if (breaks) {
+      const std::size_t end = at + static_cast<unsigned>(std::countr_zero(breaks));
+      out[found++] = std::string_view(data + field, end - field);
+      fields.resize(found);
+      return found == keep;
+    }
   }
 #endif
-  for (; at < size && data[at] != '\r' && data[at] != '\n'; ++at)
-    if (data[at] == ' ' && close(at)) return true;
-  return close(at);
+  for (; at < size && data[at] != '\r' && data[at] != '\n'; ++at) {
+    if (data[at] != ' ') continue;
+    out[found++] = std::string_view(data + field, at - field);
+    if (found == keep) return true;
+    field = at + 1;
+  }
+  out[found++] = std::string_view(data + field, at - field);
+  fields.resize(found);
+  return found == keep;
 }
 
 void findDirectives(std::string_view lines, std::vector<PlacedDirective>& found) {
