@@ -22,14 +22,22 @@ std::string capture(const std::string& command) {
   return out;
 }
 
-double bestSeconds(const std::function<void()>& work) {
+double bestSeconds(const std::function<void()>& work, int runs) {
   double best = 1e9;
-  for (int run = 0; run < kRuns; ++run) {
+  for (int run = 0; run < runs; ++run) {
     const auto start = std::chrono::steady_clock::now();
     work();
     best = std::min(
         best, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
   }
+  return best;
+}
+
+std::vector<double> bestOfEach(const std::vector<std::string>& commands, int runs) {
+  std::vector<double> best(commands.size(), 1e9);
+  for (int run = 0; run < runs; ++run)
+    for (std::size_t c = 0; c < commands.size(); ++c)
+      best[c] = std::min(best[c], bestSeconds([&] { capture(commands[c]); }, 1));
   return best;
 }
 

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace tarnwick::bench {
 
@@ -13,8 +14,11 @@ inline constexpr int kRuns = 3;
 
 // Runs a shell command and returns what it printed.
 std::string capture(const std::string& command);
-// Best wall-clock seconds of `kRuns` calls.
-double bestSeconds(const std::function<void()>& work);
+// Best wall-clock seconds of `runs` calls.
+double bestSeconds(const std::function<void()>& work, int runs = kRuns);
+// Best wall-clock seconds of each of `commands`, run in turn `runs` times: figures that are
+// compared are taken side by side, so that a machine slower for a while slows them alike.
+std::vector<double> bestOfEach(const std::vector<std::string>& commands, int runs = 5);
 // The most memory a shell command's program held at once, in MiB.
 double peakMebibytes(const std::string& command);
 std::string quoted(const std::filesystem::path& path);

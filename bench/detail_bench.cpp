@@ -121,10 +121,9 @@ bool detailCases(const fs::path& dir, const fs::path& crawlerList) {
   const std::string detail = reportOn(fields, "--detail");
   const std::string detail18 = reportOn(fields, "--detail --crawlers " + quoted(crawlerList));
   const std::string manyPages = reportOn(pages, "--detail");
-  const double wc = bestSeconds([&] { capture("wc -l " + quoted(fields)); });
-  const double plain = bestSeconds([&] { capture(counts); });
-  const double four = bestSeconds([&] { capture(detail); });
-  const double eighteen = bestSeconds([&] { capture(detail18); });
+  const std::vector<double> times =
+      bestOfEach({"wc -l " + quoted(fields), counts, detail, detail18});
+  const double wc = times[0], plain = times[1], four = times[2], eighteen = times[3];
   const double fourPeak = peakMebibytes(detail), eighteenPeak = peakMebibytes(detail18);
   std::printf(
       "\n--detail on one log of 1 GiB, field sets changing every 8 MiB, 40%% crawler lines\n");
@@ -140,8 +139,8 @@ bool detailCases(const fs::path& dir, const fs::path& crawlerList) {
   met = verdict("peak memory under 64 MiB", fourPeak < 64 && eighteenPeak < 64) && met;
 
   warm(dir);
-  const double pagesWc = bestSeconds([&] { capture("wc -l " + quoted(pages)); });
-  const double pagesTime = bestSeconds([&] { capture(manyPages); });
+  const std::vector<double> pagesTimes = bestOfEach({"wc -l " + quoted(pages), manyPages}, kRuns);
+  const double pagesWc = pagesTimes[0], pagesTime = pagesTimes[1];
   const double pagesPeak = peakMebibytes(manyPages);
   std::printf("\n--detail on 10 million distinct pages\n");
   line("wc -l", pagesWc, pagesWc, "wc -l");
