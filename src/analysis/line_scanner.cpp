@@ -121,6 +121,19 @@ void LineScanner::prepareVector() {
     firstBytes_.push_back(first);
     secondBytes_.push_back(second);
   }
+  // Neighbours in byte order share half-bytes: grouped so, a group's lookups stay narrow.
+  std::sort(pairs.begin(), pairs.end());
+  for (std::size_t p = 0; p < pairs.size(); ++p) {
+    const auto group = static_cast<std::uint8_t>(1u << (p * 8 / pairs.size()));
+    const auto first = static_cast<unsigned char>(pairs[p].first);
+    const auto second = static_cast<unsigned char>(pairs[p].second);
+    for (unsigned lane = 0; lane < 64; lane += 16) {
+      nibbles_[lane + (first & 15u)] |= group;
+      nibbles_[64 + lane + (first >> 4)] |= group;
+      nibbles_[128 + lane + (second & 15u)] |= group;
+      nibbles_[192 + lane + (second >> 4)] |= group;
+    }
+  }
   const auto firstOf = [&](std::uint16_t t) { return static_cast<unsigned char>(tokens_[t][0]); };
   std::stable_sort(order.begin(), order.end(),
                    [&](std::uint16_t a, std::uint16_t b) { return firstOf(a) < firstOf(b); });
@@ -150,24 +163,24 @@ struct Fingerprints {
   const char* second;  // and the bytes `distance` on
   std::size_t count;
   std::size_t distance;
+  const std::uint8_t* nibbles;  // the groups' half-byte tables
 };
 
 constexpr std::size_t kBatch = 256;
-constexpr std::size_t kMostPairs = LineScanner::kMaxVectorPairs;
 
 // Records the chunks from window position `i` on that hold a fingerprint, at most
 // kBatch, keeping `lastBreak` up to date; returns where it stopped. Every chunk is
 // written and only those with a hit are kept, because whether a chunk has one follows
 // no pattern a branch could predict. One version per register width and number of
-// pairs, up to four; one for any number beyond.
+// pairs, up to four; one for any number beyond, which looks the pairs up by groups.
 template <std::size_t T>
 __attribute__((target("avx2"))) std::size_t findAvx2(const char* s, std::size_t i, std::size_t n,
                                                      std::int64_t base, const Fingerprints& fp,
                                                      std::int64_t& lastBreak, Chunk* out,
                                                      std::size_t& found) {
-  const std::size_t pairs = T ? T : fp.count;
+  const std::size_t pairs = T;
   const __m256i cr = _mm256_set1_epi8('\r'), lf = _mm256_set1_epi8('\n');
-  __m256i first[T ? T : kMostPairs], second[T ? T : kMostPairs];
+  __m256i first[T], second[T];
   for (std::size_t t = 0; t < pairs; ++t) {
     first[t] = _mm256_set1_epi8(fp.first[t]);
     second[t] = _mm256_set1_epi8(fp.second[t]);
@@ -204,9 +217,9 @@ __attribute__((target("avx512bw"))) std::size_t findAvx512(const char* s, std::s
                                                            const Fingerprints& fp,
                                                            std::int64_t& lastBreak, Chunk* out,
                                                            std::size_t& found) {
-  const std::size_t pairs = T ? T : fp.count;
+  const std::size_t pairs = T;
   const __m512i cr = _mm512_set1_epi8('\r'), lf = _mm512_set1_epi8('\n');
-  __m512i first[T ? T : kMostPairs], second[T ? T : kMostPairs];
+  __m512i first[T], second[T];
   for (std::size_t t = 0; t < pairs; ++t) {
     first[t] = _mm512_set1_epi8(fp.first[t]);
     second[t] = _mm512_set1_epi8(fp.second[t]);
@@ -236,12 +249,102 @@ __attribute__((target("avx512bw"))) std::size_t findAvx512(const char* s, std::s
   return i;
 }
 
+// Half-byte table `k` of the groups, in every 16-byte lane of a register.
+__attribute__((target("avx2"))) inline __m256i tableAvx2(const Fingerprints& fp, int k) {
+  return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(fp.nibbles + 64 * k));
+}
+
+// For each byte, the groups whose bytes share both its halves.
+__attribute__((target("avx2"))) inline __m256i groupsAvx2(__m256i bytes, __m256i lows,
+                                                          __m256i highs) {
+  const __m256i low = _mm256_set1_epi8(0x0f);
+  const __m256i high = _mm256_and_si256(_mm256_srli_epi16(bytes, 4), low);
+  return _mm256_and_si256(_mm256_shuffle_epi8(lows, _mm256_and_si256(bytes, low)),
+                          _mm256_shuffle_epi8(highs, high));
+}
+
+__attribute__((target("avx512bw"))) inline __m512i tableAvx512(const Fingerprints& fp, int k) {
+  return _mm512_loadu_si512(fp.nibbles + 64 * k);
+}
+
+__attribute__((target("avx512bw"))) inline __m512i groupsAvx512(__m512i bytes, __m512i lows,
+                                                                __m512i highs) {
+  const __m512i low = _mm512_set1_epi8(0x0f);
+  const __m512i high = _mm512_and_si512(_mm512_srli_epi16(bytes, 4), low);
+  return _mm512_and_si512(_mm512_shuffle_epi8(lows, _mm512_and_si512(bytes, low)),
+                          _mm512_shuffle_epi8(highs, high));
+}
+
+__attribute__((target("avx2"))) std::size_t findGroupsAvx2(const char* s, std::size_t i,
+                                                           std::size_t n, std::int64_t base,
+                                                           const Fingerprints& fp,
+                                                           std::int64_t& lastBreak, Chunk* out,
+                                                           std::size_t& found) {
+  const __m256i cr = _mm256_set1_epi8('\r'), lf = _mm256_set1_epi8('\n');
+  const __m256i zero = _mm256_setzero_si256();
+  const __m256i firstLow = tableAvx2(fp, 0), firstHigh = tableAvx2(fp, 1);
+  const __m256i secondLow = tableAvx2(fp, 2), secondHigh = tableAvx2(fp, 3);
+  std::int64_t lastSoFar = lastBreak;
+  std::size_t count = found;
+  for (; i + 32 + fp.distance <= n && count < kBatch; i += 32) {
+    const __m256i near = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + i));
+    const __m256i far = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + i + fp.distance));
+    const __m256i both = _mm256_and_si256(groupsAvx2(near, firstLow, firstHigh),
+                                          groupsAvx2(far, secondLow, secondHigh));
+    const auto breaks = static_cast<std::uint32_t>(_mm256_movemask_epi8(
+        _mm256_or_si256(_mm256_cmpeq_epi8(near, cr), _mm256_cmpeq_epi8(near, lf))));
+    Chunk& c = out[count];
+    c.start = i;
+    c.lastBreak = lastSoFar;
+    c.breaks = breaks;
+    c.hits = ~static_cast<std::uint32_t>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(both, zero)));
+    count += c.hits != 0;
+    const std::int64_t last = base + static_cast<std::int64_t>(i) + 31 - std::countl_zero(breaks);
+    lastSoFar = breaks ? last : lastSoFar;
+  }
+  lastBreak = lastSoFar;
+  found = count;
+  return i;
+}
+
+__attribute__((target("avx512bw"))) std::size_t findGroupsAvx512(const char* s, std::size_t i,
+                                                                 std::size_t n, std::int64_t base,
+                                                                 const Fingerprints& fp,
+                                                                 std::int64_t& lastBreak,
+                                                                 Chunk* out, std::size_t& found) {
+  const __m512i cr = _mm512_set1_epi8('\r'), lf = _mm512_set1_epi8('\n');
+  const __m512i firstLow = tableAvx512(fp, 0), firstHigh = tableAvx512(fp, 1);
+  const __m512i secondLow = tableAvx512(fp, 2), secondHigh = tableAvx512(fp, 3);
+  std::int64_t lastSoFar = lastBreak;
+  std::size_t count = found;
+  for (; i + 64 + fp.distance <= n && count < kBatch; i += 64) {
+    const __m512i near = _mm512_loadu_si512(s + i);
+    const __m512i far = _mm512_loadu_si512(s + i + fp.distance);
+    const __mmask64 hits = _mm512_test_epi8_mask(groupsAvx512(near, firstLow, firstHigh),
+                                                 groupsAvx512(far, secondLow, secondHigh));
+    const std::uint64_t breaks =
+        _mm512_cmpeq_epi8_mask(near, cr) | _mm512_cmpeq_epi8_mask(near, lf);
+    Chunk& c = out[count];
+    c.start = i;
+    c.lastBreak = lastSoFar;
+    c.breaks = breaks;
+    c.hits = hits;
+    count += hits != 0;
+    const std::int64_t last = base + static_cast<std::int64_t>(i) + 63 - std::countl_zero(breaks);
+    lastSoFar = breaks ? last : lastSoFar;
+  }
+  lastBreak = lastSoFar;
+  found = count;
+  return i;
+}
+
 using Finder = std::size_t (*)(const char*, std::size_t, std::size_t, std::int64_t,
                                const Fingerprints&, std::int64_t&, Chunk*, std::size_t&);
 
 // Index 0 takes any number of pairs.
-constexpr Finder kAvx2Finders[] = {findAvx2<0>, findAvx2<1>, findAvx2<2>, findAvx2<3>, findAvx2<4>};
-constexpr Finder kAvx512Finders[] = {findAvx512<0>, findAvx512<1>, findAvx512<2>, findAvx512<3>,
+constexpr Finder kAvx2Finders[] = {findGroupsAvx2, findAvx2<1>, findAvx2<2>, findAvx2<3>,
+                                   findAvx2<4>};
+constexpr Finder kAvx512Finders[] = {findGroupsAvx512, findAvx512<1>, findAvx512<2>, findAvx512<3>,
                                      findAvx512<4>};
 
 // Whether the token of `check` starts at `pos` of the `n` bytes at `s`.
@@ -265,7 +368,8 @@ void LineScanner::scanVectorised(std::string_view window) {
   const std::size_t n = window.size();
   const std::size_t tokenCount = tokens_.size();
   constexpr std::size_t kFew = 4;
-  const Fingerprints fp{firstBytes_.data(), secondBytes_.data(), firstBytes_.size(), distance_};
+  const Fingerprints fp{firstBytes_.data(), secondBytes_.data(), firstBytes_.size(), distance_,
+                        nibbles_.data()};
   const std::size_t finder = fp.count <= kFew ? fp.count : 0;
   const Finder find = (vector_ == Vector::Avx512 ? kAvx512Finders : kAvx2Finders)[finder];
   const bool few = tokenCount <= kFew;
