@@ -180,6 +180,7 @@ std::size_t CrawlerDetail::values() const {
 }
 
 void CrawlerDetail::keepTop(std::size_t n) {
+  fold();  // before the pages and addresses it works from are cut
   for (ValueCounts* list : {&ips, &segments, &pages, &dirs}) list->keepTop(n);
 }
 
@@ -281,6 +282,7 @@ std::string_view directoryView(std::string_view stem) {
   return next == std::string_view::npos ? stem.substr(0, 1) : stem.substr(0, next + 1);
 }
 
+// A segment is kept as "66.249.71."; the star is added where they are shown.
 void CrawlerDetail::addDerived(const CrawlerDetail& from) {
   from.pages.forEach([&](std::string_view page, std::uint64_t count) {
     if (const std::string_view dir = directoryView(page); !dir.empty()) dirs.add(dir, count);
@@ -374,7 +376,8 @@ void addValues(CrawlerDetail& detail, const LineValues& values) {
   addOptional(detail.bytes, values.bytes);
   addOptional(detail.timeTakenMs, values.timeTaken);
   if (values.hour >= 0) ++detail.hours[static_cast<std::size_t>(values.hour)];
-  // A segment is kept as "66.249.71."; the star is added where they are shown.
+  // A line whose page or address finds no room in its list counts its directory or
+  // segment now; the others' wait for fold().
   detail.unfolded_ = true;
   if (!values.ip.empty() && !detail.ips.addHashed(values.ip, values.ipHash))
     if (const std::string_view segment = segmentPrefix(values.ip); !segment.empty())
