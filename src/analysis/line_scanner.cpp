@@ -121,18 +121,25 @@ void LineScanner::prepareVector() {
     firstBytes_.push_back(first);
     secondBytes_.push_back(second);
   }
-  // Neighbours in byte order share half-bytes: grouped so, a group's lookups stay narrow.
-  std::sort(pairs.begin(), pairs.end());
-  for (std::size_t p = 0; p < pairs.size(); ++p) {
-    const auto group = static_cast<std::uint8_t>(1u << (p * 8 / pairs.size()));
-    const auto first = static_cast<unsigned char>(pairs[p].first);
-    const auto second = static_cast<unsigned char>(pairs[p].second);
-    for (unsigned lane = 0; lane < 64; lane += 16) {
-      nibbles_[lane + (first & 15u)] |= group;
-      nibbles_[64 + lane + (first >> 4)] |= group;
-      nibbles_[128 + lane + (second & 15u)] |= group;
-      nibbles_[192 + lane + (second >> 4)] |= group;
-    }
+  // For many tokens, a third byte between the two sorts out most positions that only
+  // look like a token's. Neighbours in byte order share half-bytes: grouped so, a
+  // group's lookups stay narrow.
+  middle_ = distance_ / 2;
+  std::vector<std::array<unsigned char, 3>> triples;
+  for (const std::string& token : tokens_)
+    if (!token.empty())
+      triples.push_back({static_cast<unsigned char>(token.front()),
+                         static_cast<unsigned char>(token[middle_]),
+                         static_cast<unsigned char>(token[distance_])});
+  std::sort(triples.begin(), triples.end());
+  triples.erase(std::unique(triples.begin(), triples.end()), triples.end());
+  for (std::size_t p = 0; p < triples.size(); ++p) {
+    const auto group = static_cast<std::uint8_t>(1u << (p * 8 / triples.size()));
+    for (std::size_t k = 0; k < 3; ++k)
+      for (unsigned lane = 0; lane < 64; lane += 16) {
+        nibbles_[128 * k + lane + (triples[p][k] & 15u)] |= group;
+        nibbles_[128 * k + 64 + lane + (triples[p][k] >> 4)] |= group;
+      }
   }
   const auto firstOf = [&](std::uint16_t t) { return static_cast<unsigned char>(tokens_[t][0]); };
   std::stable_sort(order.begin(), order.end(),
@@ -164,6 +171,7 @@ struct Fingerprints {
   std::size_t count;
   std::size_t distance;
   const std::uint8_t* nibbles;  // the groups' half-byte tables
+  std::size_t middle;           // where the third byte the groups look at is
 };
 
 constexpr std::size_t kBatch = 256;
@@ -283,14 +291,18 @@ __attribute__((target("avx2"))) std::size_t findGroupsAvx2(const char* s, std::s
   const __m256i cr = _mm256_set1_epi8('\r'), lf = _mm256_set1_epi8('\n');
   const __m256i zero = _mm256_setzero_si256();
   const __m256i firstLow = tableAvx2(fp, 0), firstHigh = tableAvx2(fp, 1);
-  const __m256i secondLow = tableAvx2(fp, 2), secondHigh = tableAvx2(fp, 3);
+  const __m256i middleLow = tableAvx2(fp, 2), middleHigh = tableAvx2(fp, 3);
+  const __m256i secondLow = tableAvx2(fp, 4), secondHigh = tableAvx2(fp, 5);
   std::int64_t lastSoFar = lastBreak;
   std::size_t count = found;
   for (; i + 32 + fp.distance <= n && count < kBatch; i += 32) {
     const __m256i near = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + i));
     const __m256i far = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + i + fp.distance));
-    const __m256i both = _mm256_and_si256(groupsAvx2(near, firstLow, firstHigh),
-                                          groupsAvx2(far, secondLow, secondHigh));
+    const __m256i middle = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + i + fp.middle));
+    const __m256i both =
+        _mm256_and_si256(_mm256_and_si256(groupsAvx2(near, firstLow, firstHigh),
+                                          groupsAvx2(middle, middleLow, middleHigh)),
+                         groupsAvx2(far, secondLow, secondHigh));
     const auto breaks = static_cast<std::uint32_t>(_mm256_movemask_epi8(
         _mm256_or_si256(_mm256_cmpeq_epi8(near, cr), _mm256_cmpeq_epi8(near, lf))));
     Chunk& c = out[count];
@@ -314,14 +326,18 @@ __attribute__((target("avx512bw"))) std::size_t findGroupsAvx512(const char* s, 
                                                                  Chunk* out, std::size_t& found) {
   const __m512i cr = _mm512_set1_epi8('\r'), lf = _mm512_set1_epi8('\n');
   const __m512i firstLow = tableAvx512(fp, 0), firstHigh = tableAvx512(fp, 1);
-  const __m512i secondLow = tableAvx512(fp, 2), secondHigh = tableAvx512(fp, 3);
+  const __m512i middleLow = tableAvx512(fp, 2), middleHigh = tableAvx512(fp, 3);
+  const __m512i secondLow = tableAvx512(fp, 4), secondHigh = tableAvx512(fp, 5);
   std::int64_t lastSoFar = lastBreak;
   std::size_t count = found;
   for (; i + 64 + fp.distance <= n && count < kBatch; i += 64) {
     const __m512i near = _mm512_loadu_si512(s + i);
     const __m512i far = _mm512_loadu_si512(s + i + fp.distance);
-    const __mmask64 hits = _mm512_test_epi8_mask(groupsAvx512(near, firstLow, firstHigh),
-                                                 groupsAvx512(far, secondLow, secondHigh));
+    const __m512i middle = _mm512_loadu_si512(s + i + fp.middle);
+    const __mmask64 hits =
+        _mm512_test_epi8_mask(_mm512_and_si512(groupsAvx512(near, firstLow, firstHigh),
+                                               groupsAvx512(middle, middleLow, middleHigh)),
+                              groupsAvx512(far, secondLow, secondHigh));
     const std::uint64_t breaks =
         _mm512_cmpeq_epi8_mask(near, cr) | _mm512_cmpeq_epi8_mask(near, lf);
     Chunk& c = out[count];
@@ -368,8 +384,8 @@ void LineScanner::scanVectorised(std::string_view window) {
   const std::size_t n = window.size();
   const std::size_t tokenCount = tokens_.size();
   constexpr std::size_t kFew = 4;
-  const Fingerprints fp{firstBytes_.data(), secondBytes_.data(), firstBytes_.size(), distance_,
-                        nibbles_.data()};
+  const Fingerprints fp{firstBytes_.data(), secondBytes_.data(), firstBytes_.size(),
+                        distance_,          nibbles_.data(),     middle_};
   const std::size_t finder = fp.count <= kFew ? fp.count : 0;
   const Finder find = (vector_ == Vector::Avx512 ? kAvx512Finders : kAvx2Finders)[finder];
   const bool few = tokenCount <= kFew;

@@ -93,12 +93,14 @@ class LineScanner {
   // `distance_` on, the same distance for all, so that two loads serve them all.
   std::size_t distance_ = 0;
   std::vector<char> firstBytes_, secondBytes_;  // one per distinct pair of bytes
-  // For more pairs than a kernel compares one by one: the pairs in eight groups, and for
-  // each half-byte value the groups whose first bytes have it as their low half, then as
-  // their high half, then the same for the second bytes. A position where both its bytes
-  // look up a common group may hold a token. Each table of 16 is written four times over,
-  // as a register of 64 bytes holds it.
-  std::array<std::uint8_t, 256> nibbles_{};
+  // For more pairs than a kernel compares one by one: the tokens' first bytes, the bytes
+  // middle_ on and the bytes distance_ on, in eight groups; for each half-byte value the
+  // groups whose first bytes have it as their low half, then as their high half, then
+  // the same for the middle and the last bytes. A position where all three bytes look up
+  // a common group may hold a token. Each table of 16 is written four times over, as a
+  // register of 64 bytes holds it.
+  std::array<std::uint8_t, 384> nibbles_{};
+  std::size_t middle_ = 0;
   std::vector<Check> checks_;  // one per token
   // Tokens by first byte, for many tokens: those starting with byte b are
   // byFirst_[firstStart_[b]] up to byFirst_[firstStart_[b + 1]].
