@@ -197,13 +197,16 @@ void addOptional(std::optional<std::uint64_t>& sum, const std::optional<std::uin
 }
 
 // A field of digits as a number; nothing for an empty one, anything else in it, or one
-// too long to be a count.
+// past what 64 bits hold.
 std::optional<std::uint64_t> number(std::string_view text) {
-  if (text.empty() || text.size() > 19) return std::nullopt;
+  if (text.empty()) return std::nullopt;
   std::uint64_t value = 0;
+  // Nineteen digits never overflow; a longer field is read with a check.
+  const bool mayOverflow = text.size() > 19;
   for (const char c : text) {
     const auto digit = static_cast<unsigned>(c - '0');
     if (digit > 9) return std::nullopt;
+    if (mayOverflow && value > (UINT64_MAX - digit) / 10) return std::nullopt;
     value = value * 10 + digit;
   }
   return value;

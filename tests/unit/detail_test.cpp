@@ -280,6 +280,34 @@ TEST(detail_test, values_differing_in_one_byte_are_apart) {
   }
 }
 
+// sc-bytes and time-taken are read as numbers only where they are all digits and fit 64
+// bits; anything else adds nothing.
+TEST(detail_test, numbers_are_read_whole_or_not_at_all) {
+  const struct {
+    const char* field;
+    std::optional<std::uint64_t> value;
+  } cases[] = {
+      {"0", 0},
+      {"0007", 7},
+      {"4096", 4096},
+      {"9999999999999999999", 9999999999999999999ull},
+      {"18446744073709551615", UINT64_MAX},
+      {"18446744073709551616", std::nullopt},
+      {"99999999999999999999", std::nullopt},
+      {"000000000000000000001", 1},
+      {"12a", std::nullopt},
+      {"-", std::nullopt},
+      {"+5", std::nullopt},
+  };
+  const FieldLayout layout = FieldLayout::fromDirective(" sc-bytes time-taken");
+  for (const auto& c : cases) {
+    const std::vector<std::string_view> fields{c.field, c.field};
+    const LineValues values = readValues(&layout, &fields);
+    EXPECT_EQ(values.bytes, c.value) << c.field;
+    EXPECT_EQ(values.timeTaken, c.value) << c.field;
+  }
+}
+
 TEST(detail_test, keeping_the_top_values_never_overstates) {
   struct Case {
     std::size_t kept;
