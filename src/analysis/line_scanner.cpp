@@ -180,7 +180,8 @@ constexpr std::size_t kBatch = 256;
 // kBatch, keeping `lastBreak` up to date; returns where it stopped. Every chunk is
 // written and only those with a hit are kept, because whether a chunk has one follows
 // no pattern a branch could predict. One version per register width and number of
-// pairs, up to four; one for any number beyond, which looks the pairs up by groups.
+// pairs, up to four; one for any number beyond, which looks up three bytes of each token
+// by groups.
 template <std::size_t T>
 __attribute__((target("avx2"))) std::size_t findAvx2(const char* s, std::size_t i, std::size_t n,
                                                      std::int64_t base, const Fingerprints& fp,
