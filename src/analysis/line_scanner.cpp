@@ -176,88 +176,6 @@ struct Fingerprints {
 
 constexpr std::size_t kBatch = 256;
 
-// Records the chunks from window position `i` on that hold a fingerprint, at most
-// kBatch, keeping `lastBreak` up to date; returns where it stopped. Every chunk is
-// written and only those with a hit are kept, because whether a chunk has one follows
-// no pattern a branch could predict. One version per register width and number of
-// pairs, up to four; one for any number beyond, which looks up three bytes of each token
-// by groups.
-template <std::size_t T>
-__attribute__((target("avx2"))) std::size_t findAvx2(const char* s, std::size_t i, std::size_t n,
-                                                     std::int64_t base, const Fingerprints& fp,
-                                                     std::int64_t& lastBreak, Chunk* out,
-                                                     std::size_t& found) {
-  const std::size_t pairs = T;
-  const __m256i cr = _mm256_set1_epi8('\r'), lf = _mm256_set1_epi8('\n');
-  __m256i first[T], second[T];
-  for (std::size_t t = 0; t < pairs; ++t) {
-    first[t] = _mm256_set1_epi8(fp.first[t]);
-    second[t] = _mm256_set1_epi8(fp.second[t]);
-  }
-  std::int64_t lastSoFar = lastBreak;  // locals: stores to `out` could alias the references
-  std::size_t count = found;
-  for (; i + 32 + fp.distance <= n && count < kBatch; i += 32) {
-    const __m256i near = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + i));
-    const __m256i far = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + i + fp.distance));
-    __m256i hits = _mm256_setzero_si256();
-#pragma GCC unroll 4
-    for (std::size_t t = 0; t < pairs; ++t)
-      hits = _mm256_or_si256(hits, _mm256_and_si256(_mm256_cmpeq_epi8(near, first[t]),
-                                                    _mm256_cmpeq_epi8(far, second[t])));
-    const auto breaks = static_cast<std::uint32_t>(_mm256_movemask_epi8(
-        _mm256_or_si256(_mm256_cmpeq_epi8(near, cr), _mm256_cmpeq_epi8(near, lf))));
-    Chunk& c = out[count];
-    c.start = i;
-    c.lastBreak = lastSoFar;
-    c.breaks = breaks;
-    c.hits = static_cast<std::uint32_t>(_mm256_movemask_epi8(hits));
-    count += c.hits != 0;
-    const std::int64_t last = base + static_cast<std::int64_t>(i) + 31 - std::countl_zero(breaks);
-    lastSoFar = breaks ? last : lastSoFar;
-  }
-  lastBreak = lastSoFar;
-  found = count;
-  return i;
-}
-
-template <std::size_t T>
-__attribute__((target("avx512bw"))) std::size_t findAvx512(const char* s, std::size_t i,
-                                                           std::size_t n, std::int64_t base,
-                                                           const Fingerprints& fp,
-                                                           std::int64_t& lastBreak, Chunk* out,
-                                                           std::size_t& found) {
-  const std::size_t pairs = T;
-  const __m512i cr = _mm512_set1_epi8('\r'), lf = _mm512_set1_epi8('\n');
-  __m512i first[T], second[T];
-  for (std::size_t t = 0; t < pairs; ++t) {
-    first[t] = _mm512_set1_epi8(fp.first[t]);
-    second[t] = _mm512_set1_epi8(fp.second[t]);
-  }
-  std::int64_t lastSoFar = lastBreak;  // locals: stores to `out` could alias the references
-  std::size_t count = found;
-  for (; i + 64 + fp.distance <= n && count < kBatch; i += 64) {
-    const __m512i near = _mm512_loadu_si512(s + i);
-    const __m512i far = _mm512_loadu_si512(s + i + fp.distance);
-    __mmask64 hits = 0;
-#pragma GCC unroll 4
-    for (std::size_t t = 0; t < pairs; ++t)
-      hits |= _mm512_cmpeq_epi8_mask(near, first[t]) & _mm512_cmpeq_epi8_mask(far, second[t]);
-    const std::uint64_t breaks =
-        _mm512_cmpeq_epi8_mask(near, cr) | _mm512_cmpeq_epi8_mask(near, lf);
-    Chunk& c = out[count];
-    c.start = i;
-    c.lastBreak = lastSoFar;
-    c.breaks = breaks;
-    c.hits = hits;
-    count += hits != 0;
-    const std::int64_t last = base + static_cast<std::int64_t>(i) + 63 - std::countl_zero(breaks);
-    lastSoFar = breaks ? last : lastSoFar;
-  }
-  lastBreak = lastSoFar;
-  found = count;
-  return i;
-}
-
 // Half-byte table `k` of the groups, in every 16-byte lane of a register.
 __attribute__((target("avx2"))) inline __m256i tableAvx2(const Fingerprints& fp, int k) {
   return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(fp.nibbles + 64 * k));
@@ -284,34 +202,56 @@ __attribute__((target("avx512bw"))) inline __m512i groupsAvx512(__m512i bytes, _
                           _mm512_shuffle_epi8(highs, high));
 }
 
-__attribute__((target("avx2"))) std::size_t findGroupsAvx2(const char* s, std::size_t i,
-                                                           std::size_t n, std::int64_t base,
-                                                           const Fingerprints& fp,
-                                                           std::int64_t& lastBreak, Chunk* out,
-                                                           std::size_t& found) {
+// Records the chunks from window position `i` on that hold a fingerprint, at most
+// kBatch, keeping `lastBreak` up to date; returns where it stopped. Every chunk is
+// written and only those with a hit are kept, because whether a chunk has one follows
+// no pattern a branch could predict. One version per register width and number of
+// pairs, up to four, each compared in turn; version 0 takes any number, looking up three
+// bytes of each token by groups.
+template <std::size_t T>
+__attribute__((target("avx2"))) std::size_t findAvx2(const char* s, std::size_t i, std::size_t n,
+                                                     std::int64_t base, const Fingerprints& fp,
+                                                     std::int64_t& lastBreak, Chunk* out,
+                                                     std::size_t& found) {
   const __m256i cr = _mm256_set1_epi8('\r'), lf = _mm256_set1_epi8('\n');
-  const __m256i zero = _mm256_setzero_si256();
-  const __m256i firstLow = tableAvx2(fp, 0), firstHigh = tableAvx2(fp, 1);
-  const __m256i middleLow = tableAvx2(fp, 2), middleHigh = tableAvx2(fp, 3);
-  const __m256i secondLow = tableAvx2(fp, 4), secondHigh = tableAvx2(fp, 5);
-  std::int64_t lastSoFar = lastBreak;
+  __m256i first[T ? T : 1], second[T ? T : 1], tables[6];
+  for (std::size_t t = 0; t < T; ++t) {
+    first[t] = _mm256_set1_epi8(fp.first[t]);
+    second[t] = _mm256_set1_epi8(fp.second[t]);
+  }
+  if constexpr (T == 0)
+    for (int k = 0; k < 6; ++k) tables[k] = tableAvx2(fp, k);
+  std::int64_t lastSoFar = lastBreak;  // locals: stores to `out` could alias the references
   std::size_t count = found;
   for (; i + 32 + fp.distance <= n && count < kBatch; i += 32) {
     const __m256i near = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + i));
     const __m256i far = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + i + fp.distance));
-    const __m256i middle = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + i + fp.middle));
-    const __m256i both =
-        _mm256_and_si256(_mm256_and_si256(groupsAvx2(near, firstLow, firstHigh),
-                                          groupsAvx2(middle, middleLow, middleHigh)),
-                         groupsAvx2(far, secondLow, secondHigh));
+    std::uint32_t hits = 0;
+    if constexpr (T == 0) {
+      const __m256i middle =
+          _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + i + fp.middle));
+      const __m256i groups =
+          _mm256_and_si256(_mm256_and_si256(groupsAvx2(near, tables[0], tables[1]),
+                                            groupsAvx2(middle, tables[2], tables[3])),
+                           groupsAvx2(far, tables[4], tables[5]));
+      hits = ~static_cast<std::uint32_t>(
+          _mm256_movemask_epi8(_mm256_cmpeq_epi8(groups, _mm256_setzero_si256())));
+    } else {
+      __m256i pairs = _mm256_setzero_si256();
+#pragma GCC unroll 4
+      for (std::size_t t = 0; t < T; ++t)
+        pairs = _mm256_or_si256(pairs, _mm256_and_si256(_mm256_cmpeq_epi8(near, first[t]),
+                                                        _mm256_cmpeq_epi8(far, second[t])));
+      hits = static_cast<std::uint32_t>(_mm256_movemask_epi8(pairs));
+    }
     const auto breaks = static_cast<std::uint32_t>(_mm256_movemask_epi8(
         _mm256_or_si256(_mm256_cmpeq_epi8(near, cr), _mm256_cmpeq_epi8(near, lf))));
     Chunk& c = out[count];
     c.start = i;
     c.lastBreak = lastSoFar;
     c.breaks = breaks;
-    c.hits = ~static_cast<std::uint32_t>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(both, zero)));
-    count += c.hits != 0;
+    c.hits = hits;
+    count += hits != 0;
     const std::int64_t last = base + static_cast<std::int64_t>(i) + 31 - std::countl_zero(breaks);
     lastSoFar = breaks ? last : lastSoFar;
   }
@@ -320,25 +260,36 @@ __attribute__((target("avx2"))) std::size_t findGroupsAvx2(const char* s, std::s
   return i;
 }
 
-__attribute__((target("avx512bw"))) std::size_t findGroupsAvx512(const char* s, std::size_t i,
-                                                                 std::size_t n, std::int64_t base,
-                                                                 const Fingerprints& fp,
-                                                                 std::int64_t& lastBreak,
-                                                                 Chunk* out, std::size_t& found) {
+template <std::size_t T>
+__attribute__((target("avx512bw"))) std::size_t findAvx512(const char* s, std::size_t i,
+                                                           std::size_t n, std::int64_t base,
+                                                           const Fingerprints& fp,
+                                                           std::int64_t& lastBreak, Chunk* out,
+                                                           std::size_t& found) {
   const __m512i cr = _mm512_set1_epi8('\r'), lf = _mm512_set1_epi8('\n');
-  const __m512i firstLow = tableAvx512(fp, 0), firstHigh = tableAvx512(fp, 1);
-  const __m512i middleLow = tableAvx512(fp, 2), middleHigh = tableAvx512(fp, 3);
-  const __m512i secondLow = tableAvx512(fp, 4), secondHigh = tableAvx512(fp, 5);
-  std::int64_t lastSoFar = lastBreak;
+  __m512i first[T ? T : 1], second[T ? T : 1], tables[6];
+  for (std::size_t t = 0; t < T; ++t) {
+    first[t] = _mm512_set1_epi8(fp.first[t]);
+    second[t] = _mm512_set1_epi8(fp.second[t]);
+  }
+  if constexpr (T == 0)
+    for (int k = 0; k < 6; ++k) tables[k] = tableAvx512(fp, k);
+  std::int64_t lastSoFar = lastBreak;  // locals: stores to `out` could alias the references
   std::size_t count = found;
   for (; i + 64 + fp.distance <= n && count < kBatch; i += 64) {
     const __m512i near = _mm512_loadu_si512(s + i);
     const __m512i far = _mm512_loadu_si512(s + i + fp.distance);
-    const __m512i middle = _mm512_loadu_si512(s + i + fp.middle);
-    const __mmask64 hits =
-        _mm512_test_epi8_mask(_mm512_and_si512(groupsAvx512(near, firstLow, firstHigh),
-                                               groupsAvx512(middle, middleLow, middleHigh)),
-                              groupsAvx512(far, secondLow, secondHigh));
+    __mmask64 hits = 0;
+    if constexpr (T == 0) {
+      const __m512i middle = _mm512_loadu_si512(s + i + fp.middle);
+      hits = _mm512_test_epi8_mask(_mm512_and_si512(groupsAvx512(near, tables[0], tables[1]),
+                                                    groupsAvx512(middle, tables[2], tables[3])),
+                                   groupsAvx512(far, tables[4], tables[5]));
+    } else {
+#pragma GCC unroll 4
+      for (std::size_t t = 0; t < T; ++t)
+        hits |= _mm512_cmpeq_epi8_mask(near, first[t]) & _mm512_cmpeq_epi8_mask(far, second[t]);
+    }
     const std::uint64_t breaks =
         _mm512_cmpeq_epi8_mask(near, cr) | _mm512_cmpeq_epi8_mask(near, lf);
     Chunk& c = out[count];
@@ -358,10 +309,8 @@ __attribute__((target("avx512bw"))) std::size_t findGroupsAvx512(const char* s, 
 using Finder = std::size_t (*)(const char*, std::size_t, std::size_t, std::int64_t,
                                const Fingerprints&, std::int64_t&, Chunk*, std::size_t&);
 
-// Index 0 takes any number of pairs.
-constexpr Finder kAvx2Finders[] = {findGroupsAvx2, findAvx2<1>, findAvx2<2>, findAvx2<3>,
-                                   findAvx2<4>};
-constexpr Finder kAvx512Finders[] = {findGroupsAvx512, findAvx512<1>, findAvx512<2>, findAvx512<3>,
+constexpr Finder kAvx2Finders[] = {findAvx2<0>, findAvx2<1>, findAvx2<2>, findAvx2<3>, findAvx2<4>};
+constexpr Finder kAvx512Finders[] = {findAvx512<0>, findAvx512<1>, findAvx512<2>, findAvx512<3>,
                                      findAvx512<4>};
 
 // Whether the token of `check` starts at `pos` of the `n` bytes at `s`.
