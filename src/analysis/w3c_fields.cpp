@@ -63,28 +63,32 @@ bool splitFields(std::string_view line, std::size_t count, std::vector<std::stri
   return fields.size() == count;
 }
 
-bool splitLineAt(std::string_view text, std::size_t start, std::size_t count,
-                 std::vector<std::string_view>& fields) {
-  // Room for one field too many, written in place: no growth checks as the line is split.
-  fields.resize(count + 1);
+namespace {
+
+// Splits the line of `text` that starts at `start` at single spaces into `fields`,
+// written in place, until it ends or `most` fields are found: how many were found.
+// Sixteen bytes at a time, a bit for each space and each line break among them.
+std::size_t splitUpTo(std::string_view text, std::size_t start, std::size_t most,
+                      std::vector<std::string_view>& fields) {
+  fields.resize(most);
+  if (most == 0) return 0;
   std::string_view* const out = fields.data();
   std::size_t found = 0;
   const char* const data = text.data();
   const std::size_t size = text.size();
   std::size_t field = start;  // where the current field starts
-  // Returns whether the field that ends at `end` was one too many.
+  // Ends the field at `end`; whether that was the last one wanted.
   const auto close = [&](std::size_t end) {
     out[found++] = std::string_view(data + field, end - field);
     field = end + 1;
-    return found > count;
+    return found == most;
   };
   const auto done = [&] {
     fields.resize(found);
-    return found == count;
+    return found;
   };
   std::size_t at = start;
 #ifdef __SSE2__
-  // Sixteen bytes at a time: a bit for each space and each line break among them.
   const __m128i space = _mm_set1_epi8(' '), cr = _mm_set1_epi8('\r'), lf = _mm_set1_epi8('\n');
   for (; at + 16 <= size; at += 16) {
     const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + at));
@@ -106,48 +110,17 @@ bool splitLineAt(std::string_view text, std::size_t start, std::size_t count,
   return done();
 }
 
+}  // namespace
+
+bool splitLineAt(std::string_view text, std::size_t start, std::size_t count,
+                 std::vector<std::string_view>& fields) {
+  // One field too many is enough to tell the line has another count.
+  return splitUpTo(text, start, count + 1, fields) == count;
+}
+
 bool splitFirstFields(std::string_view text, std::size_t start, std::size_t keep,
                       std::vector<std::string_view>& fields) {
-  // Written in place, as splitLineAt() does: a filter splits every line it counts.
-  fields.resize(keep);
-  if (keep == 0) return true;
-  std::string_view* const out = fields.data();
-  std::size_t found = 0;
-  const char* const data = text.data();
-  const std::size_t size = text.size();
-  std::size_t field = start;
-  std::size_t at = start;
-#ifdef __SSE2__
-  const __m128i space = _mm_set1_epi8(' '), cr = _mm_set1_epi8('\r'), lf = _mm_set1_epi8('\n');
-  for (; at + 16 <= size; at += 16) {
-    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + at));
-    const auto breaks = static_cast<unsigned>(
-        _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(bytes, cr), _mm_cmpeq_epi8(bytes, lf))));
-    auto spaces = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, space)));
-    if (breaks) spaces &= (breaks & (0u - breaks)) - 1;
-    for (; spaces; spaces &= spaces - 1) {
-      const std::size_t end = at + static_cast<unsigned>(std::countr_zero(spaces));
-      out[found++] = std::string_view(data + field, end - field);
-      if (found == keep) return true;
-      field = end + 1;
-    }
-    if (breaks) {
-      const std::size_t end = at + static_cast<unsigned>(std::countr_zero(breaks));
-      out[found++] = std::string_view(data + field, end - field);
-      fields.resize(found);
-      return found == keep;
-    }
-  }
-#endif
-  for (; at < size && data[at] != '\r' && data[at] != '\n'; ++at) {
-    if (data[at] != ' ') continue;
-    out[found++] = std::string_view(data + field, at - field);
-    if (found == keep) return true;
-    field = at + 1;
-  }
-  out[found++] = std::string_view(data + field, at - field);
-  fields.resize(found);
-  return found == keep;
+  return splitUpTo(text, start, keep, fields) == keep;
 }
 
 void findDirectives(std::string_view lines, std::vector<PlacedDirective>& found) {
