@@ -1,6 +1,7 @@
 #include "analysis/filtered_reader.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <memory>
 
@@ -12,15 +13,18 @@ namespace tarnwick {
 
 namespace {
 
-// Minutes into the day of a time written "23:30:00" (or "23:30"), where it reads so.
-std::optional<int> minutesOf(std::string_view time) {
-  if (time.size() < 5 || time[2] != ':') return std::nullopt;
-  const auto digit = [&](std::size_t i) {
-    return time[i] >= '0' && time[i] <= '9' ? time[i] - '0' : -1;
-  };
-  const int h1 = digit(0), h2 = digit(1), m1 = digit(3), m2 = digit(4);
-  if (h1 < 0 || h2 < 0 || m1 < 0 || m2 < 0) return std::nullopt;
-  return (h1 * 10 + h2) * 60 + m1 * 10 + m2;
+// Minutes into the day of a time written "23:30:00" (or "23:30"), read from its first
+// five bytes, where they read so; -1 where not.
+int minutesAt(const char* time) {
+  const auto digit = [&](int i) { return static_cast<unsigned>(time[i] - '0'); };
+  const unsigned h1 = digit(0), h2 = digit(1), m1 = digit(3), m2 = digit(4);
+  if (time[2] != ':' || std::max({h1, h2, m1, m2}) > 9) return -1;
+  return static_cast<int>((h1 * 10 + h2) * 60 + m1 * 10 + m2);
+}
+
+// As minutesAt(), for a whole field.
+int minutesOf(std::string_view time) {
+  return time.size() < 5 ? -1 : minutesAt(time.data());
 }
 
 bool isBreak(char c) {
@@ -37,13 +41,15 @@ class FilteredLines : public LineScanner::LineSink {
  public:
   FilteredLines(const std::vector<std::string>& tokens, const std::vector<LineFilter>& filters,
                 bool detail)
-      : scanner_(tokens),
+      : directiveToken_(readsLayout(filters, detail) ? tokens.size() : kNoToken),
+        scanner_(withDirectives(tokens, directiveToken_ != kNoToken)),
         filters_(filters),
         detail_(detail),
         passed_(filters.size()),
         rows_(filters.size()) {
     for (const LineFilter& filter : filters) {
       anyFilter_ = anyFilter_ || filter.day || filter.site;
+      dayOnlyShifted_ = dayOnlyShifted_ && filter.day && filter.shiftMinutes != 0 && !filter.site;
       isoDays_.push_back(filter.day ? isoDate(*filter.day) : std::string());
     }
     for (FilteredCount& row : rows_) {
@@ -56,19 +62,18 @@ class FilteredLines : public LineScanner::LineSink {
   void read(std::string_view lines) {
     lines_ = lines;
     lastLine_ = -1;
-    directives_.clear();
-    nextDirective_ = 0;
-    findDirectives(lines, directives_);
     scanner_.restart();
     scanner_.scan(lines, 0, this);
-    directivesBefore(lines.size());
   }
 
   void counted(std::size_t token, std::int64_t lineStart) override {
     const auto start = static_cast<std::size_t>(lineStart);
+    if (token == directiveToken_) {
+      takeDirective(start);
+      return;
+    }
     if (lineStart != lastLine_) {
       lastLine_ = lineStart;
-      directivesBefore(start);
       // A directive is no line of the log's.
       directive_ = lines_[start] == '#' && isFieldsDirective(lines_.substr(start));
       read_ = detail_ && layout_ && splitLineAt(lines_, start, layout_->count, fields_);
@@ -78,8 +83,14 @@ class FilteredLines : public LineScanner::LineSink {
       // goes to its day, as it counts in a plain log.
       if (anyFilter_) {
         lineDayKnown_ = false;
-        const bool filterable = layout_ && splitFirstFields(lines_, start, kept_, firstFields_);
-        for (std::size_t f = 0; f < filters_.size(); ++f) passed_[f] = filterable && passes(f);
+        if (dayOnlyShifted_ && layout_ && layout_->date == 0 && layout_->time == 1 &&
+            leadingDay(start)) {
+          for (std::size_t f = 0; f < filters_.size(); ++f)
+            passed_[f] = lineDayRead_ && lineDay_ == *filters_[f].day;
+        } else {
+          const bool filterable = layout_ && splitFirstFields(lines_, start, kept_, firstFields_);
+          for (std::size_t f = 0; f < filters_.size(); ++f) passed_[f] = filterable && passes(f);
+        }
       } else {
         std::fill(passed_.begin(), passed_.end(), 1);
       }
@@ -144,19 +155,41 @@ class FilteredLines : public LineScanner::LineSink {
     if (lineDayKnown_) return lineDayRead_ ? &lineDay_ : nullptr;
     lineDayKnown_ = true;
     lineDayRead_ = false;
-    const std::optional<int> time =
-        layout_->time < 0 ? std::nullopt : minutesOf(field(layout_->time));
-    if (!time || layout_->date < 0) return nullptr;
-    const std::string_view date = field(layout_->date);
-    if (date != lastDate_) {
-      lastDate_.assign(date);
+    const int time = layout_->time < 0 ? -1 : minutesOf(field(layout_->time));
+    if (time < 0 || layout_->date < 0) return nullptr;
+    shiftDay(field(layout_->date), time, minutes);
+    return lineDayRead_ ? &lineDay_ : nullptr;
+  }
+
+  // As shiftedDay(), for every filter's shift, straight from the bytes of a line that
+  // begins "2026-12-06 23:30", as IIS writes its lines: the date and time fields are its
+  // first ten bytes and the five after the space, whatever follows them. False where
+  // the line is not so written, and its fields are to be split.
+  bool leadingDay(std::size_t start) {
+    const char* const line = lines_.data() + start;
+    if (lines_.size() - start < 16 || line[10] != ' ') return false;
+    const int time = minutesAt(line + 11);
+    if (time < 0) return false;
+    lineDayKnown_ = true;
+    lineDayRead_ = false;
+    shiftDay({line, 10}, time, filters_.front().shiftMinutes);
+    return true;
+  }
+
+  // Sets the line's day to that of `date` and `time` (minutes into it) `minutes` later.
+  void shiftDay(std::string_view date, int time, int minutes) {
+    // A date field is ten bytes: any other is no date, and the last one parsed stays.
+    if (date.size() != lastDate_.size()) return;
+    if (!lastDateSet_ || std::memcmp(date.data(), lastDate_.data(), lastDate_.size()) != 0) {
+      std::memcpy(lastDate_.data(), date.data(), lastDate_.size());
+      lastDateSet_ = true;
       const std::optional<Date> parsed = parseIsoDate(date);
       lastParsedRead_ = parsed.has_value();
       if (parsed) lastParsed_ = *parsed;
       lastShift_ = 0;
     }
-    if (!lastParsedRead_) return nullptr;
-    const int total = *time + minutes;
+    if (!lastParsedRead_) return;
+    const int total = time + minutes;
     const int days = total >= 0 ? total / 1440 : -((-total + 1439) / 1440);
     if (days != 0 && days != lastShift_) {
       lastShift_ = days;
@@ -164,24 +197,37 @@ class FilteredLines : public LineScanner::LineSink {
     }
     lineDay_ = days == 0 ? lastParsed_ : lastShifted_;
     lineDayRead_ = true;
-    return &lineDay_;
   }
 
-  void directivesBefore(std::size_t before) {
-    for (; nextDirective_ < directives_.size() && directives_[nextDirective_].at < before;
-         ++nextDirective_) {
-      layout_ = directives_[nextDirective_].layout;
+  // The lines after a "#Fields:" directive are laid out as it says: the scanner finds
+  // its lines as it finds the tokens', in the same pass.
+  void takeDirective(std::size_t start) {
+    if (std::optional<FieldLayout> layout = directiveAt(lines_, start)) {
+      layout_ = std::move(layout);
       kept_ = keptFields();
     }
   }
 
+  // Whether a line's fields are read at all: not where every line counts as it is.
+  static bool readsLayout(const std::vector<LineFilter>& filters, bool detail) {
+    return detail || std::any_of(filters.begin(), filters.end(), [](const LineFilter& filter) {
+             return filter.day || filter.site;
+           });
+  }
+
+  static std::vector<std::string> withDirectives(std::vector<std::string> tokens, bool add) {
+    if (add) tokens.emplace_back(kFieldsDirective);
+    return tokens;
+  }
+
+  static constexpr std::size_t kNoToken = SIZE_MAX;
+  // The scanner's last token, which finds the directives, where layouts are read.
+  const std::size_t directiveToken_;
   LineScanner scanner_;
   const std::vector<LineFilter>& filters_;
   const bool detail_;
   bool anyFilter_ = false;
   std::string_view lines_;
-  std::vector<PlacedDirective> directives_;
-  std::size_t nextDirective_ = 0;
   std::optional<FieldLayout> layout_;
   std::size_t kept_ = 0;  // how many first fields the filters read in layout_
   // The line read last: where it starts, whether it is a directive, whether its fields
@@ -198,7 +244,10 @@ class FilteredLines : public LineScanner::LineSink {
   bool lineDayKnown_ = false;
   bool lineDayRead_ = false;
   Date lineDay_;
-  std::string lastDate_;  // the last date field parsed, and its day
+  // Where a line's day is read straight from its bytes: every filter is a day's, shifted.
+  bool dayOnlyShifted_ = true;
+  std::array<char, 10> lastDate_{};  // the last date field parsed, and its day
+  bool lastDateSet_ = false;
   bool lastParsedRead_ = false;
   Date lastParsed_;
   int lastShift_ = 0;  // the days the last line moved its date by, where not 0, and to where

@@ -10,14 +10,15 @@
 
 namespace tarnwick {
 
-namespace {
-
-constexpr std::string_view kDirective = "#Fields:";
-
-}  // namespace
-
 bool isFieldsDirective(std::string_view line) {
-  return line.starts_with(kDirective);
+  return line.starts_with(kFieldsDirective);
+}
+
+std::optional<FieldLayout> directiveAt(std::string_view text, std::size_t start) {
+  if (!isFieldsDirective(text.substr(start))) return std::nullopt;
+  const std::size_t names = start + kFieldsDirective.size();
+  const std::size_t end = std::min(lineEndAt(text, start), text.size());
+  return FieldLayout::fromDirective(text.substr(names, end - names));
 }
 
 FieldLayout FieldLayout::fromDirective(std::string_view names) {
@@ -131,9 +132,8 @@ void findDirectives(std::string_view lines, std::vector<PlacedDirective>& found)
        ++hash) {
     const auto at = static_cast<std::size_t>(hash - lines.data());
     if (at > 0 && lines[at - 1] != '\r' && lines[at - 1] != '\n') continue;
-    if (!isFieldsDirective(lines.substr(at))) continue;
-    const std::size_t lineEnd = std::min(lineEndAt(lines, at), lines.size());
-    found.push_back({at, FieldLayout::fromDirective(lines.substr(at + 8, lineEnd - at - 8))});
+    if (const std::optional<FieldLayout> layout = directiveAt(lines, at))
+      found.push_back({at, *layout});
   }
 }
 

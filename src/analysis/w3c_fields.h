@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -25,8 +26,15 @@ struct FieldLayout {
   friend bool operator==(const FieldLayout&, const FieldLayout&) = default;
 };
 
-// The field directive a line is, or nothing: "#Fields:" at its start.
+// What a field directive starts with.
+inline constexpr std::string_view kFieldsDirective = "#Fields:";
+
+// Whether `line` is a field directive: "#Fields:" at its start.
 bool isFieldsDirective(std::string_view line);
+
+// The layout named by the line of `text` that starts at `start` and ends at its first CR
+// or LF (or the end of `text`), where that line is a field directive.
+std::optional<FieldLayout> directiveAt(std::string_view text, std::size_t start);
 
 // A "#Fields:" directive among lines read where they lie: where it starts, and the
 // layout it names.

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <random>
 
 #include "analysis/detail_reader.h"
@@ -484,38 +485,50 @@ TEST(filtered_reader_test, a_row_takes_its_own_lines) {
 
 // One reading serves several rows: each row of local days (UTC+8 and UTC-5) takes the
 // lines the reference gives it, whatever size the reads are and wherever lines, tokens
-// and directives fall against them; a line longer than a read is cut, not lost.
+// and directives fall against them; a line longer than a read is cut, not lost; a time
+// not written "hh:mm" puts its line in no row.
 TEST(filtered_reader_test, rows_read_together_take_what_each_takes_alone) {
   std::mt19937 random(20261208);
   const std::vector<std::string> tokens{"Googlebot", "Baiduspider"};
+  const std::vector<int> shifts{480, -300};
+  // Googlebot's lines per shift and day of December, worked out as the lines are written.
+  std::map<std::pair<int, int>, std::uint64_t> googlebot;
   std::string log;
   for (int n = 0; n < 400; ++n) {
     if (n % 97 == 0)
       log +=
           n % 2 ? "#Fields: date time cs(User-Agent)\r\n" : "#Fields: time date cs(User-Agent)\n";
     const bool dateFirst = (n / 97) % 2 == 1;
-    const std::string date = "2026-12-0" + std::to_string(6 + random() % 2);
+    const int day = 6 + static_cast<int>(random() % 2);
+    const std::string date = "2026-12-0" + std::to_string(day);
+    const int hour = static_cast<int>(random() % 24), minute = static_cast<int>(random() % 60);
+    const bool timeRead = random() % 13 != 0;
     char time[16];
-    std::snprintf(time, sizeof time, "%02u:%02u:00", static_cast<unsigned>(random() % 24),
-                  static_cast<unsigned>(random() % 60));
+    std::snprintf(time, sizeof time, timeRead ? "%02d:%02d:00" : "%d:%d:00", hour, minute);
     const char* agents[] = {"Googlebot", "Baiduspider", "Googlebot+Baiduspider", "Mozilla"};
     const std::string agent = agents[random() % 4];
     log += (dateFirst ? date + " " + time : time + (" " + date)) + " " + agent +
            (random() % 9 == 0 ? " torn" : "") + (random() % 3 ? "\r\n" : "\n");
+    const bool timeReadAnyway = hour >= 10 && minute >= 10;  // "10:10:00" all the same
+    if (agent.starts_with("Googlebot") && (timeRead || timeReadAnyway))
+      for (const int shift : shifts) {
+        const int minutes = hour * 60 + minute + shift;
+        ++googlebot[{shift, day + (minutes < 0 ? -1 : minutes / 1440)}];
+      }
   }
   log += std::string(300, 'x') + " Googlebot\r\n";  // longer than the smallest reads
   testing::FakeInput input;
   input.files["log"] = {log};
-  for (const int shift : {480, -300}) {
+  for (const int shift : shifts) {
     std::vector<LineFilter> filters;
     for (const int day : {5, 6, 7, 8})
       filters.push_back({Date{2026, 12, day}, std::nullopt, shift});
     std::vector<FilteredCount> alone;
-    for (const LineFilter& filter : filters)
+    for (const LineFilter& filter : filters) {
       alone.push_back(countFiltered(*input.open("log").file, tokens, filter, true));
-    std::uint64_t googlebot = 0;
-    for (const FilteredCount& row : alone) googlebot += row.counts[0];
-    EXPECT_GT(googlebot, 100u);
+      EXPECT_EQ(alone.back().counts[0], (googlebot[{shift, filter.day->day}]))
+          << "shift " << shift << ", day " << filter.day->day;
+    }
     for (const std::size_t block : {std::size_t{64}, std::size_t{97}, std::size_t{4096}}) {
       const auto together = countFilteredRows(*input.open("log").file, tokens, filters, true,
                                               nullptr, nullptr, block);
