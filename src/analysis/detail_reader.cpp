@@ -13,11 +13,16 @@ bool isBreak(char c) {
 }  // namespace
 
 DetailReader::DetailReader(std::vector<std::string> tokens, std::optional<FieldLayout> layout)
-    : tokens_(std::move(tokens)), scanner_(tokens_), layout_(std::move(layout)) {
+    : tokens_(std::move(tokens)), scanner_(scannedTokens(tokens_)), layout_(std::move(layout)) {
   found_.head.resize(tokens_.size());
   found_.body.resize(tokens_.size());
   found_.startLayout = layout_;
   into_ = &found_.head;
+}
+
+std::vector<std::string> DetailReader::scannedTokens(std::vector<std::string> tokens) {
+  tokens.emplace_back(kFieldsDirective);
+  return tokens;
 }
 
 void DetailReader::feed(std::string_view bytes, std::uint64_t at) {
@@ -31,10 +36,7 @@ void DetailReader::feed(std::string_view bytes, std::uint64_t at) {
 }
 
 void DetailReader::hold(std::string_view bytes, std::uint64_t at) {
-  directivesBefore(held_.size());
   held_ = {};
-  directives_.clear();
-  nextDirective_ = 0;
   lastLine_ = std::string_view::npos;
   if (!fed_) found_.begun = at;
   fed_ = true;
@@ -68,14 +70,12 @@ void DetailReader::hold(std::string_view bytes, std::uint64_t at) {
   }
   held_ = bytes.substr(start, last - start);
   heldAt_ = at + start;
-  // Read now: the held bytes may be gone by the time the lines after one are reached.
-  findDirectives(held_, directives_);
 }
 
 void DetailReader::lineCounted(std::size_t token, std::uint64_t lineStart) {
   // The caller's scanner also counts lines outside the held ones: the line begun before,
   // read whole already, and the one still to end.
-  if (lineStart < heldAt_ || lineStart - heldAt_ >= held_.size() || token >= tokens_.size()) return;
+  if (lineStart < heldAt_ || lineStart - heldAt_ >= held_.size() || token > tokens_.size()) return;
   counted_.push_back({static_cast<std::size_t>(lineStart - heldAt_), token});
 }
 
@@ -90,8 +90,12 @@ void DetailReader::scanned() {
     lines_.clear();
     for (std::size_t k = from; k < to; ++k) {
       const auto& [start, token] = counted_[k];
+      directiveBefore(start);
+      if (token == tokens_.size()) {
+        directiveAt_ = start;
+        continue;
+      }
       if (start != lastLine_) {
-        directivesBefore(start);
         lastLine_ = start;
         const bool read = layout_ && splitLineAt(held_, start, layout_->count, fields_);
         lastValues_ = readValues(layout_ ? &*layout_ : nullptr, read ? &fields_ : nullptr);
@@ -103,16 +107,17 @@ void DetailReader::scanned() {
     for (const auto& [detail, values] : lines_) prefetchTexts(*detail, values);
     for (const auto& [detail, values] : lines_) addValues(*detail, values);
   }
+  // The lines after a directive still to be taken are in the pieces to come.
+  directiveBefore(held_.size());
   counted_.clear();
   lines_.clear();
 }
 
-void DetailReader::directivesBefore(std::size_t before) {
-  for (; nextDirective_ < directives_.size() && directives_[nextDirective_].at < before;
-       ++nextDirective_) {
-    const PlacedDirective& placed = directives_[nextDirective_];
-    directive(placed.layout, heldAt_ + placed.at);
-  }
+void DetailReader::directiveBefore(std::size_t before) {
+  if (directiveAt_ >= before) return;
+  if (const std::optional<FieldLayout> layout = tarnwick::directiveAt(held_, directiveAt_))
+    directive(*layout, heldAt_ + directiveAt_);
+  directiveAt_ = std::string_view::npos;
 }
 
 void DetailReader::directive(const FieldLayout& layout, std::uint64_t at) {
@@ -132,7 +137,6 @@ void DetailReader::wholeLine(std::string_view text, std::uint64_t at) {
 
 DetailReader::Found DetailReader::finishStretch() {
   scanned();
-  directivesBefore(held_.size());
   held_ = {};
   if (!pending_.empty() && !overlong_) wholeLine(pending_, pendingAt_);
   pending_.clear();

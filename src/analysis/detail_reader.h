@@ -50,14 +50,18 @@ class DetailReader {
   // `layout` is the directive in force where the reader starts: none at a log's start.
   explicit DetailReader(std::vector<std::string> tokens, std::optional<FieldLayout> layout = {});
 
+  // What a caller's scanner looks for where it serves a reader: the tokens, then
+  // "#Fields:", whose lines the reader takes for their directives.
+  static std::vector<std::string> scannedTokens(std::vector<std::string> tokens);
+
   // The next bytes, which stand at `at` in the file.
   void feed(std::string_view bytes, std::uint64_t at = 0);
-  // As feed(), for a caller that scans the same bytes for the tokens itself: it reports
-  // every line it counts in them with lineCounted() (a CountedLines sink does), then
-  // calls scanned() while `bytes` are still there. One scan then serves the counts and
-  // the detail.
+  // As feed(), for a caller that scans the same bytes for scannedTokens() itself: it
+  // reports every line it counts in them with lineCounted() (a CountedLines sink does),
+  // then calls scanned() while `bytes` are still there. One scan then serves the counts
+  // and the detail.
   void hold(std::string_view bytes, std::uint64_t at);
-  // Token `token` is in the line that starts at `lineStart` in the file.
+  // Token `token` of scannedTokens() is in the line that starts at `lineStart` in the file.
   void lineCounted(std::size_t token, std::uint64_t lineStart);
   // The caller's scan of the held bytes is over: reads the lines it counted, while the
   // bytes are still there.
@@ -77,21 +81,21 @@ class DetailReader {
   void wholeLine(std::string_view text, std::uint64_t at);
   // The directive at `at` in the file names `layout`.
   void directive(const FieldLayout& layout, std::uint64_t at);
-  // Takes the directives of the held lines up to `before` in them.
-  void directivesBefore(std::size_t before);
+  // Takes the directive of the held lines found last, if its line starts before `before`.
+  void directiveBefore(std::size_t before);
 
   std::vector<std::string> tokens_;
   // Finds the tokens of a line in one pass, however many there are.
   LineScanner scanner_;
-  // The whole lines of the piece held last, where they are in the file, and its
-  // "#Fields:" directives: where each starts in them, and its layout. Those before
-  // nextDirective_ are taken.
+  // The whole lines of the piece held last, where they are in the file.
   std::string_view held_;
   std::uint64_t heldAt_ = 0;
-  std::vector<PlacedDirective> directives_;
-  std::size_t nextDirective_ = 0;
-  // The held lines counted in the current scan: where each starts, and its token.
+  // The held lines counted in the current scan: where each starts, and its token (the
+  // directive's for a line holding "#Fields:").
   std::vector<std::pair<std::size_t, std::size_t>> counted_;
+  // A directive's line, taken once a line after it is read, as the lines it lays out
+  // start after it: where it starts in held_ (npos for none).
+  std::size_t directiveAt_ = std::string_view::npos;
   // Their values, and the detail each goes to, as they are added.
   std::vector<std::pair<CrawlerDetail*, LineValues>> lines_;
   // The held line read last, for a line that holds several tokens: where it starts in

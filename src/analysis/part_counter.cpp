@@ -17,18 +17,20 @@ std::size_t firstBreak(const char* data, std::size_t size) {
 }  // namespace
 
 PartCounter::PartCounter(std::vector<std::string> tokens, std::size_t blockSize)
-    : scanner_(std::move(tokens)),
+    : scanner_(tokens),
+      detailScanner_(DetailReader::scannedTokens(std::move(tokens))),
       blockSize_(std::max<std::size_t>(blockSize, 1)),
-      buffer_(new char[scanner_.overlap() + blockSize_]) {
-  carry_.reserve(scanner_.overlap());
+      buffer_(new char[std::max(scanner_.overlap(), detailScanner_.overlap()) + blockSize_]) {
+  carry_.reserve(std::max(scanner_.overlap(), detailScanner_.overlap()));
 }
 
 PartCounter::Result PartCounter::count(InputFile& file, const FilePart& part,
                                        const std::atomic<bool>* stop,
                                        std::atomic<std::uint64_t>* bytesRead,
                                        DetailReader* detail) {
-  scanner_.restart();
-  const std::size_t overlap = scanner_.overlap();
+  LineScanner& scanner = detail ? detailScanner_ : scanner_;
+  scanner.restart();
+  const std::size_t overlap = scanner.overlap();
   char* const block = buffer_.get() + overlap;
   carry_.clear();
   bool started = part.begin == 0;       // whether the part's first line has been reached
@@ -96,16 +98,19 @@ PartCounter::Result PartCounter::count(InputFile& file, const FilePart& part,
     char* window = data - carry_.size();
     if (!carry_.empty()) std::memcpy(window, carry_.data(), carry_.size());
     const std::size_t length = carry_.size() + size;
-    scanner_.scan({window, length}, carry_.size(), lines ? &*lines : nullptr);
+    scanner.scan({window, length}, carry_.size(), lines ? &*lines : nullptr);
     if (detail) detail->scanned();
     const std::size_t keep = std::min(overlap, length);
     carry_.assign(window + length - keep, window + length);
     if (last) break;
   }
+  // The detail's scanner counts its directives' lines last: they are no token's.
+  const std::size_t tokens = scanner_.counts().size();
   if (result.status == Result::Status::Counted)
-    result.counts = scanner_.counts();
+    result.counts.assign(scanner.counts().begin(),
+                         scanner.counts().begin() + static_cast<std::ptrdiff_t>(tokens));
   else
-    result.counts.assign(scanner_.counts().size(), 0);
+    result.counts.assign(tokens, 0);
   return result;
 }
 

@@ -46,6 +46,8 @@ class PartCounter {
 
  private:
   LineScanner scanner_;  // restarted for each part
+  // The same, also finding what a DetailReader takes, for a count that hands lines to one.
+  LineScanner detailScanner_;
   std::size_t blockSize_;
   std::unique_ptr<char[]> buffer_;  // the overlap, then one block; never zeroed
   std::vector<char> carry_;         // the end of the last window, repeated at the next

@@ -124,19 +124,6 @@ bool splitFirstFields(std::string_view text, std::size_t start, std::size_t keep
   return splitUpTo(text, start, keep, fields) == keep;
 }
 
-void findDirectives(std::string_view lines, std::vector<PlacedDirective>& found) {
-  // A '#' is rare in a log: each one is looked at.
-  const char* const end = lines.data() + lines.size();
-  for (const char* hash = lines.data(); (hash = static_cast<const char*>(std::memchr(
-                                             hash, '#', static_cast<std::size_t>(end - hash))));
-       ++hash) {
-    const auto at = static_cast<std::size_t>(hash - lines.data());
-    if (at > 0 && lines[at - 1] != '\r' && lines[at - 1] != '\n') continue;
-    if (const std::optional<FieldLayout> layout = directiveAt(lines, at))
-      found.push_back({at, *layout});
-  }
-}
-
 // Two memchr calls rather than a byte-by-byte search for either break.
 std::size_t lineEndAt(std::string_view bytes, std::size_t start) {
   const char* from = bytes.data() + start;

@@ -36,16 +36,6 @@ bool isFieldsDirective(std::string_view line);
 // or LF (or the end of `text`), where that line is a field directive.
 std::optional<FieldLayout> directiveAt(std::string_view text, std::size_t start);
 
-// A "#Fields:" directive among lines read where they lie: where it starts, and the
-// layout it names.
-struct PlacedDirective {
-  std::size_t at = 0;
-  FieldLayout layout;
-};
-
-// Appends the directives of `lines` to `found`, in order: those at the start of a line.
-void findDirectives(std::string_view lines, std::vector<PlacedDirective>& found);
-
 // The first `keep` fields of the line of `text` that starts at `start`, into `fields`:
 // false where it has fewer. The rest of the line is not looked at.
 bool splitFirstFields(std::string_view text, std::size_t start, std::size_t keep,
