@@ -13,16 +13,13 @@ bool isBreak(char c) {
 }  // namespace
 
 DetailReader::DetailReader(std::vector<std::string> tokens, std::optional<FieldLayout> layout)
-    : tokens_(std::move(tokens)), scanner_(scannedTokens(tokens_)), layout_(std::move(layout)) {
+    : tokens_(std::move(tokens)),
+      scanner_(withFieldsDirective(tokens_)),
+      layout_(std::move(layout)) {
   found_.head.resize(tokens_.size());
   found_.body.resize(tokens_.size());
   found_.startLayout = layout_;
   into_ = &found_.head;
-}
-
-std::vector<std::string> DetailReader::scannedTokens(std::vector<std::string> tokens) {
-  tokens.emplace_back(kFieldsDirective);
-  return tokens;
 }
 
 void DetailReader::feed(std::string_view bytes, std::uint64_t at) {

@@ -50,18 +50,15 @@ class DetailReader {
   // `layout` is the directive in force where the reader starts: none at a log's start.
   explicit DetailReader(std::vector<std::string> tokens, std::optional<FieldLayout> layout = {});
 
-  // What a caller's scanner looks for where it serves a reader: the tokens, then
-  // "#Fields:", whose lines the reader takes for their directives.
-  static std::vector<std::string> scannedTokens(std::vector<std::string> tokens);
-
   // The next bytes, which stand at `at` in the file.
   void feed(std::string_view bytes, std::uint64_t at = 0);
-  // As feed(), for a caller that scans the same bytes for scannedTokens() itself: it
-  // reports every line it counts in them with lineCounted() (a CountedLines sink does),
-  // then calls scanned() while `bytes` are still there. One scan then serves the counts
-  // and the detail.
+  // As feed(), for a caller that scans the same bytes itself, for
+  // withFieldsDirective(tokens): it reports every line it counts in them with
+  // lineCounted() (a CountedLines sink does), then calls scanned() while `bytes` are
+  // still there. One scan then serves the counts and the detail.
   void hold(std::string_view bytes, std::uint64_t at);
-  // Token `token` of scannedTokens() is in the line that starts at `lineStart` in the file.
+  // Token `token` of withFieldsDirective(tokens) is in the line that starts at
+  // `lineStart` in the file.
   void lineCounted(std::size_t token, std::uint64_t lineStart);
   // The caller's scan of the held bytes is over: reads the lines it counted, while the
   // bytes are still there.

@@ -42,7 +42,7 @@ class FilteredLines : public LineScanner::LineSink {
   FilteredLines(const std::vector<std::string>& tokens, const std::vector<LineFilter>& filters,
                 bool detail)
       : directiveToken_(readsLayout(filters, detail) ? tokens.size() : kNoToken),
-        scanner_(withDirectives(tokens, directiveToken_ != kNoToken)),
+        scanner_(directiveToken_ != kNoToken ? withFieldsDirective(tokens) : tokens),
         filters_(filters),
         detail_(detail),
         passed_(filters.size()),
@@ -213,11 +213,6 @@ class FilteredLines : public LineScanner::LineSink {
     return detail || std::any_of(filters.begin(), filters.end(), [](const LineFilter& filter) {
              return filter.day || filter.site;
            });
-  }
-
-  static std::vector<std::string> withDirectives(std::vector<std::string> tokens, bool add) {
-    if (add) tokens.emplace_back(kFieldsDirective);
-    return tokens;
   }
 
   static constexpr std::size_t kNoToken = SIZE_MAX;

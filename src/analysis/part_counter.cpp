@@ -18,7 +18,7 @@ std::size_t firstBreak(const char* data, std::size_t size) {
 
 PartCounter::PartCounter(std::vector<std::string> tokens, std::size_t blockSize)
     : scanner_(tokens),
-      detailScanner_(DetailReader::scannedTokens(std::move(tokens))),
+      detailScanner_(withFieldsDirective(std::move(tokens))),
       blockSize_(std::max<std::size_t>(blockSize, 1)),
       buffer_(new char[std::max(scanner_.overlap(), detailScanner_.overlap()) + blockSize_]) {
   carry_.reserve(std::max(scanner_.overlap(), detailScanner_.overlap()));

@@ -10,6 +10,11 @@
 
 namespace tarnwick {
 
+std::vector<std::string> withFieldsDirective(std::vector<std::string> tokens) {
+  tokens.emplace_back(kFieldsDirective);
+  return tokens;
+}
+
 bool isFieldsDirective(std::string_view line) {
   return line.starts_with(kFieldsDirective);
 }

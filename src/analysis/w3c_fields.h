@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -28,6 +29,9 @@ struct FieldLayout {
 
 // What a field directive starts with.
 inline constexpr std::string_view kFieldsDirective = "#Fields:";
+
+// `tokens`, then "#Fields:": what a scan looks for that finds the directives' lines too.
+std::vector<std::string> withFieldsDirective(std::vector<std::string> tokens);
 
 // Whether `line` is a field directive: "#Fields:" at its start.
 bool isFieldsDirective(std::string_view line);
