@@ -327,31 +327,15 @@ inline bool startsHere(const char* s, std::size_t pos, std::size_t n, const char
 
 }  // namespace
 
-// Few tokens are all compared at each hit, without a branch on the outcome: which token
-// is there follows no pattern. Many tokens are compared only where their first byte is.
+// At each hit only the tokens that start with its byte are compared: mostly one.
 void LineScanner::scanVectorised(std::string_view window) {
   const char* s = window.data();
   const std::size_t n = window.size();
-  const std::size_t tokenCount = tokens_.size();
   constexpr std::size_t kFew = 4;
   const Fingerprints fp{firstBytes_.data(), secondBytes_.data(), firstBytes_.size(),
                         distance_,          nibbles_.data(),     middle_};
   const std::size_t finder = fp.count <= kFew ? fp.count : 0;
   const Finder find = (vector_ == Vector::Avx512 ? kAvx512Finders : kAvx2Finders)[finder];
-  const bool few = tokenCount <= kFew;
-  LineSink* const sink = sink_;  // a local, which the calls cannot change
-
-  __m128i patterns[kFew];
-  std::int64_t lastMatch[kFew];  // locals, so that the compiler keeps them in registers
-  std::uint64_t counts[kFew];
-  if (few) {
-    for (std::size_t t = 0; t < tokenCount; ++t) {
-      patterns[t] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(checks_[t].pattern.data()));
-      lastMatch[t] = lastMatch_[t];
-      counts[t] = counts_[t];
-    }
-  }
-
   Chunk batch[kBatch];
   std::size_t i = 0;
   for (std::size_t found = kBatch; found == kBatch;) {
@@ -369,19 +353,6 @@ void LineScanner::scanVectorised(std::string_view window) {
         const std::int64_t lastBreak =
             below ? base_ + static_cast<std::int64_t>(c.start) + 63 - std::countl_zero(below)
                   : c.lastBreak;
-        if (few) {
-          for (std::size_t t = 0; t < tokenCount; ++t) {
-            const Check& check = checks_[t];
-            const bool same = startsHere(s, pos, n, tokens_[t].data(), patterns[t],
-                                         check.significant, check.length);
-            const bool fresh = same & (at > lastMatch[t]);
-            const bool counted = fresh & (lastMatch[t] < lastBreak);
-            counts[t] += counted;
-            if (sink && counted) sink->counted(t, lastBreak + 1);
-            lastMatch[t] = fresh ? at : lastMatch[t];
-          }
-          continue;
-        }
         const auto head = static_cast<unsigned char>(s[pos]);
         for (std::size_t k2 = firstStart_[head]; k2 < firstStart_[head + 1u]; ++k2) {
           const std::size_t t = byFirst_[k2];
@@ -393,10 +364,6 @@ void LineScanner::scanVectorised(std::string_view window) {
         }
       }
     }
-  }
-  if (few) {
-    std::copy(lastMatch, lastMatch + tokenCount, lastMatch_.begin());
-    std::copy(counts, counts + tokenCount, counts_.begin());
   }
   // The last few positions, where a full register would read past the window.
   scanPortable(window, i);
