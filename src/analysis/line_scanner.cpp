@@ -206,7 +206,7 @@ __attribute__((target("avx512bw"))) inline __m512i groupsAvx512(__m512i bytes, _
 // kBatch, keeping `lastBreak` up to date; returns where it stopped. Every chunk is
 // written and only those with a hit are kept, because whether a chunk has one follows
 // no pattern a branch could predict. One version per register width and number of
-// pairs, up to four, each compared in turn; version 0 takes any number, looking up three
+// pairs, up to six, each compared in turn; version 0 takes any number, looking up three
 // bytes of each token by groups.
 template <std::size_t T>
 __attribute__((target("avx2"))) std::size_t findAvx2(const char* s, std::size_t i, std::size_t n,
@@ -238,7 +238,7 @@ __attribute__((target("avx2"))) std::size_t findAvx2(const char* s, std::size_t 
           _mm256_movemask_epi8(_mm256_cmpeq_epi8(groups, _mm256_setzero_si256())));
     } else {
       __m256i pairs = _mm256_setzero_si256();
-#pragma GCC unroll 4
+#pragma GCC unroll 6
       for (std::size_t t = 0; t < T; ++t)
         pairs = _mm256_or_si256(pairs, _mm256_and_si256(_mm256_cmpeq_epi8(near, first[t]),
                                                         _mm256_cmpeq_epi8(far, second[t])));
@@ -286,7 +286,7 @@ __attribute__((target("avx512bw"))) std::size_t findAvx512(const char* s, std::s
                                                     groupsAvx512(middle, tables[2], tables[3])),
                                    groupsAvx512(far, tables[4], tables[5]));
     } else {
-#pragma GCC unroll 4
+#pragma GCC unroll 6
       for (std::size_t t = 0; t < T; ++t)
         hits |= _mm512_cmpeq_epi8_mask(near, first[t]) & _mm512_cmpeq_epi8_mask(far, second[t]);
     }
@@ -309,9 +309,10 @@ __attribute__((target("avx512bw"))) std::size_t findAvx512(const char* s, std::s
 using Finder = std::size_t (*)(const char*, std::size_t, std::size_t, std::int64_t,
                                const Fingerprints&, std::int64_t&, Chunk*, std::size_t&);
 
-constexpr Finder kAvx2Finders[] = {findAvx2<0>, findAvx2<1>, findAvx2<2>, findAvx2<3>, findAvx2<4>};
+constexpr Finder kAvx2Finders[] = {findAvx2<0>, findAvx2<1>, findAvx2<2>, findAvx2<3>,
+                                   findAvx2<4>, findAvx2<5>, findAvx2<6>};
 constexpr Finder kAvx512Finders[] = {findAvx512<0>, findAvx512<1>, findAvx512<2>, findAvx512<3>,
-                                     findAvx512<4>};
+                                     findAvx512<4>, findAvx512<5>, findAvx512<6>};
 
 // Whether the token of `check` starts at `pos` of the `n` bytes at `s`.
 inline bool startsHere(const char* s, std::size_t pos, std::size_t n, const char* token,
@@ -331,7 +332,7 @@ inline bool startsHere(const char* s, std::size_t pos, std::size_t n, const char
 void LineScanner::scanVectorised(std::string_view window) {
   const char* s = window.data();
   const std::size_t n = window.size();
-  constexpr std::size_t kFew = 4;
+  constexpr std::size_t kFew = 6;  // the four crawlers and two more tokens
   const Fingerprints fp{firstBytes_.data(), secondBytes_.data(), firstBytes_.size(),
                         distance_,          nibbles_.data(),     middle_};
   const std::size_t finder = fp.count <= kFew ? fp.count : 0;
