@@ -124,7 +124,7 @@ void DetailReader::directive(const FieldLayout& layout, std::uint64_t at) {
 }
 
 void DetailReader::wholeLine(std::string_view text, std::uint64_t at) {
-  if (isFieldsDirective(text)) return directive(FieldLayout::fromDirective(text.substr(8)), at);
+  if (const std::optional<FieldLayout> layout = directiveAt(text, 0)) return directive(*layout, at);
   scanner_.restart();
   scanner_.scan(text, 0);
   const std::vector<std::uint64_t>& found = scanner_.counts();

@@ -71,7 +71,7 @@ std::optional<FieldLayout> firstLayoutOf(InputFile& file) {
     std::size_t end = head.find_first_of("\r\n", start);
     if (end == std::string::npos) break;  // a line cut off by the 64 KiB
     const std::string_view line(head.data() + start, end - start);
-    if (isFieldsDirective(line)) return FieldLayout::fromDirective(line.substr(8));
+    if (std::optional<FieldLayout> layout = directiveAt(line, 0)) return layout;
     start = end + 1;
   }
   return std::nullopt;

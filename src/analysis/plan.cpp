@@ -124,8 +124,8 @@ std::optional<Date> firstDate(InputFile& file) {
   for (std::size_t start = 0, end; (end = lineEndAt(text, start)) != std::string_view::npos;
        start = end + 1) {
     const std::string_view line = text.substr(start, end - start);
-    if (isFieldsDirective(line)) {
-      layout = FieldLayout::fromDirective(line.substr(8));
+    if (std::optional<FieldLayout> named = directiveAt(line, 0)) {
+      layout = named;
     } else if (layout && layout->date >= 0 && splitFields(line, layout->count, fields)) {
       if (auto date = parseIsoDate(fields[static_cast<std::size_t>(layout->date)])) return date;
     }
