@@ -2,6 +2,8 @@
 
 #include <zlib.h>
 
+#include <tuple>
+
 #include "analysis/gzip_stream.h"
 #include "analysis/job.h"
 #include "analysis/plan.h"
@@ -232,6 +234,34 @@ TEST(archive_test, zip_members_whole_or_failed) {
   testing::FakeInput input;
   input.files["x"] = {"not a zip at all, just text that is long enough"};
   EXPECT_NE(listZip(*input.open("x").file).problem.find("damaged archive"), std::string::npos);
+}
+
+// A zip member of 60 MiB of one line, deflated to a few hundred kB, counted in blocks;
+// one whose directory says it holds 1 MiB fails at its end, after as long a count.
+TEST(archive_test, a_zip_bomb_costs_time_not_memory) {
+  std::string content = "2026-12-06 00:00:00 Googlebot\n";
+  for (int i = 0; i < 21; ++i) content += content;  // 2^21 lines, 60 MiB
+  const std::string name = "u_ex261206.log";
+  std::string archive = zipOf({{name, content}}, true);
+  content = {};
+  EXPECT_LT(archive.size(), 1u << 20);
+  std::string lying = archive;
+  const std::size_t entry = lying.size() - 22 - (46 + name.size());
+  for (int i = 0; i < 4; ++i) lying[entry + 24 + i] = static_cast<char>((1u << 20) >> (8 * i));
+  for (const auto& [what, zip, status] :
+       {std::tuple{"whole", archive, FilteredCount::Status::Counted},
+        std::tuple{"its size understated", lying, FilteredCount::Status::ReadFailed}}) {
+    testing::FakeInput input;
+    input.files["z"] = {zip};
+    const ZipListing listing = listZip(*input.open("z").file);
+    ASSERT_TRUE(listing.ok) << what;
+    ZipMemberStream stream(input.open("z").file, listing.members[0]);
+    const FilteredCount counted = countFiltered(stream, {"Googlebot"}, {}, false);
+    EXPECT_EQ(counted.status, status) << what;
+    if (status == FilteredCount::Status::Counted) {
+      EXPECT_EQ(counted.counts[0], 1u << 21) << what;
+    }
+  }
 }
 
 // Each log of a zip is a row of --all; a day's zip is read where its log is gone, its logs
