@@ -41,14 +41,15 @@ class FilteredLines : public LineScanner::LineSink {
  public:
   FilteredLines(const std::vector<std::string>& tokens, const std::vector<LineFilter>& filters,
                 bool detail)
-      : directiveToken_(readsLayout(filters, detail) ? tokens.size() : kNoToken),
+      : anyFilter_(std::any_of(filters.begin(), filters.end(),
+                               [](const LineFilter& filter) { return filter.day || filter.site; })),
+        directiveToken_(detail || anyFilter_ ? tokens.size() : kNoToken),
         scanner_(directiveToken_ != kNoToken ? withFieldsDirective(tokens) : tokens),
         filters_(filters),
         detail_(detail),
         passed_(filters.size()),
         rows_(filters.size()) {
     for (const LineFilter& filter : filters) {
-      anyFilter_ = anyFilter_ || filter.day || filter.site;
       dayOnlyShifted_ = dayOnlyShifted_ && filter.day && filter.shiftMinutes != 0 && !filter.site;
       isoDays_.push_back(filter.day ? isoDate(*filter.day) : std::string());
     }
@@ -208,20 +209,14 @@ class FilteredLines : public LineScanner::LineSink {
     }
   }
 
-  // Whether a line's fields are read at all: not where every line counts as it is.
-  static bool readsLayout(const std::vector<LineFilter>& filters, bool detail) {
-    return detail || std::any_of(filters.begin(), filters.end(), [](const LineFilter& filter) {
-             return filter.day || filter.site;
-           });
-  }
-
   static constexpr std::size_t kNoToken = SIZE_MAX;
+  // Whether a row takes only some lines: then, or with details, lines' fields are read.
+  const bool anyFilter_;
   // The scanner's last token, which finds the directives, where layouts are read.
   const std::size_t directiveToken_;
   LineScanner scanner_;
   const std::vector<LineFilter>& filters_;
   const bool detail_;
-  bool anyFilter_ = false;
   std::string_view lines_;
   std::optional<FieldLayout> layout_;
   std::size_t kept_ = 0;  // how many first fields the filters read in layout_

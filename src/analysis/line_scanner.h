@@ -102,7 +102,7 @@ class LineScanner {
   std::array<std::uint8_t, 384> nibbles_{};
   std::size_t middle_ = 0;
   std::vector<Check> checks_;  // one per token
-  // Tokens by first byte, for many tokens: those starting with byte b are
+  // Tokens by first byte: those starting with byte b are
   // byFirst_[firstStart_[b]] up to byFirst_[firstStart_[b + 1]].
   std::vector<std::uint16_t> byFirst_;
   std::array<std::uint16_t, 257> firstStart_{};
