@@ -1,35 +1,15 @@
 #include "analysis/crawler_detail.h"
 
+#include "analysis/value_words.h"
+
 #include <algorithm>
 #include <cstring>
 
 namespace tarnwick {
 
-namespace {
-
-std::uint64_t load64(const char* at) {
-  std::uint64_t word;
-  std::memcpy(&word, at, sizeof word);
-  return word;
-}
-
-std::uint32_t load32(const char* at) {
-  std::uint32_t word;
-  std::memcpy(&word, at, sizeof word);
-  return word;
-}
-
-// The last bytes of a value of `size` bytes after `at`, at most eight, in one word: read as
-// overlapping loads, so that no loop runs over a length that changes from value to value.
-std::uint64_t tailWord(const char* at, std::size_t size) {
-  if (size >= 8) return load64(at + size - 8);
-  if (size >= 4) return load32(at) | std::uint64_t{load32(at + size - 4)} << 32;
-  if (size == 0) return 0;
-  const auto byte = [&](std::size_t i) { return std::uint64_t{static_cast<unsigned char>(at[i])}; };
-  return byte(0) | byte(size / 2) << 8 | byte(size - 1) << 16;
-}
-
-}  // namespace
+using words::load32;
+using words::load64;
+using words::tailWord;
 
 // A word at a time: values are paths and addresses of a few dozen bytes, hashed once for
 // every line a crawler wrote.
@@ -52,11 +32,7 @@ bool ValueCounts::add(std::string_view value, std::uint64_t lines) {
 }
 
 void ValueCounts::prefetch(std::uint32_t hash) const {
-#if defined(__GNUC__) || defined(__clang__)
-  if (!slots_.empty()) __builtin_prefetch(&slots_[hash & (slots_.size() - 1)]);
-#else
-  (void)hash;
-#endif
+  if (!slots_.empty()) words::prefetch(&slots_[hash & (slots_.size() - 1)]);
 }
 
 std::string_view ValueCounts::valueOf(const Slot& slot) const {
@@ -68,28 +44,17 @@ std::string_view ValueCounts::valueOf(const Slot& slot) const {
 bool ValueCounts::holds(const Slot& slot, std::string_view value) const {
   const char* text = text_.data() + slot.offset;
   if (load32(text) != value.size()) return false;
-  text += sizeof(std::uint32_t);
-  // Paths and addresses are short: compared a word at a time here, without a call, the
-  // last word read where it ends.
-  const char* other = value.data();
-  for (std::size_t left = value.size(); left > 8; text += 8, other += 8, left -= 8)
-    if (load64(text) != load64(other)) return false;
-  return tailWord(text_.data() + slot.offset + sizeof(std::uint32_t), value.size()) ==
-         tailWord(value.data(), value.size());
+  return words::sameBytes(text + sizeof(std::uint32_t), value);
 }
 
 void ValueCounts::prefetchValue(std::uint32_t hash) const {
-#if defined(__GNUC__) || defined(__clang__)
   if (slots_.empty()) return;
   const std::size_t mask = slots_.size() - 1;
   for (std::size_t at = hash & mask;; at = (at + 1) & mask) {
     const Slot& slot = slots_[at];
     if (slot.lines == 0) return;
-    if (slot.hash == hash) return __builtin_prefetch(text_.data() + slot.offset);
+    if (slot.hash == hash) return words::prefetch(text_.data() + slot.offset);
   }
-#else
-  (void)hash;
-#endif
 }
 
 bool ValueCounts::addHashed(std::string_view value, std::uint32_t hash, std::uint64_t lines) {
@@ -333,16 +298,6 @@ LineValues readValues(const FieldLayout* layout, const std::vector<std::string_v
   return values;
 }
 
-void prefetchSlots(const CrawlerDetail& detail, const LineValues& values) {
-  detail.ips.prefetch(values.ipHash);
-  detail.pages.prefetch(values.stemHash);
-}
-
-void prefetchTexts(const CrawlerDetail& detail, const LineValues& values) {
-  detail.ips.prefetchValue(values.ipHash);
-  detail.pages.prefetchValue(values.stemHash);
-}
-
 namespace {
 
 // A line's status code into `status`. A crawler meets a handful of codes: they are
@@ -369,24 +324,38 @@ void addStatus(std::map<std::string, std::uint64_t, std::less<>>& status, std::s
 
 }  // namespace
 
-void addValues(CrawlerDetail& detail, const LineValues& values) {
+bool addTallies(CrawlerDetail& detail, const LineValues& values) {
   ++detail.lines;
   if (!values.read) {
     ++detail.unparsed;
-    return;
+    return false;
   }
   if (!values.status.empty()) addStatus(detail.status, values.status);
   addOptional(detail.bytes, values.bytes);
   addOptional(detail.timeTakenMs, values.timeTaken);
   if (values.hour >= 0) ++detail.hours[static_cast<std::size_t>(values.hour)];
-  // A line whose page or address finds no room in its list counts its directory or
-  // segment now; the others' wait for fold().
-  detail.unfolded_ = true;
-  if (!values.ip.empty() && !detail.ips.addHashed(values.ip, values.ipHash))
-    if (const std::string_view segment = segmentPrefix(values.ip); !segment.empty())
-      detail.segments.add(segment);
-  if (!values.stem.empty() && !detail.pages.addHashed(values.stem, values.stemHash))
-    if (const std::string_view dir = directoryView(values.stem); !dir.empty()) detail.dirs.add(dir);
+  return true;
+}
+
+void addValues(CrawlerDetail& detail, const LineValues& values) {
+  if (!addTallies(detail, values)) return;
+  if (!values.ip.empty()) detail.addAddress(values.ip, values.ipHash);
+  if (!values.stem.empty()) detail.addPage(values.stem, values.stemHash);
+}
+
+// A page or address that finds no room in its list counts its directory or segment now;
+// the others' wait for fold().
+void CrawlerDetail::addPage(std::string_view stem, std::uint32_t hash, std::uint64_t lines) {
+  unfolded_ = true;
+  if (!pages.addHashed(stem, hash, lines))
+    if (const std::string_view dir = directoryView(stem); !dir.empty()) dirs.add(dir, lines);
+}
+
+void CrawlerDetail::addAddress(std::string_view ip, std::uint32_t hash, std::uint64_t lines) {
+  unfolded_ = true;
+  if (!ips.addHashed(ip, hash, lines))
+    if (const std::string_view segment = segmentPrefix(ip); !segment.empty())
+      segments.add(segment, lines);
 }
 
 void addSplitLine(CrawlerDetail& detail, const FieldLayout* layout,

@@ -116,9 +116,13 @@ struct CrawlerDetail {
   // their pages and addresses: once, after the last line. Until then `dirs` and
   // `segments` hold only those of lines whose page or address found no room.
   void fold();
+  // Counts `lines` read lines more for page `stem` (hash = ValueCounts::hashOf(stem)), or
+  // for address `ip`: the lists fold() works from.
+  void addPage(std::string_view stem, std::uint32_t hash, std::uint64_t lines = 1);
+  void addAddress(std::string_view ip, std::uint32_t hash, std::uint64_t lines = 1);
 
  private:
-  friend void addValues(CrawlerDetail& detail, const LineValues& values);
+  friend bool addTallies(CrawlerDetail& detail, const LineValues& values);
 
   void mergeTallies(const CrawlerDetail& other);  // all but the lists
   // Adds the directories of `from`'s pages and the segments of its addresses.
@@ -151,14 +155,14 @@ struct LineValues {
 // The values of a line whose fields, laid out as `layout`, are `fields` (null where they
 // could not be read). They point into the line.
 LineValues readValues(const FieldLayout* layout, const std::vector<std::string_view>* fields);
-// Ask for what adding `values` to `detail` will look at: first the lists' slots, then,
-// once those are at hand, the texts they point to.
-void prefetchSlots(const CrawlerDetail& detail, const LineValues& values);
-void prefetchTexts(const CrawlerDetail& detail, const LineValues& values);
 // Adds one line of `values` to `detail`. Its directory and segment are worked out from
 // its page and address when the detail is folded: a crawler comes back to the same
 // pages, so that is done once per page rather than once per line.
 void addValues(CrawlerDetail& detail, const LineValues& values);
+// As addValues(), all but the page and the address, for a caller that counts those
+// itself: whether the line's fields were read (and so its page and address are to be
+// counted).
+bool addTallies(CrawlerDetail& detail, const LineValues& values);
 
 // The IPv4 /24 segment of `ip` ("66.249.71.5" → "66.249.71.*"), the IPv4 address of an
 // IPv4-mapped IPv6 one included; empty for anything else.

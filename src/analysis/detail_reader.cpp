@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "analysis/value_words.h"
+
 namespace tarnwick {
 
 namespace {
@@ -15,7 +17,8 @@ bool isBreak(char c) {
 DetailReader::DetailReader(std::vector<std::string> tokens, std::optional<FieldLayout> layout)
     : tokens_(std::move(tokens)),
       scanner_(withFieldsDirective(tokens_)),
-      layout_(std::move(layout)) {
+      layout_(std::move(layout)),
+      pageLines_(2 * tokens_.size()) {
   found_.head.resize(tokens_.size());
   found_.body.resize(tokens_.size());
   found_.startLayout = layout_;
@@ -97,17 +100,59 @@ void DetailReader::scanned() {
         const bool read = layout_ && splitLineAt(held_, start, layout_->count, fields_);
         lastValues_ = readValues(layout_ ? &*layout_ : nullptr, read ? &fields_ : nullptr);
       }
-      CrawlerDetail& detail = (*into_)[token];
-      prefetchSlots(detail, lastValues_);
-      lines_.push_back({&detail, lastValues_});
+      const std::size_t index = (into_ == &found_.body ? tokens_.size() : 0) + token;
+      lines_.push_back({&(*into_)[token], &pageLines_[index], lastValues_});
+      prefetchSlots(lines_.back());
     }
-    for (const auto& [detail, values] : lines_) prefetchTexts(*detail, values);
-    for (const auto& [detail, values] : lines_) addValues(*detail, values);
+    for (const ReadLine& line : lines_) prefetchTexts(line);
+    for (const ReadLine& line : lines_) add(line);
   }
   // The lines after a directive still to be taken are in the pieces to come.
   directiveBefore(held_.size());
   counted_.clear();
   lines_.clear();
+}
+
+void DetailReader::prefetchSlots(const ReadLine& line) const {
+  const LineValues& values = line.values;
+  if (!values.stem.empty()) pageIds_.prefetch(values.stemHash);
+  if (!values.ip.empty()) line.detail->ips.prefetch(values.ipHash);
+}
+
+void DetailReader::prefetchTexts(const ReadLine& line) const {
+  const LineValues& values = line.values;
+  if (!values.stem.empty())
+    if (const std::optional<std::uint32_t> id = pageIds_.prefetchValue(values.stemHash);
+        id && *id < line.pages->size())
+      words::prefetch(&(*line.pages)[*id]);
+  if (!values.ip.empty()) line.detail->ips.prefetchValue(values.ipHash);
+}
+
+void DetailReader::add(const ReadLine& line) {
+  const LineValues& values = line.values;
+  CrawlerDetail& detail = *line.detail;
+  std::vector<std::uint32_t>& pages = *line.pages;
+  if (!addTallies(detail, values)) return;
+  if (!values.ip.empty()) detail.addAddress(values.ip, values.ipHash);
+  if (values.stem.empty()) return;
+  const std::optional<std::uint32_t> id = pageIds_.idOf(values.stem, values.stemHash);
+  if (!id) return detail.addPage(values.stem, values.stemHash);
+  if (*id >= pages.size()) pages.resize(*id + 1);
+  std::uint32_t& lines = pages[*id];
+  if (lines == UINT32_MAX) return detail.addPage(values.stem, values.stemHash);
+  ++lines;
+}
+
+void DetailReader::handOver() {
+  for (std::size_t index = 0; index < pageLines_.size(); ++index) {
+    CrawlerDetail& detail =
+        index < tokens_.size() ? found_.head[index] : found_.body[index - tokens_.size()];
+    std::vector<std::uint32_t>& pages = pageLines_[index];
+    for (std::uint32_t id = 0; id < pages.size(); ++id)
+      if (pages[id]) detail.addPage(pageIds_.value(id), pageIds_.hash(id), pages[id]);
+    pages = {};
+  }
+  pageIds_.clear();
 }
 
 void DetailReader::directiveBefore(std::size_t before) {
@@ -137,6 +182,7 @@ DetailReader::Found DetailReader::finishStretch() {
   held_ = {};
   if (!pending_.empty() && !overlong_) wholeLine(pending_, pendingAt_);
   pending_.clear();
+  handOver();
   found_.endLayout = layout_;
   for (std::vector<CrawlerDetail>* details : {&found_.head, &found_.body})
     for (CrawlerDetail& detail : *details) detail.fold();

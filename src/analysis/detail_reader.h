@@ -8,6 +8,7 @@
 
 #include "analysis/crawler_detail.h"
 #include "analysis/line_scanner.h"
+#include "analysis/value_ids.h"
 #include "analysis/w3c_fields.h"
 
 namespace tarnwick {
@@ -81,6 +82,21 @@ class DetailReader {
   // Takes the directive of the held lines found last, if its line starts before `before`.
   void directiveBefore(std::size_t before);
 
+  // A line read, waiting to be added to the detail of one of its tokens.
+  struct ReadLine {
+    CrawlerDetail* detail;
+    std::vector<std::uint32_t>* pages;  // the detail's lines by page number
+    LineValues values;
+  };
+  // Ask for what adding a line will look at: first the slots of its page and address,
+  // then, once those are at hand, what they point to. Lines are read a few at a time, so
+  // that their lookups wait for memory together.
+  void prefetchSlots(const ReadLine& line) const;
+  void prefetchTexts(const ReadLine& line) const;
+  void add(const ReadLine& line);
+  // Counts the pages counted by number in the details' lists, at the stretch's end.
+  void handOver();
+
   std::vector<std::string> tokens_;
   // Finds the tokens of a line in one pass, however many there are.
   LineScanner scanner_;
@@ -93,8 +109,8 @@ class DetailReader {
   // A directive's line, taken once a line after it is read, as the lines it lays out
   // start after it: where it starts in held_ (npos for none).
   std::size_t directiveAt_ = std::string_view::npos;
-  // Their values, and the detail each goes to, as they are added.
-  std::vector<std::pair<CrawlerDetail*, LineValues>> lines_;
+  // The lines being added.
+  std::vector<ReadLine> lines_;
   // The held line read last, for a line that holds several tokens: where it starts in
   // held_ (npos for none), and its values.
   std::size_t lastLine_ = std::string_view::npos;
@@ -107,6 +123,13 @@ class DetailReader {
   std::uint64_t pendingAt_ = 0;  // where it begins in the file
   bool overlong_ = false;
   std::vector<std::string_view> fields_;
+  // The crawlers of a site fetch much the same pages: while a stretch is read, a page's
+  // text is kept once for them all, and each detail counts its lines by page number.
+  // What a line looks up then mostly stays in the core's own cache, which the log's
+  // bytes streaming through keep emptying. The counts go to the details' lists when the
+  // stretch ends.
+  ValueIds pageIds_{ValueCounts::kDefaultBound};
+  std::vector<std::vector<std::uint32_t>> pageLines_;  // by token: the head's, the body's
 };
 
 }  // namespace tarnwick

@@ -9,6 +9,7 @@
 #include "analysis/detail_text.h"
 #include "analysis/filtered_reader.h"
 #include "analysis/job.h"
+#include "analysis/value_ids.h"
 #include "test_support.h"
 
 namespace tarnwick {
@@ -279,6 +280,65 @@ TEST(detail_test, values_differing_in_one_byte_are_apart) {
     });
     EXPECT_EQ(lines, 2u) << length;
   }
+}
+
+// Values under one hash are numbered apart by their text; past the bound no value is
+// numbered, while those numbered keep their numbers.
+TEST(detail_test, value_ids_number_values_apart_up_to_their_bound) {
+  ValueIds ids(3);
+  constexpr std::uint32_t kHash = 7;
+  EXPECT_EQ(ids.idOf("/a", kHash), 0u);
+  EXPECT_EQ(ids.idOf("/b", kHash), 1u);
+  EXPECT_EQ(ids.idOf("/a", kHash), 0u);
+  EXPECT_EQ(ids.idOf("/a/", kHash), 2u);
+  EXPECT_EQ(ids.idOf("/c", kHash), std::nullopt);
+  EXPECT_EQ(ids.idOf("/b", kHash), 1u);
+  EXPECT_EQ(ids.prefetchValue(kHash), 0u);
+  EXPECT_EQ(ids.prefetchValue(kHash + 1), std::nullopt);
+  EXPECT_EQ(ids.size(), 3u);
+  EXPECT_EQ(ids.value(2), "/a/");
+  EXPECT_EQ(ids.hash(2), kHash);
+  ids.clear();
+  EXPECT_EQ(ids.idOf("/c", kHash), 0u);
+
+  // Many values, each under its own hash, across the table's growth.
+  ValueIds many(ValueCounts::kDefaultBound);
+  for (std::uint32_t i = 0; i < 5000; ++i) {
+    const std::string page = "/p" + std::to_string(i);
+    ASSERT_EQ(many.idOf(page, ValueCounts::hashOf(page)), i);
+  }
+  for (std::uint32_t i = 0; i < 5000; i += 7) {
+    const std::string page = "/p" + std::to_string(i);
+    EXPECT_EQ(many.idOf(page, ValueCounts::hashOf(page)), i);
+    EXPECT_EQ(many.value(i), page);
+  }
+}
+
+// The pages of all crawlers are numbered together while a stretch is read. One crawler
+// filling that numbering leaves another's pages exact, and its own.
+TEST(detail_test, a_crawler_stays_exact_where_another_fills_the_shared_pages) {
+  const std::size_t bound = ValueCounts::kDefaultBound;
+  std::string log = "#Fields: c-ip cs-uri-stem cs(User-Agent)\n";
+  for (std::size_t i = 0; i < bound; ++i)
+    log += "1.2.3.4 /g/p" + std::to_string(i) + ".html Googlebot\n";
+  for (std::size_t i = 0; i < 30; ++i)
+    log += "5.6.7.8 /b/p" + std::to_string(i % 10) + ".html Baiduspider\n";
+  log += "1.2.3.4 /g/p0.html Googlebot\n";
+  DetailReader reader(kTokens);
+  for (std::size_t at = 0; at < log.size(); at += 100000)
+    reader.feed(std::string_view(log).substr(at, 100000), at);
+  const std::vector<CrawlerDetail> got = reader.finish({30, bound + 1, 0, 0});
+  using Top = std::vector<std::pair<std::string, std::uint64_t>>;
+  const CrawlerDetail& baidu = got[0];
+  EXPECT_FALSE(baidu.approximate());
+  EXPECT_EQ(baidu.pages.distinct(), 10u);
+  EXPECT_EQ(baidu.pages.top(2), (Top{{"/b/p0.html", 3}, {"/b/p1.html", 3}}));
+  EXPECT_EQ(baidu.dirs.top(2), (Top{{"/b/", 30}}));
+  const CrawlerDetail& google = got[1];
+  EXPECT_FALSE(google.approximate());
+  EXPECT_EQ(google.pages.distinct(), bound);
+  EXPECT_EQ(google.pages.top(1), (Top{{"/g/p0.html", 2}}));
+  EXPECT_EQ(google.dirs.top(2), (Top{{"/g/", bound + 1}}));
 }
 
 // sc-bytes and time-taken are read as numbers only where they are all digits and fit 64

@@ -1,0 +1,74 @@
+#include "analysis/value_ids.h"
+
+#include "analysis/value_words.h"
+
+namespace tarnwick {
+
+std::optional<std::uint32_t> ValueIds::idOf(std::string_view value, std::uint32_t hash) {
+  if (slots_.empty()) slots_.resize(16);
+  const std::size_t mask = slots_.size() - 1;
+  for (std::size_t at = hash & mask;; at = (at + 1) & mask) {
+    Slot& slot = slots_[at];
+    if (slot.id == 0) {
+      constexpr std::size_t kHead = sizeof(std::uint32_t);
+      if (values_.size() >= bound_ || value.size() > kMostText - kHead ||
+          text_.size() > kMostText - kHead - value.size())
+        return std::nullopt;
+      const auto id = static_cast<std::uint32_t>(values_.size());
+      const auto length = static_cast<std::uint32_t>(value.size());
+      slot = {hash, id + 1, static_cast<std::uint32_t>(text_.size())};
+      text_.append(reinterpret_cast<const char*>(&length), sizeof length);
+      text_.append(value);
+      values_.push_back(slot);
+      if (values_.size() * 4 > slots_.size() * 3) grow();
+      return id;
+    }
+    if (slot.hash != hash) continue;
+    const char* text = text_.data() + slot.offset;
+    if (words::load32(text) == value.size() &&
+        words::sameBytes(text + sizeof(std::uint32_t), value))
+      return slot.id - 1;
+  }
+}
+
+void ValueIds::prefetch(std::uint32_t hash) const {
+  if (!slots_.empty()) words::prefetch(&slots_[hash & (slots_.size() - 1)]);
+}
+
+std::optional<std::uint32_t> ValueIds::prefetchValue(std::uint32_t hash) const {
+  if (slots_.empty()) return std::nullopt;
+  const std::size_t mask = slots_.size() - 1;
+  for (std::size_t at = hash & mask;; at = (at + 1) & mask) {
+    const Slot& slot = slots_[at];
+    if (slot.id == 0) return std::nullopt;
+    if (slot.hash == hash) {
+      words::prefetch(text_.data() + slot.offset);
+      return slot.id - 1;
+    }
+  }
+}
+
+std::string_view ValueIds::value(std::uint32_t id) const {
+  const char* text = text_.data() + values_[id].offset;
+  return {text + sizeof(std::uint32_t), words::load32(text)};
+}
+
+void ValueIds::clear() {
+  slots_.clear();
+  values_.clear();
+  text_.clear();
+}
+
+void ValueIds::grow() {
+  std::vector<Slot> old(slots_.size() * 2);
+  old.swap(slots_);
+  const std::size_t mask = slots_.size() - 1;
+  for (const Slot& slot : old) {
+    if (slot.id == 0) continue;
+    std::size_t at = slot.hash & mask;
+    while (slots_[at].id != 0) at = (at + 1) & mask;
+    slots_[at] = slot;
+  }
+}
+
+}  // namespace tarnwick
