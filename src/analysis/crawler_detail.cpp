@@ -97,6 +97,14 @@ void ValueCounts::grow() {
 
 void ValueCounts::merge(const ValueCounts& other) {
   approximate_ = approximate_ || other.approximate_;
+  // Into an empty list that has room for them all, the other's values are copied as they
+  // are: a row's details are added so to the totals.
+  if (size_ == 0 && other.size_ <= bound_) {
+    size_ = other.size_;
+    slots_ = other.slots_;
+    text_ = other.text_;
+    return;
+  }
   for (const Slot& slot : other.slots_)
     if (slot.lines) addHashed(other.valueOf(slot), slot.hash, slot.lines);
 }

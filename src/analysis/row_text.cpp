@@ -264,8 +264,14 @@ std::string RowFormatter::row(const FileResult& row) {
 
 std::string RowFormatter::footer() const {
   if (!words_) return format_ == Format::Json ? "]}\n" : "";
-  std::vector<CrawlerDetail> total = total_;
-  total.resize(crawlers_.size());
+  // The totals are many lists of thousands of values: copied only where there were no rows.
+  std::vector<CrawlerDetail> none;
+  const std::vector<CrawlerDetail>* kept = &total_;
+  if (total_.size() < crawlers_.size()) {
+    none.resize(crawlers_.size());
+    kept = &none;
+  }
+  const std::vector<CrawlerDetail>& total = *kept;
   const std::vector<Verdicts> verdicts = verdictsOf(verifyTotal_, crawlers_.size());
   const std::vector<Verdicts>* shownVerdicts = verifyWords_ ? &verdicts : nullptr;
   switch (format_) {

@@ -191,16 +191,20 @@ TEST(detail_test, bounded_lists_are_flagged_and_never_overstate) {
   EXPECT_EQ(pages.distinct(), 3u) << "at most the truth (4)";
   EXPECT_EQ(pages.top(2),
             (std::vector<std::pair<std::string, std::uint64_t>>{{"/a", 3}, {"/b", 2}}));
-  ValueCounts exact;
-  exact.merge(pages);
-  EXPECT_TRUE(exact.approximate()) << "a merge keeps the flag";
-  // Taken whole into an empty list, or added one by one into one with less room.
-  ValueCounts taken, smaller(2);
+  // Taken or copied whole into an empty list, or added one by one into one with less room.
+  ValueCounts taken, copied, smaller(2), smallerCopy(2);
   taken.merge(ValueCounts(pages));
+  copied.merge(pages);
   smaller.merge(ValueCounts(pages));
+  smallerCopy.merge(pages);
   EXPECT_EQ(taken.top(3), pages.top(3));
-  EXPECT_TRUE(taken.approximate());
+  EXPECT_EQ(copied.top(3), pages.top(3));
+  EXPECT_TRUE(taken.approximate() && copied.approximate());
   EXPECT_EQ(smaller.distinct(), 2u) << "its own bound holds";
+  EXPECT_EQ(smallerCopy.distinct(), 2u) << "its own bound holds";
+  copied.add("/a");
+  EXPECT_EQ(copied.top(1).front().second, 4u) << "a copy is a list of its own";
+  EXPECT_EQ(pages.top(1).front().second, 3u);
   const std::string json = detailJson({CrawlerDetail{}}, {designedCrawlers()[0]}, 10);
   EXPECT_EQ(json.find("approximate"), std::string::npos) << "only where it must";
 }
