@@ -1,9 +1,9 @@
 #include "analysis/crawler_detail.h"
 
-#include "analysis/value_words.h"
-
 #include <algorithm>
 #include <cstring>
+
+#include "analysis/value_words.h"
 
 namespace tarnwick {
 
