@@ -4,8 +4,11 @@
 #include <sys/resource.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
+#include <thread>
 
 extern char** environ;
 
@@ -31,6 +34,23 @@ double bestSeconds(const std::function<void()>& work, int runs) {
         best, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
   }
   return best;
+}
+
+double coresLent() {
+  const auto spin = [] {
+    volatile std::uint64_t sum = 0;  // kept in memory, so that the loop is not folded away
+    for (std::uint64_t i = 0; i < 50'000'000; ++i) sum = sum + i;
+  };
+  const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
+  const double one = bestSeconds(spin, 1);
+  const double all = bestSeconds(
+      [&] {
+        std::vector<std::thread> threads;
+        for (unsigned c = 0; c < cores; ++c) threads.emplace_back(spin);
+        for (std::thread& thread : threads) thread.join();
+      },
+      1);
+  return std::min<double>(cores, cores * one / all);
 }
 
 std::vector<double> bestOfEach(const std::vector<std::string>& commands, int runs) {

@@ -26,6 +26,10 @@ std::string quoted(const std::filesystem::path& path);
 void warm(const std::filesystem::path& dir);
 // "  what   1.234 s   1.10 x wc -l"
 void line(const std::string& what, double seconds, double base, const char* baseName);
+// How many cores the machine lends just now: busy loops on every core at once against one
+// alone. A virtual machine whose host is busy lends less than it counts, and a program of
+// several threads then loses beside one of a single thread.
+double coresLent();
 // Says whether `target` was met, and returns it.
 bool verdict(const std::string& target, bool met);
 
