@@ -1,13 +1,11 @@
 #include "analysis/crawler_detail.h"
 
 #include <algorithm>
-#include <cstring>
 
 #include "analysis/value_words.h"
 
 namespace tarnwick {
 
-using words::load32;
 using words::load64;
 using words::tailWord;
 
@@ -36,15 +34,11 @@ void ValueCounts::prefetch(std::uint32_t hash) const {
 }
 
 std::string_view ValueCounts::valueOf(const Slot& slot) const {
-  std::uint32_t length;
-  std::memcpy(&length, text_.data() + slot.offset, sizeof length);
-  return {text_.data() + slot.offset + sizeof length, length};
+  return words::storedValue(text_.data() + slot.offset);
 }
 
 bool ValueCounts::holds(const Slot& slot, std::string_view value) const {
-  const char* text = text_.data() + slot.offset;
-  if (load32(text) != value.size()) return false;
-  return words::sameBytes(text + sizeof(std::uint32_t), value);
+  return words::holdsValue(text_.data() + slot.offset, value);
 }
 
 void ValueCounts::prefetchValue(std::uint32_t hash) const {
@@ -84,15 +78,7 @@ bool ValueCounts::addHashed(std::string_view value, std::uint32_t hash, std::uin
 }
 
 void ValueCounts::grow() {
-  std::vector<Slot> old(slots_.size() * 2);
-  old.swap(slots_);
-  const std::size_t mask = slots_.size() - 1;
-  for (const Slot& slot : old) {
-    if (slot.lines == 0) continue;
-    std::size_t at = slot.hash & mask;
-    while (slots_[at].lines != 0) at = (at + 1) & mask;
-    slots_[at] = slot;
-  }
+  words::doubleSlots(slots_, [](const Slot& slot) { return slot.lines != 0; });
 }
 
 void ValueCounts::merge(const ValueCounts& other) {

@@ -23,10 +23,7 @@ std::optional<std::uint32_t> ValueIds::idOf(std::string_view value, std::uint32_
       if (values_.size() * 4 > slots_.size() * 3) grow();
       return id;
     }
-    if (slot.hash != hash) continue;
-    const char* text = text_.data() + slot.offset;
-    if (words::load32(text) == value.size() &&
-        words::sameBytes(text + sizeof(std::uint32_t), value))
+    if (slot.hash == hash && words::holdsValue(text_.data() + slot.offset, value))
       return slot.id - 1;
   }
 }
@@ -49,8 +46,7 @@ std::optional<std::uint32_t> ValueIds::prefetchValue(std::uint32_t hash) const {
 }
 
 std::string_view ValueIds::value(std::uint32_t id) const {
-  const char* text = text_.data() + values_[id].offset;
-  return {text + sizeof(std::uint32_t), words::load32(text)};
+  return words::storedValue(text_.data() + values_[id].offset);
 }
 
 void ValueIds::clear() {
@@ -60,15 +56,7 @@ void ValueIds::clear() {
 }
 
 void ValueIds::grow() {
-  std::vector<Slot> old(slots_.size() * 2);
-  old.swap(slots_);
-  const std::size_t mask = slots_.size() - 1;
-  for (const Slot& slot : old) {
-    if (slot.id == 0) continue;
-    std::size_t at = slot.hash & mask;
-    while (slots_[at].id != 0) at = (at + 1) & mask;
-    slots_[at] = slot;
-  }
+  words::doubleSlots(slots_, [](const Slot& slot) { return slot.id != 0; });
 }
 
 }  // namespace tarnwick

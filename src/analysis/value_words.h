@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstring>
 #include <string_view>
+#include <vector>
 
 namespace tarnwick::words {
 
@@ -39,6 +40,31 @@ inline bool sameBytes(const char* stored, std::string_view value) {
   for (std::size_t left = value.size(); left > 8; text += 8, other += 8, left -= 8)
     if (load64(text) != load64(other)) return false;
   return tailWord(stored, value.size()) == tailWord(value.data(), value.size());
+}
+
+// A value stored as its length (32 bits), then its bytes, at `stored`.
+inline std::string_view storedValue(const char* stored) {
+  return {stored + sizeof(std::uint32_t), load32(stored)};
+}
+
+// Whether the value stored at `stored` (as storedValue() reads it) is `value`.
+inline bool holdsValue(const char* stored, std::string_view value) {
+  return load32(stored) == value.size() && sameBytes(stored + sizeof(std::uint32_t), value);
+}
+
+// Doubles an open-addressing table of a power of two of `slots`, each slot going to its
+// hash's place or the first free one after it. `used(slot)` tells a slot in use.
+template <typename Slot, typename Used>
+void doubleSlots(std::vector<Slot>& slots, Used used) {
+  std::vector<Slot> old(slots.size() * 2);
+  old.swap(slots);
+  const std::size_t mask = slots.size() - 1;
+  for (const Slot& slot : old) {
+    if (!used(slot)) continue;
+    std::size_t at = slot.hash & mask;
+    while (used(slots[at])) at = (at + 1) & mask;
+    slots[at] = slot;
+  }
 }
 
 // Asks for the cache line at `at` to be brought in, ahead of a lookup that will read it.
