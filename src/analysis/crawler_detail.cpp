@@ -292,6 +292,14 @@ LineValues readValues(const FieldLayout* layout, const std::vector<std::string_v
   return values;
 }
 
+std::uint64_t fieldsRead(const FieldLayout& layout) {
+  std::uint64_t read = 0;
+  for (const int at : {layout.time, layout.clientIp, layout.uriStem, layout.status, layout.bytes,
+                       layout.timeTaken})
+    if (at >= 0 && at < 64) read |= std::uint64_t{1} << at;
+  return read;
+}
+
 namespace {
 
 // A line's status code into `status`. A crawler meets a handful of codes: they are

@@ -155,6 +155,9 @@ struct LineValues {
 // The values of a line whose fields, laid out as `layout`, are `fields` (null where they
 // could not be read). They point into the line.
 LineValues readValues(const FieldLayout* layout, const std::vector<std::string_view>* fields);
+// The fields readValues() reads of a line laid out as `layout`, a bit each (field k's is
+// 1 << k), for a caller that splits only those.
+std::uint64_t fieldsRead(const FieldLayout& layout);
 // Adds one line of `values` to `detail`. Its directory and segment are worked out from
 // its page and address when the detail is folded: a crawler comes back to the same
 // pages, so that is done once per page rather than once per line.

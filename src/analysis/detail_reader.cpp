@@ -22,6 +22,7 @@ DetailReader::DetailReader(std::vector<std::string> tokens, std::optional<FieldL
   found_.head.resize(tokens_.size());
   found_.body.resize(tokens_.size());
   found_.startLayout = layout_;
+  if (layout_) read_ = fieldsRead(*layout_);
   into_ = &found_.head;
 }
 
@@ -97,7 +98,7 @@ void DetailReader::scanned() {
       }
       if (start != lastLine_) {
         lastLine_ = start;
-        const bool read = layout_ && splitLineAt(held_, start, layout_->count, fields_);
+        const bool read = layout_ && splitter_.split(held_, start, layout_->count, fields_, read_);
         lastValues_ = readValues(layout_ ? &*layout_ : nullptr, read ? &fields_ : nullptr);
       }
       const std::size_t index = (into_ == &found_.body ? tokens_.size() : 0) + token;
@@ -164,6 +165,7 @@ void DetailReader::directiveBefore(std::size_t before) {
 
 void DetailReader::directive(const FieldLayout& layout, std::uint64_t at) {
   layout_ = layout;
+  read_ = fieldsRead(layout);
   if (!found_.firstDirective) found_.firstDirective = at;
   into_ = &found_.body;
 }

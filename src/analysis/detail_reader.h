@@ -8,6 +8,7 @@
 
 #include "analysis/crawler_detail.h"
 #include "analysis/line_scanner.h"
+#include "analysis/line_splitter.h"
 #include "analysis/value_ids.h"
 #include "analysis/w3c_fields.h"
 
@@ -100,6 +101,7 @@ class DetailReader {
   std::vector<std::string> tokens_;
   // Finds the tokens of a line in one pass, however many there are.
   LineScanner scanner_;
+  LineSplitter splitter_;
   // The whole lines of the piece held last, where they are in the file.
   std::string_view held_;
   std::uint64_t heldAt_ = 0;
@@ -118,6 +120,7 @@ class DetailReader {
   Found found_;
   std::vector<CrawlerDetail>* into_;  // head until the first directive, then body
   std::optional<FieldLayout> layout_;
+  std::uint64_t read_ = 0;  // the fields of layout_ a detail reads, a bit each
   bool fed_ = false;
   std::string pending_;          // the line begun in an earlier piece
   std::uint64_t pendingAt_ = 0;  // where it begins in the file

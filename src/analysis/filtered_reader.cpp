@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "analysis/line_scanner.h"
+#include "analysis/line_splitter.h"
 #include "analysis/w3c_fields.h"
 #include "text/text.h"
 
@@ -77,7 +78,8 @@ class FilteredLines : public LineScanner::LineSink {
       lastLine_ = lineStart;
       // A directive is no line of the log's.
       directive_ = lines_[start] == '#' && isFieldsDirective(lines_.substr(start));
-      read_ = detail_ && layout_ && splitLineAt(lines_, start, layout_->count, fields_);
+      read_ = detail_ && layout_ &&
+              splitter_.split(lines_, start, layout_->count, fields_, fieldsRead(*layout_));
       // Without a filter every line counts, as in a plain log; with one, a line whose
       // fields the filter reads are there, where its directive puts them, and pass it.
       // Its other fields are the detail's: a line with one too many or too few still
@@ -215,6 +217,7 @@ class FilteredLines : public LineScanner::LineSink {
   // The scanner's last token, which finds the directives, where layouts are read.
   const std::size_t directiveToken_;
   LineScanner scanner_;
+  LineSplitter splitter_;
   const std::vector<LineFilter>& filters_;
   const bool detail_;
   std::string_view lines_;
@@ -225,7 +228,7 @@ class FilteredLines : public LineScanner::LineSink {
   std::int64_t lastLine_ = -1;
   bool directive_ = false;
   bool read_ = false;
-  std::vector<std::string_view> fields_;       // all of them, for the detail
+  std::vector<std::string_view> fields_;       // those the detail reads
   std::vector<std::string_view> firstFields_;  // those the filters read
   std::vector<char> passed_;
   std::vector<FilteredCount> rows_;

@@ -9,6 +9,7 @@
 #include "analysis/detail_text.h"
 #include "analysis/filtered_reader.h"
 #include "analysis/job.h"
+#include "analysis/line_splitter.h"
 #include "analysis/value_ids.h"
 #include "test_support.h"
 
@@ -466,8 +467,15 @@ struct FilterCase {
   std::vector<std::uint64_t> counts;  // Baiduspider, Googlebot
 };
 
+// "f0 f1 ... f{n-1}": a line of `n` fields.
+std::string fieldsNamed(std::size_t n) {
+  std::string line;
+  for (std::size_t k = 0; k < n; ++k) line += (k ? " f" : "f") + std::to_string(k);
+  return line;
+}
+
 // A line read where it lies splits as the line cut out would, whatever ends it and
-// wherever its spaces and its end fall against the 16 bytes read at a time; its first
+// wherever its spaces and its end fall against the 16 or 64 bytes read at a time; its first
 // fields alone are found where it has them.
 TEST(detail_test, a_line_split_in_place_splits_as_the_line_alone) {
   const std::string lines[] = {
@@ -479,7 +487,12 @@ TEST(detail_test, a_line_split_in_place_splits_as_the_line_alone) {
       " a b ",
       std::string(15, 'x') + " " + std::string(16, 'y'),
       "2026-12-07 00:00:01 66.249.71.5 /news/a/b.aspx 200 5120 15 Googlebot/2.1",
-      std::string(40, ' ')};
+      std::string(40, ' '),
+      std::string(70, 'x') + " " + std::string(63, 'y') + " z",
+      fieldsNamed(64),
+      fieldsNamed(65)};
+  const LineSplitter splitters[] = {LineSplitter(LineScanner::Kernel::Best),
+                                    LineSplitter(LineScanner::Kernel::Portable)};
   for (const std::string& line : lines) {
     std::vector<std::string_view> alone, inPlace;
     for (const std::string end : {"", "\r\n", "\n", "\r", "\nnext line"}) {
@@ -495,13 +508,29 @@ TEST(detail_test, a_line_split_in_place_splits_as_the_line_alone) {
             ASSERT_EQ(inPlace, std::vector<std::string_view>(alone.begin(), alone.begin() + keep));
           }
         }
-        for (std::size_t count = 0; count < 20; ++count) {
+        for (std::size_t count = 0; count < 70; ++count) {
           const bool whole = splitFields(line, count, alone);
           ASSERT_EQ(splitLineAt(text, lead, count, inPlace), whole)
               << "[" << line << "] lead " << lead << " count " << count;
           if (whole) {
             ASSERT_EQ(inPlace, alone) << "[" << line << "] lead " << lead;
           }
+          // Only some fields wanted: those are set as the whole split's; the rest are
+          // untouched, or split too.
+          for (const LineSplitter& splitter : splitters)
+            for (const std::uint64_t wanted :
+                 {std::uint64_t{0}, std::uint64_t{1}, std::uint64_t{0x5}, std::uint64_t{0x80},
+                  std::uint64_t{1} << 19, std::uint64_t{1} << 63, ~std::uint64_t{0}}) {
+              std::vector<std::string_view> some(count, "untouched");
+              ASSERT_EQ(splitter.split(text, lead, count, some, wanted), whole)
+                  << "[" << line << "] lead " << lead << " count " << count;
+              if (!whole) continue;
+              for (std::size_t k = 0; k < count; ++k) {
+                if ((wanted >> k) & 1 || some[k] != "untouched") {
+                  ASSERT_EQ(some[k], alone[k]) << "[" << line << "] field " << k;
+                }
+              }
+            }
         }
       }
     }
