@@ -69,7 +69,7 @@ void LineScanner::scan(std::string_view window, std::size_t seen, LineSink* sink
   end_ = base_ + static_cast<std::int64_t>(window.size());
   sink_ = sink;
   if (vector_ != Vector::None)
-    scanVectorised(window);
+    scanVectorised(window, seen);
   else
     scanPortable(window, 0);
   sink_ = nullptr;
@@ -156,12 +156,10 @@ void LineScanner::prepareVector() {
 
 namespace {
 
-// One register's width of the window: where some token's fingerprint matches, and
-// where the line breaks are, a bit per position.
+// One register's width of the window: where some token's fingerprint matches, a bit
+// per position.
 struct Chunk {
-  std::size_t start;       // its first position in the window
-  std::int64_t lastBreak;  // the last line break before it, in the text
-  std::uint64_t breaks;
+  std::size_t start;  // its first position in the window
   std::uint64_t hits;
 };
 
@@ -203,17 +201,15 @@ __attribute__((target("avx512bw"))) inline __m512i groupsAvx512(__m512i bytes, _
 }
 
 // Records the chunks from window position `i` on that hold a fingerprint, at most
-// kBatch, keeping `lastBreak` up to date; returns where it stopped. Every chunk is
+// kBatch; returns where it stopped. Every chunk is
 // written and only those with a hit are kept, because whether a chunk has one follows
 // no pattern a branch could predict. One version per register width and number of
 // pairs, up to six, each compared in turn; version 0 takes any number, looking up three
 // bytes of each token by groups.
 template <std::size_t T>
 __attribute__((target("avx2"))) std::size_t findAvx2(const char* s, std::size_t i, std::size_t n,
-                                                     std::int64_t base, const Fingerprints& fp,
-                                                     std::int64_t& lastBreak, Chunk* out,
+                                                     const Fingerprints& fp, Chunk* out,
                                                      std::size_t& found) {
-  const __m256i cr = _mm256_set1_epi8('\r'), lf = _mm256_set1_epi8('\n');
   __m256i first[T ? T : 1], second[T ? T : 1], tables[6];
   for (std::size_t t = 0; t < T; ++t) {
     first[t] = _mm256_set1_epi8(fp.first[t]);
@@ -221,8 +217,7 @@ __attribute__((target("avx2"))) std::size_t findAvx2(const char* s, std::size_t 
   }
   if constexpr (T == 0)
     for (int k = 0; k < 6; ++k) tables[k] = tableAvx2(fp, k);
-  std::int64_t lastSoFar = lastBreak;  // locals: stores to `out` could alias the references
-  std::size_t count = found;
+  std::size_t count = found;  // a local: stores to `out` could alias the reference
   for (; i + 32 + fp.distance <= n && count < kBatch; i += 32) {
     const __m256i near = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + i));
     const __m256i far = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + i + fp.distance));
@@ -244,29 +239,17 @@ __attribute__((target("avx2"))) std::size_t findAvx2(const char* s, std::size_t 
                                                         _mm256_cmpeq_epi8(far, second[t])));
       hits = static_cast<std::uint32_t>(_mm256_movemask_epi8(pairs));
     }
-    const auto breaks = static_cast<std::uint32_t>(_mm256_movemask_epi8(
-        _mm256_or_si256(_mm256_cmpeq_epi8(near, cr), _mm256_cmpeq_epi8(near, lf))));
-    Chunk& c = out[count];
-    c.start = i;
-    c.lastBreak = lastSoFar;
-    c.breaks = breaks;
-    c.hits = hits;
+    out[count] = {i, hits};
     count += hits != 0;
-    const std::int64_t last = base + static_cast<std::int64_t>(i) + 31 - std::countl_zero(breaks);
-    lastSoFar = breaks ? last : lastSoFar;
   }
-  lastBreak = lastSoFar;
   found = count;
   return i;
 }
 
 template <std::size_t T>
 __attribute__((target("avx512bw"))) std::size_t findAvx512(const char* s, std::size_t i,
-                                                           std::size_t n, std::int64_t base,
-                                                           const Fingerprints& fp,
-                                                           std::int64_t& lastBreak, Chunk* out,
-                                                           std::size_t& found) {
-  const __m512i cr = _mm512_set1_epi8('\r'), lf = _mm512_set1_epi8('\n');
+                                                           std::size_t n, const Fingerprints& fp,
+                                                           Chunk* out, std::size_t& found) {
   __m512i first[T ? T : 1], second[T ? T : 1], tables[6];
   for (std::size_t t = 0; t < T; ++t) {
     first[t] = _mm512_set1_epi8(fp.first[t]);
@@ -274,8 +257,7 @@ __attribute__((target("avx512bw"))) std::size_t findAvx512(const char* s, std::s
   }
   if constexpr (T == 0)
     for (int k = 0; k < 6; ++k) tables[k] = tableAvx512(fp, k);
-  std::int64_t lastSoFar = lastBreak;  // locals: stores to `out` could alias the references
-  std::size_t count = found;
+  std::size_t count = found;  // a local: stores to `out` could alias the reference
   for (; i + 64 + fp.distance <= n && count < kBatch; i += 64) {
     const __m512i near = _mm512_loadu_si512(s + i);
     const __m512i far = _mm512_loadu_si512(s + i + fp.distance);
@@ -290,24 +272,31 @@ __attribute__((target("avx512bw"))) std::size_t findAvx512(const char* s, std::s
       for (std::size_t t = 0; t < T; ++t)
         hits |= _mm512_cmpeq_epi8_mask(near, first[t]) & _mm512_cmpeq_epi8_mask(far, second[t]);
     }
-    const std::uint64_t breaks =
-        _mm512_cmpeq_epi8_mask(near, cr) | _mm512_cmpeq_epi8_mask(near, lf);
-    Chunk& c = out[count];
-    c.start = i;
-    c.lastBreak = lastSoFar;
-    c.breaks = breaks;
-    c.hits = hits;
+    out[count] = {i, hits};
     count += hits != 0;
-    const std::int64_t last = base + static_cast<std::int64_t>(i) + 63 - std::countl_zero(breaks);
-    lastSoFar = breaks ? last : lastSoFar;
   }
-  lastBreak = lastSoFar;
   found = count;
   return i;
 }
 
-using Finder = std::size_t (*)(const char*, std::size_t, std::size_t, std::int64_t,
-                               const Fingerprints&, std::int64_t&, Chunk*, std::size_t&);
+using Finder = std::size_t (*)(const char*, std::size_t, std::size_t, const Fingerprints&, Chunk*,
+                               std::size_t&);
+
+// Where the last line break among window positions `from` up to `to` is: npos for none.
+// Searched from `to` back, 32 bytes at a time, so that it mostly stops within the line.
+__attribute__((target("avx2"))) std::size_t lastBreakIn(const char* s, std::size_t from,
+                                                        std::size_t to) {
+  const __m256i cr = _mm256_set1_epi8('\r'), lf = _mm256_set1_epi8('\n');
+  for (; to >= from + 32; to -= 32) {
+    const __m256i bytes = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + to - 32));
+    const auto breaks = static_cast<std::uint32_t>(_mm256_movemask_epi8(
+        _mm256_or_si256(_mm256_cmpeq_epi8(bytes, cr), _mm256_cmpeq_epi8(bytes, lf))));
+    if (breaks) return to - 1 - static_cast<std::size_t>(std::countl_zero(breaks));
+  }
+  for (; to > from; --to)
+    if (s[to - 1] == '\r' || s[to - 1] == '\n') return to - 1;
+  return std::string_view::npos;
+}
 
 constexpr Finder kAvx2Finders[] = {findAvx2<0>, findAvx2<1>, findAvx2<2>, findAvx2<3>,
                                    findAvx2<4>, findAvx2<5>, findAvx2<6>};
@@ -328,8 +317,10 @@ inline bool startsHere(const char* s, std::size_t pos, std::size_t n, const char
 
 }  // namespace
 
-// At each hit only the tokens that start with its byte are compared: mostly one.
-void LineScanner::scanVectorised(std::string_view window) {
+// At each hit only the tokens that start with its byte are compared: mostly one. The
+// line break before a hit is looked for only there, back from it to where the last
+// search stopped: lines that hold no token are never looked at for their breaks.
+void LineScanner::scanVectorised(std::string_view window, std::size_t seen) {
   const char* s = window.data();
   const std::size_t n = window.size();
   constexpr std::size_t kFew = 6;  // the four crawlers and two more tokens
@@ -337,23 +328,29 @@ void LineScanner::scanVectorised(std::string_view window) {
                         distance_,          nibbles_.data(),     middle_};
   const std::size_t finder = fp.count <= kFew ? fp.count : 0;
   const Finder find = (vector_ == Vector::Avx512 ? kAvx512Finders : kAvx2Finders)[finder];
+  // The breaks of the bytes the window repeats are known from the last window: a token
+  // found there anew runs past them, so no break stands between it and lastBreak_.
+  std::size_t searched = std::min(seen, n);  // lastBreak_ is the last break before this
+  const auto breakBefore = [&](std::size_t pos) {
+    if (pos > searched) {
+      if (const std::size_t found = lastBreakIn(s, searched, pos); found != std::string_view::npos)
+        lastBreak_ = base_ + static_cast<std::int64_t>(found);
+      searched = pos;
+    }
+    return lastBreak_;
+  };
   Chunk batch[kBatch];
   std::size_t i = 0;
   for (std::size_t found = kBatch; found == kBatch;) {
     found = 0;
-    i = find(s, i, n, base_, fp, lastBreak_, batch, found);
+    i = find(s, i, n, fp, batch, found);
     for (std::size_t k = 0; k < found; ++k) {
       const Chunk& c = batch[k];
       for (std::uint64_t hits = c.hits; hits; hits &= hits - 1) {
         const auto bit = static_cast<unsigned>(std::countr_zero(hits));
         const std::size_t pos = c.start + bit;
         const std::int64_t at = base_ + static_cast<std::int64_t>(pos);
-        // A token holds no line break, so the last one before it is in this chunk, below
-        // its bit, or else the last one before the chunk.
-        const std::uint64_t below = c.breaks & ((std::uint64_t{1} << bit) - 1);
-        const std::int64_t lastBreak =
-            below ? base_ + static_cast<std::int64_t>(c.start) + 63 - std::countl_zero(below)
-                  : c.lastBreak;
+        const std::int64_t lastBreak = breakBefore(pos);
         const auto head = static_cast<unsigned char>(s[pos]);
         for (std::size_t k2 = firstStart_[head]; k2 < firstStart_[head + 1u]; ++k2) {
           const std::size_t t = byFirst_[k2];
@@ -367,12 +364,13 @@ void LineScanner::scanVectorised(std::string_view window) {
     }
   }
   // The last few positions, where a full register would read past the window.
+  breakBefore(i);
   scanPortable(window, i);
 }
 
 #else
 
-void LineScanner::scanVectorised(std::string_view window) {
+void LineScanner::scanVectorised(std::string_view window, std::size_t) {
   scanPortable(window, 0);
 }
 

@@ -66,7 +66,7 @@ class LineScanner {
 
   void prepareVector();
   void scanPortable(std::string_view window, std::size_t from);
-  void scanVectorised(std::string_view window);
+  void scanVectorised(std::string_view window, std::size_t seen);
   // Token `t` is at `at` in the text, after the line break at `lastBreak`.
   void onMatch(std::size_t t, std::int64_t at, std::int64_t lastBreak) {
     if (at <= lastMatch_[t]) return;  // found already, in the bytes a window repeats
