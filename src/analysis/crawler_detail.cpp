@@ -160,12 +160,19 @@ void addOptional(std::optional<std::uint64_t>& sum, const std::optional<std::uin
 std::optional<std::uint64_t> number(std::string_view text) {
   if (text.empty()) return std::nullopt;
   std::uint64_t value = 0;
-  // Nineteen digits never overflow; a longer field is read with a check.
-  const bool mayOverflow = text.size() > 19;
+  // Nineteen digits never overflow; only a longer field is read with a check, in a loop
+  // of its own, so that the usual one has no check to make.
+  if (text.size() > 19) {
+    for (const char c : text) {
+      const auto digit = static_cast<unsigned>(c - '0');
+      if (digit > 9 || value > (UINT64_MAX - digit) / 10) return std::nullopt;
+      value = value * 10 + digit;
+    }
+    return value;
+  }
   for (const char c : text) {
     const auto digit = static_cast<unsigned>(c - '0');
     if (digit > 9) return std::nullopt;
-    if (mayOverflow && value > (UINT64_MAX - digit) / 10) return std::nullopt;
     value = value * 10 + digit;
   }
   return value;

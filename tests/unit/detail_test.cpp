@@ -526,7 +526,7 @@ TEST(detail_test, a_line_split_in_place_splits_as_the_line_alone) {
                   << "[" << line << "] lead " << lead << " count " << count;
               if (!whole) continue;
               for (std::size_t k = 0; k < count; ++k) {
-                if ((wanted >> k) & 1 || some[k] != "untouched") {
+                if ((k < 64 && (wanted >> k) & 1) || some[k] != "untouched") {
                   ASSERT_EQ(some[k], alone[k]) << "[" << line << "] field " << k;
                 }
               }
