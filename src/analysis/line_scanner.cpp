@@ -201,11 +201,10 @@ __attribute__((target("avx512bw"))) inline __m512i groupsAvx512(__m512i bytes, _
 }
 
 // Records the chunks from window position `i` on that hold a fingerprint, at most
-// kBatch; returns where it stopped. Every chunk is
-// written and only those with a hit are kept, because whether a chunk has one follows
-// no pattern a branch could predict. One version per register width and number of
-// pairs, up to six, each compared in turn; version 0 takes any number, looking up three
-// bytes of each token by groups.
+// kBatch; returns where it stopped. Every chunk is written and only those with a hit are
+// kept, because whether a chunk has one follows no pattern a branch could predict. One
+// version per register width and number of pairs, up to six, each compared in turn;
+// version 0 takes any number, looking up three bytes of each token by groups.
 template <std::size_t T>
 __attribute__((target("avx2"))) std::size_t findAvx2(const char* s, std::size_t i, std::size_t n,
                                                      const Fingerprints& fp, Chunk* out,
