@@ -40,7 +40,12 @@ __attribute__((target("avx2,popcnt,bmi"))) bool splitAvx2(std::string_view text,
                                                           std::vector<std::string_view>& fields) {
   if (count < 64) wanted &= (std::uint64_t{1} << count) - 1;
   const std::uint64_t bounds = wanted | (wanted >> 1);  // space k ends field k
-  std::size_t spaceAt[64];
+  // Where field k starts, less one, is edges[k]; where it ends, edges[k + 1]: the spaces
+  // between, the byte before the line and its end around them. The sum wraps for a line
+  // at the text's start.
+  std::size_t edges[66];
+  std::size_t* const spaceAt = edges + 1;
+  edges[0] = start - 1;
   std::size_t seen = 0;  // spaces so far: one fewer than the fields begun
   const char* const data = text.data();
   const std::size_t size = text.size();
@@ -71,12 +76,12 @@ __attribute__((target("avx2,popcnt,bmi"))) bool splitAvx2(std::string_view text,
     }
   }
   if (seen + 1 != count) return false;
+  spaceAt[seen] = end;
   fields.resize(count);
   for (; wanted; wanted &= wanted - 1) {
     const auto k = static_cast<std::size_t>(std::countr_zero(wanted));
-    const std::size_t from = k ? spaceAt[k - 1] + 1 : start;
-    const std::size_t to = k + 1 < count ? spaceAt[k] : end;
-    fields[k] = std::string_view(data + from, to - from);
+    const std::size_t from = edges[k] + 1;
+    fields[k] = std::string_view(data + from, edges[k + 1] - from);
   }
   return true;
 }
