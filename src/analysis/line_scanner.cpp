@@ -317,8 +317,9 @@ inline bool startsHere(const char* s, std::size_t pos, std::size_t n, const char
 }  // namespace
 
 // At each hit only the tokens that start with its byte are compared: mostly one. The
-// line break before a hit is looked for only there, back from it to where the last
-// search stopped: lines that hold no token are never looked at for their breaks.
+// line break before a token is looked for only where one is found, back from it to
+// where the last search stopped: lines that hold no token are never looked at for their
+// breaks.
 void LineScanner::scanVectorised(std::string_view window, std::size_t seen) {
   const char* s = window.data();
   const std::size_t n = window.size();
@@ -349,7 +350,6 @@ void LineScanner::scanVectorised(std::string_view window, std::size_t seen) {
         const auto bit = static_cast<unsigned>(std::countr_zero(hits));
         const std::size_t pos = c.start + bit;
         const std::int64_t at = base_ + static_cast<std::int64_t>(pos);
-        const std::int64_t lastBreak = breakBefore(pos);
         const auto head = static_cast<unsigned char>(s[pos]);
         for (std::size_t k2 = firstStart_[head]; k2 < firstStart_[head + 1u]; ++k2) {
           const std::size_t t = byFirst_[k2];
@@ -357,7 +357,7 @@ void LineScanner::scanVectorised(std::string_view window, std::size_t seen) {
           const __m128i pattern =
               _mm_loadu_si128(reinterpret_cast<const __m128i*>(check.pattern.data()));
           if (startsHere(s, pos, n, tokens_[t].data(), pattern, check.significant, check.length))
-            onMatch(t, at, lastBreak);
+            onMatch(t, at, breakBefore(pos));
         }
       }
     }
