@@ -164,7 +164,10 @@ struct AnalysisJob::Shared {
   // Delivery: rows that finished early wait here for the ones before them.
   std::mutex deliveryMutex;
   std::map<std::size_t, FileResult> early;
-  std::size_t nextRow = 0;            // the next file to hand on, in plan order
+  std::atomic<std::size_t> nextRow{0};  // the next file to hand on, in plan order
+  // The sink, and what only the thread handing rows to it touches. One thread at a time
+  // does, holding this while the others go on counting.
+  std::mutex sinkMutex;
   std::optional<FileResult> joining;  // a day's files so far, while more are to join
   RowSink* sink;                      // null once cancelled
   bool finishedSent = false;
@@ -190,7 +193,10 @@ struct AnalysisJob::Shared {
   void countFile(PartCounter& counter, std::size_t index);
   void countPart(PartCounter& counter, const PartWork& work);
   void complete(std::size_t index, FileResult result);
-  void deliverReady();  // under deliveryMutex
+  // Hands on the rows that are ready, in plan order, unless another thread is doing so:
+  // that one looks again before it stops.
+  void deliverReady();
+  void deliverHeld();  // under sinkMutex
 };
 
 unsigned AnalysisJob::defaultThreads() {
@@ -231,7 +237,7 @@ void AnalysisJob::cancel() {
   shared_->stop = true;
   { std::lock_guard lock(shared_->workMutex); }
   shared_->workChanged.notify_all();
-  std::lock_guard lock(shared_->deliveryMutex);
+  std::lock_guard lock(shared_->sinkMutex);
   shared_->sink = nullptr;
 }
 
@@ -270,10 +276,7 @@ void AnalysisJob::Shared::run() {
     { std::lock_guard lock(workMutex); }  // no thread misses the wake between test and wait
     workChanged.notify_all();
   }
-  {
-    std::lock_guard lock(deliveryMutex);
-    deliverReady();  // an empty plan is finished at once
-  }
+  deliverReady();  // an empty plan is finished at once
   std::lock_guard lock(workMutex);
   if (--running == 0) allStopped.notify_all();
 }
@@ -293,7 +296,7 @@ void AnalysisJob::Shared::planFiles(std::unique_lock<std::mutex>& lock) {
     made.reason = error.what();
   }
   {
-    std::lock_guard delivery(deliveryMutex);
+    std::lock_guard delivery(sinkMutex);
     if (sink) sink->planned(made.status);
   }
   lock.lock();
@@ -523,8 +526,8 @@ void AnalysisJob::Shared::complete(std::size_t index, FileResult result) {
   {
     std::lock_guard lock(deliveryMutex);
     early.emplace(index, std::move(result));
-    deliverReady();
   }
+  deliverReady();
   {
     std::lock_guard lock(workMutex);
     --filesLeft;
@@ -561,14 +564,36 @@ void joinRow(FileResult& row, FileResult&& next) {
 
 }  // namespace
 
+// A row that another thread adds while this one delivers is seen by the look after
+// letting go: it was added before that thread tried to deliver, which failed only
+// because this one still held the sink.
 void AnalysisJob::Shared::deliverReady() {
+  for (;;) {
+    std::unique_lock delivering(sinkMutex, std::try_to_lock);
+    if (!delivering.owns_lock()) return;
+    deliverHeld();
+    delivering.unlock();
+    std::lock_guard lock(deliveryMutex);
+    if (!planned || !early.contains(nextRow)) return;
+  }
+}
+
+void AnalysisJob::Shared::deliverHeld() {
   if (!planned) return;  // stopped before its files were known
-  for (auto ready = early.find(nextRow); ready != early.end(); ready = early.find(nextRow)) {
+  for (;;) {
+    FileResult next;
+    {
+      std::lock_guard lock(deliveryMutex);
+      const auto ready = early.find(nextRow);
+      if (ready == early.end()) break;
+      next = std::move(ready->second);
+      early.erase(ready);
+    }
     // A day's files (its hours, or its "_x" log beside the plain one) are one row.
     if (joining)
-      joinRow(*joining, std::move(ready->second));
+      joinRow(*joining, std::move(next));
     else
-      joining = std::move(ready->second);
+      joining = std::move(next);
     const bool more = nextRow + 1 < files.size() && files[nextRow + 1].sameRow;
     if (sink && !more) {
       const bool goOn = sink->row(std::move(*joining));
@@ -580,7 +605,6 @@ void AnalysisJob::Shared::deliverReady() {
       }
     }
     if (!more) joining.reset();
-    early.erase(ready);
     ++nextRow;
   }
   if (nextRow == files.size() && !finishedSent) {
