@@ -209,5 +209,30 @@ TEST(plan_test, day_labels_and_their_dates) {
   }
 }
 
+// Names go by their upper-case forms, byte by byte ("ZZ" before "_X"), the shorter first
+// where one begins the other; names equal but for case by their own bytes. Names of more than eight
+// and sixteen bytes that agree that far are told apart by what follows.
+TEST(plan_test, names_sorted_as_windows_lists_them) {
+  const struct {
+    std::vector<std::string> names;
+    std::vector<std::string> sorted;
+  } cases[] = {
+      {{}, {}},
+      {{"b.log", "A.log", "a.LOG", "C.log"}, {"A.log", "a.LOG", "b.log", "C.log"}},
+      {{"u_ex261207.log", "U_EX261130.log", "u_ex2612.log", "u_ex261207.log.gz"},
+       {"U_EX261130.log", "u_ex2612.log", "u_ex261207.log", "u_ex261207.log.gz"}},
+      {{"u_ex261207_part2.log", "U_EX261207_PART1.log", "u_ex261207_part10.log"},
+       {"U_EX261207_PART1.log", "u_ex261207_part10.log", "u_ex261207_part2.log"}},
+      {{"_x.log", "zz", "\xc3\xa9.log", "Z", "~", "0"},
+       {"0", "Z", "zz", "_x.log", "~", "\xc3\xa9.log"}},
+      {{"12345678ab", "12345678AA", "12345678a"}, {"12345678a", "12345678AA", "12345678ab"}},
+  };
+  for (const auto& c : cases) {
+    std::vector<std::string> names = c.names;
+    sortLikeWindows(names);
+    EXPECT_EQ(names, c.sorted);
+  }
+}
+
 }  // namespace
 }  // namespace tarnwick
