@@ -156,6 +156,7 @@ std::string MainPresenter::dialogFolder(const std::string& serverFolder) const {
 
 void MainPresenter::start(const Selection& selection, const AnalysisScope& scope, int site) {
   rows_.clear();
+  reselect_.clear();
   if (verification_) verification_->clear();
   doneStatus_.clear();
   selection_ = selection;
@@ -208,6 +209,11 @@ void MainPresenter::rowsWaiting() {
     view_.showStatus(doneStatus_);
     endJob();
     settleVerdicts();
+  }
+  // Once the job has ended where it has, so that the detail the selection brings says so.
+  if (!reselect_.empty() && (reselect_.back() < rows_.size() || batch.finished)) {
+    std::erase_if(reselect_, [&](std::size_t row) { return row >= rows_.size(); });
+    view_.selectRows(std::exchange(reselect_, {}));
   }
 }
 
@@ -458,8 +464,14 @@ void MainPresenter::chooseRowMenu(RowMenuEntry entry) {
 void MainPresenter::openDetail() {
   detailOpen_ = true;
   settings_.detail = true;
-  // The same files again, without asking: the user asked for their details.
-  if (!rowsHaveDetail_ && shownSite_ >= 0) return rerun();
+  // The same files again, without asking: the user asked for their details, of the
+  // rows they selected.
+  if (!rowsHaveDetail_ && shownSite_ >= 0) {
+    std::vector<std::size_t> selected = view_.selectedRows();
+    rerun();
+    reselect_ = std::move(selected);
+    return;
+  }
   showDetail();
 }
 

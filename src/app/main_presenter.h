@@ -213,6 +213,9 @@ class MainPresenter {
   int selectedAtPress_ = -1;  // the list's selection when the mouse went down
   Selection selection_;       // what the rows on screen were read from
   bool rowsHaveDetail_ = false;
+  // The rows the user had selected when the detail asked for the same files again: they
+  // are selected again once they are back.
+  std::vector<std::size_t> reselect_;
   DetailLimits limits_;
   std::size_t detailValues_ = 0;  // held by the rows' details
   bool detailOpen_ = false;

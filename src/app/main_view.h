@@ -35,6 +35,9 @@ class MainView {
   // means the rows were cleared and refilled. Where `followNewest`, the last row is
   // scrolled into view, unless the user has scrolled away from the end.
   virtual void showRows(std::size_t count, bool followNewest) = 0;
+  // Selects rows `rows` of the table (0-based, in order) and no others, as the user
+  // would: the rows they had selected, once the same files were read again.
+  virtual void selectRows(const std::vector<std::size_t>& rows) = 0;
   // Cells of rows shown already changed: their verdicts came.
   virtual void refreshRows() = 0;
   // Whether 仅计已验证 can be ticked: only while 验证蜘蛛 is.

@@ -28,9 +28,16 @@ class FakeView : public MainView {
   void showSites(const std::vector<std::string>& names) override { sites = names; }
   void showColumns(const std::vector<ResultsColumn>& c) override { columns = c; }
   void showRows(std::size_t count, bool follow) override {
-    if (count < rowsShown) ++resets;
+    if (count < rowsShown) {
+      ++resets;
+      selected.clear();  // as a table's selection goes with its rows
+    }
     rowsShown = count;
     followed = followed || (follow && count > 0);
+  }
+  void selectRows(const std::vector<std::size_t>& rows) override {
+    selected = rows;
+    reselected = rows;
   }
   void highlightSite(int index) override { highlighted = index; }
   void refreshRows() override { ++refreshes; }
@@ -53,6 +60,7 @@ class FakeView : public MainView {
   Mode setMode = Mode::Today;
   std::string days = "7";
   std::vector<std::size_t> selected;
+  std::vector<std::size_t> reselected;  // what the presenter selected last
 
   std::vector<std::string> dayChoices, sites;
   std::string dayShown;
@@ -652,6 +660,22 @@ TEST_F(DetailView, follows_the_selected_rows) {
   EXPECT_NE(section("谷歌蜘蛛（Googlebot）").find("行数\t5\n"), std::string::npos);
   EXPECT_NE(section("谷歌蜘蛛（Googlebot）").find("无法读取字段的行\t1\n"), std::string::npos)
       << "080711's line has no directive before it:\n"
+      << view.detailPage;
+}
+
+// Opened on rows read without their details, the view has the same files read again:
+// the rows the user had selected are selected again once they are back, and shown.
+TEST_F(DetailView, the_selected_rows_are_selected_again_once_read_with_their_details) {
+  again(Mode::LastDays, "3");
+  view.selected = {1};
+  presenter->openDetail();
+  EXPECT_TRUE(view.selected.empty()) << "the rows are read again";
+  finish();
+  EXPECT_EQ(view.reselected, std::vector<std::size_t>{1});
+  presenter->rowSelectionChanged();  // as a table tells of every change of its selection
+  EXPECT_NE(view.detailTitle.find("所选 1 行"), std::string::npos) << view.detailTitle;
+  EXPECT_NE(section("谷歌蜘蛛（Googlebot）").find("行数\t4\n"), std::string::npos)
+      << "080712's lines alone:\n"
       << view.detailPage;
 }
 

@@ -278,6 +278,19 @@ void frmMain::showRows(std::size_t count, bool followNewest) {
   if (followNewest && atEnd && count > 0) ListView1->scrollToBottom();
 }
 
+void frmMain::selectRows(const std::vector<std::size_t>& rows) {
+  QItemSelection selection;
+  for (const std::size_t row : rows) {
+    const QModelIndex index = model_->index(static_cast<int>(row), 0);
+    selection.select(index, index);
+  }
+  ListView1->selectionModel()->select(
+      selection, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+  if (!rows.empty())  // the keyboard goes on from there
+    ListView1->selectionModel()->setCurrentIndex(model_->index(static_cast<int>(rows.front()), 0),
+                                                 QItemSelectionModel::NoUpdate);
+}
+
 void frmMain::refreshRows() {
   model_->refresh();
 }

@@ -436,6 +436,10 @@ std::vector<std::size_t> frmMain::selectedRows() const {
   return table_->selectedRows();
 }
 
+void frmMain::selectRows(const std::vector<std::size_t>& rows) {
+  table_->selectRows(rows);
+}
+
 void frmMain::showDayChoices(const std::vector<std::string>& choices, const std::string& chosen) {
   for (const std::string& choice : choices)
     ::SendMessageW(Combo1, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(widen(choice).c_str()));

@@ -75,6 +75,7 @@ class frmMain final : private MainView {
   void showColumns(const std::vector<ResultsColumn>& columns) override;
   void showRows(std::size_t count, bool followNewest) override;
   void highlightSite(int index) override;
+  void selectRows(const std::vector<std::size_t>& rows) override;
   void refreshRows() override;
   void enableVerifiedOnly(bool enabled) override;
   void showRunning(bool running) override;

@@ -66,6 +66,17 @@ std::vector<std::size_t> ListViewTable::selectedRows() const {
   return rows;
 }
 
+void ListViewTable::selectRows(const std::vector<std::size_t>& rows) {
+  ListView_SetItemState(list_, -1, 0, LVIS_SELECTED);
+  bool first = true;
+  for (const std::size_t row : rows) {
+    if (row >= shown_) continue;
+    const UINT state = first ? LVIS_SELECTED | LVIS_FOCUSED : LVIS_SELECTED;
+    ListView_SetItemState(list_, static_cast<int>(row), state, state);
+    first = false;
+  }
+}
+
 bool ListViewTable::onNotify(const NMHDR& header, LRESULT& result) {
   if (header.hwndFrom != list_) return false;
   switch (header.code) {

@@ -29,6 +29,8 @@ class ListViewTable {
   bool onNotify(const NMHDR& header, LRESULT& result);
   // The selected rows, in order.
   std::vector<std::size_t> selectedRows() const;
+  // Selects `rows` of those shown and no others, the keyboard's focus on the first.
+  void selectRows(const std::vector<std::size_t>& rows);
 
  private:
   HWND list_;
