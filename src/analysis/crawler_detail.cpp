@@ -58,15 +58,13 @@ bool ValueCounts::addHashed(std::string_view value, std::uint32_t hash, std::uin
   for (std::size_t at = hash & mask;; at = (at + 1) & mask) {
     Slot& slot = slots_[at];
     if (slot.lines == 0) {
-      const std::uint32_t length = static_cast<std::uint32_t>(value.size());
-      if (size_ >= bound_ || value.size() > kMostText - sizeof length ||
-          text_.size() > kMostText - sizeof length - value.size()) {
+      const std::optional<std::uint32_t> stored =
+          size_ < bound_ ? words::storeValue(text_, value, kMostText) : std::nullopt;
+      if (!stored) {
         approximate_ = true;
         return false;
       }
-      slot = {lines, static_cast<std::uint32_t>(text_.size()), hash};
-      text_.append(reinterpret_cast<const char*>(&length), sizeof length);
-      text_.append(value);
+      slot = {lines, *stored, hash};
       if (++size_ * 4 > slots_.size() * 3) grow();
       return true;
     }

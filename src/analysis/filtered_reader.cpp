@@ -78,8 +78,8 @@ class FilteredLines : public LineScanner::LineSink {
       lastLine_ = lineStart;
       // A directive is no line of the log's.
       directive_ = lines_[start] == '#' && isFieldsDirective(lines_.substr(start));
-      read_ = detail_ && layout_ &&
-              splitter_.split(lines_, start, layout_->count, fields_, fieldsRead(*layout_));
+      read_ =
+          detail_ && layout_ && splitter_.split(lines_, start, layout_->count, fields_, wanted_);
       // Without a filter every line counts, as in a plain log; with one, a line whose
       // fields the filter reads are there, where its directive puts them, and pass it.
       // Its other fields are the detail's: a line with one too many or too few still
@@ -208,6 +208,7 @@ class FilteredLines : public LineScanner::LineSink {
     if (std::optional<FieldLayout> layout = directiveAt(lines_, start)) {
       layout_ = std::move(layout);
       kept_ = keptFields();
+      wanted_ = fieldsRead(*layout_);
     }
   }
 
@@ -222,7 +223,8 @@ class FilteredLines : public LineScanner::LineSink {
   const bool detail_;
   std::string_view lines_;
   std::optional<FieldLayout> layout_;
-  std::size_t kept_ = 0;  // how many first fields the filters read in layout_
+  std::size_t kept_ = 0;      // how many first fields the filters read in layout_
+  std::uint64_t wanted_ = 0;  // the fields of layout_ the detail reads, a bit each
   // The line read last: where it starts, whether it is a directive, whether its fields
   // (in fields_) could be read, and which rows it passes.
   std::int64_t lastLine_ = -1;

@@ -265,13 +265,9 @@ std::string RowFormatter::row(const FileResult& row) {
 std::string RowFormatter::footer() const {
   if (!words_) return format_ == Format::Json ? "]}\n" : "";
   // The totals are many lists of thousands of values: copied only where there were no rows.
-  std::vector<CrawlerDetail> none;
-  const std::vector<CrawlerDetail>* kept = &total_;
-  if (total_.size() < crawlers_.size()) {
-    none.resize(crawlers_.size());
-    kept = &none;
-  }
-  const std::vector<CrawlerDetail>& total = *kept;
+  const bool rows = total_.size() >= crawlers_.size();
+  const std::vector<CrawlerDetail> none(rows ? 0 : crawlers_.size());
+  const std::vector<CrawlerDetail>& total = rows ? total_ : none;
   const std::vector<Verdicts> verdicts = verdictsOf(verifyTotal_, crawlers_.size());
   const std::vector<Verdicts>* shownVerdicts = verifyWords_ ? &verdicts : nullptr;
   switch (format_) {

@@ -10,15 +10,11 @@ std::optional<std::uint32_t> ValueIds::idOf(std::string_view value, std::uint32_
   for (std::size_t at = hash & mask;; at = (at + 1) & mask) {
     Slot& slot = slots_[at];
     if (slot.id == 0) {
-      constexpr std::size_t kHead = sizeof(std::uint32_t);
-      if (values_.size() >= bound_ || value.size() > kMostText - kHead ||
-          text_.size() > kMostText - kHead - value.size())
-        return std::nullopt;
+      if (values_.size() >= bound_) return std::nullopt;
+      const std::optional<std::uint32_t> stored = words::storeValue(text_, value, kMostText);
+      if (!stored) return std::nullopt;
       const auto id = static_cast<std::uint32_t>(values_.size());
-      const auto length = static_cast<std::uint32_t>(value.size());
-      slot = {hash, id + 1, static_cast<std::uint32_t>(text_.size())};
-      text_.append(reinterpret_cast<const char*>(&length), sizeof length);
-      text_.append(value);
+      slot = {hash, id + 1, *stored};
       values_.push_back(slot);
       if (values_.size() * 4 > slots_.size() * 3) grow();
       return id;

@@ -3,6 +3,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -50,6 +52,19 @@ inline std::string_view storedValue(const char* stored) {
 // Whether the value stored at `stored` (as storedValue() reads it) is `value`.
 inline bool holdsValue(const char* stored, std::string_view value) {
   return load32(stored) == value.size() && sameBytes(stored + sizeof(std::uint32_t), value);
+}
+
+// Stores `value` after its length at the end of `text`, unless `text` would then pass
+// `most` bytes: where it starts, or nothing.
+inline std::optional<std::uint32_t> storeValue(std::string& text, std::string_view value,
+                                               std::size_t most) {
+  const auto length = static_cast<std::uint32_t>(value.size());
+  if (value.size() > most - sizeof length || text.size() > most - sizeof length - value.size())
+    return std::nullopt;
+  const auto at = static_cast<std::uint32_t>(text.size());
+  text.append(reinterpret_cast<const char*>(&length), sizeof length);
+  text.append(value);
+  return at;
 }
 
 // Doubles an open-addressing table of a power of two of `slots`, each slot going to its

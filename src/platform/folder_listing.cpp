@@ -25,15 +25,14 @@ void sortLikeWindows(std::vector<std::string>& names) {
   for (const std::string& name : names) total += name.size();
   std::string upper(total, '\0');
   std::vector<Key> keys(names.size());
-  for (std::size_t i = 0, at = 0; i < names.size(); ++i) {
+  for (std::size_t i = 0, at = 0; i < names.size(); at += names[i].size(), ++i) {
     Key& key = keys[i];
     key = {{0, 0}, at, names[i].size(), i};
-    for (const char c : names[i]) {
-      const char up = (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-      if (at - key.at < 16)
-        key.head[(at - key.at) / 8] |= std::uint64_t{static_cast<unsigned char>(up)}
-                                       << (56 - 8 * ((at - key.at) % 8));
-      upper[at++] = up;
+    for (std::size_t k = 0; k < names[i].size(); ++k) {
+      const char up = asciiUpper(names[i][k]);
+      upper[at + k] = up;
+      if (k < 16)
+        key.head[k / 8] |= std::uint64_t{static_cast<unsigned char>(up)} << (56 - 8 * (k % 8));
     }
   }
   std::sort(keys.begin(), keys.end(), [&](const Key& a, const Key& b) {

@@ -11,10 +11,6 @@ bool isAsciiLetter(char c) {
   return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
 }
 
-char asciiUpper(char c) {
-  return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
 std::string asciiUpper(std::string_view text) {
   std::string out(text);
   for (char& c : out) c = asciiUpper(c);

@@ -10,7 +10,9 @@ namespace tarnwick {
 bool isAsciiLetter(char c);
 
 // `c` in upper case where it is an ASCII letter; any other byte unchanged.
-char asciiUpper(char c);
+inline char asciiUpper(char c) {
+  return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
 
 // ASCII letters folded to upper case; other bytes (including UTF-8) unchanged.
 std::string asciiUpper(std::string_view text);
