@@ -219,7 +219,11 @@ ReportRun runReport(const testing::TempDir& dir, const std::string& args, std::s
     command =
         "{ " + report + " 2>" + err.string() + "; echo $? >" + piped.string() + "; } " + output;
   int status = std::system(command.c_str());
-#ifndef _WIN32
+#ifdef _WIN32
+  // wine's cmd.exe now and then fails to start a program it started a moment before, and
+  // says so with 9009 ("not recognized"), a status the report never exits with.
+  for (int again = 0; status == 9009 && again < 2; ++again) status = std::system(command.c_str());
+#else
   status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 #endif
   if (output.starts_with("|")) status = std::stoi(testing::readText(piped));
