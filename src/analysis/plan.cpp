@@ -47,9 +47,15 @@ PlannedFile inFolder(const LogFolder& log, std::int64_t position, const std::str
   return file;
 }
 
+// Whether `name` ends with `suffix` (upper case), in any case.
+bool endsWithIgnoringCase(std::string_view name, std::string_view suffix) {
+  return name.size() >= suffix.size() &&
+         equalsIgnoringCase(name.substr(name.size() - suffix.size()), suffix);
+}
+
 // Whether `name` is a gzipped log: "u_ex261206.log.gz", in any case.
-bool isGzipLog(const std::string& name) {
-  return asciiUpper(name).ends_with(".LOG.GZ");
+bool isGzipLog(std::string_view name) {
+  return endsWithIgnoringCase(name, ".LOG.GZ");
 }
 
 // "07" for 7.
@@ -67,8 +73,8 @@ void noteFolder(const LogFolder& log, Plan& plan) {
   plan.reason = log.contents.reason;
 }
 
-bool isZip(const std::string& name) {
-  return asciiUpper(name).ends_with(".ZIP");
+bool isZip(std::string_view name) {
+  return endsWithIgnoringCase(name, ".ZIP");
 }
 
 // A row for each log zip archive `name` of the folder holds, at `position`: one file each,
@@ -170,14 +176,16 @@ void planFolder(const Selection& selection, const LogFolder& log, Plan& plan,
   if (!plan.ok()) return;
   // Something other than a file under a log's name (a folder, a pipe) gets its row too,
   // which says what it is; other folders are not visited.
-  std::vector<std::string> names = log.contents.names;
   std::unordered_set<std::string> notFiles;
   for (const std::string& other : log.contents.others)
-    if (asciiUpper(other).ends_with(".LOG")) notFiles.insert(other);
+    if (endsWithIgnoringCase(other, ".LOG")) notFiles.insert(other);
+  std::vector<std::string> withOthers;
   if (!notFiles.empty()) {
-    names.insert(names.end(), notFiles.begin(), notFiles.end());
-    sortLikeWindows(names);
+    withOthers = log.contents.names;
+    withOthers.insert(withOthers.end(), notFiles.begin(), notFiles.end());
+    sortLikeWindows(withOthers);
   }
+  const std::vector<std::string>& names = notFiles.empty() ? log.contents.names : withOthers;
   plan.files.reserve(names.size());
   std::int64_t position = 0;
   // A listed file is read by its own name, whatever characters it holds.
@@ -190,7 +198,7 @@ void planFolder(const Selection& selection, const LogFolder& log, Plan& plan,
     const bool gzip = isGzipLog(name);
     plan.files.push_back(inFolder(log, ++position, name, selection.logFolder + name,
                                   dayLabel(gzip ? name.substr(0, name.size() - 3) : name),
-                                  !notFiles.count(name)));
+                                  notFiles.empty() || !notFiles.count(name)));
     plan.files.back().gzip = gzip;
     if (selection.siteFilter)
       plan.files.back().filter = LineFilter{std::nullopt, selection.siteFilter};

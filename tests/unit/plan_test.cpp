@@ -226,6 +226,11 @@ TEST(plan_test, names_sorted_as_windows_lists_them) {
       {{"_x.log", "zz", "\xc3\xa9.log", "Z", "~", "0"},
        {"0", "Z", "zz", "_x.log", "~", "\xc3\xa9.log"}},
       {{"12345678ab", "12345678AA", "12345678a"}, {"12345678a", "12345678AA", "12345678ab"}},
+      // Only a to z fold: the bytes next to them, and bytes past 0x7f, stay as they are.
+      {{"{", "`", "a", "[", "@", "z", "\341a", "\301b"},
+       {"@", "a", "z", "[", "`", "{", "\301b", "\341a"}},
+      {{"0123456789abcdef{", "0123456789ABCDEF`", "0123456789abcdefa"},
+       {"0123456789abcdefa", "0123456789ABCDEF`", "0123456789abcdef{"}},
   };
   for (const auto& c : cases) {
     std::vector<std::string> names = c.names;
