@@ -65,7 +65,7 @@ bool ValueCounts::addHashed(std::string_view value, std::uint32_t hash, std::uin
         return false;
       }
       slot = {lines, *stored, hash};
-      if (++size_ * 4 > slots_.size() * 3) grow();
+      if (++size_ * 2 > slots_.size()) grow();
       return true;
     }
     if (slot.hash == hash && holds(slot, value)) {

@@ -78,7 +78,9 @@ class ValueCounts {
   std::size_t bound_ = kDefaultBound;
   bool approximate_ = false;
   std::size_t size_ = 0;
-  std::vector<Slot> slots_;  // a power of two of them, at most three quarters in use
+  // A power of two of them, at most half in use: a value is then mostly found in its own
+  // slot, and the search for it seldom runs on to the next.
+  std::vector<Slot> slots_;
   std::string text_;
 };
 

@@ -16,7 +16,7 @@ std::optional<std::uint32_t> ValueIds::idOf(std::string_view value, std::uint32_
       const auto id = static_cast<std::uint32_t>(values_.size());
       slot = {hash, id + 1, *stored};
       values_.push_back(slot);
-      if (values_.size() * 4 > slots_.size() * 3) grow();
+      if (values_.size() * 2 > slots_.size()) grow();
       return id;
     }
     if (slot.hash == hash && words::holdsValue(text_.data() + slot.offset, value))

@@ -44,7 +44,7 @@ class ValueIds {
   void grow();
 
   std::size_t bound_;
-  std::vector<Slot> slots_;   // a power of two of them, at most three quarters in use
+  std::vector<Slot> slots_;   // a power of two of them, at most half in use
   std::vector<Slot> values_;  // by number
   std::string text_;          // the values back to back, each after its length
 };
