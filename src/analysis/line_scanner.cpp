@@ -21,6 +21,9 @@ namespace {
 
 constexpr std::int64_t kNever = -2;  // before any line break, even "none yet" (-1)
 
+// Most pairs the VBMI tables tell apart, a bit each; more share eight groups.
+constexpr std::size_t kVbmiPairs = 8;
+
 bool isBreak(unsigned char c) {
   return c == '\r' || c == '\n';
 }
@@ -46,8 +49,10 @@ LineScanner::LineScanner(std::vector<std::string> tokens, Kernel kernel) {
 #ifdef TARNWICK_HAVE_VECTOR_KERNELS
   __builtin_cpu_init();
   if (kernel != Kernel::Portable && anyActive && __builtin_cpu_supports("avx2")) {
-    vector_ = (kernel == Kernel::Best && __builtin_cpu_supports("avx512bw")) ? Vector::Avx512
-                                                                             : Vector::Avx2;
+    const bool wide = kernel != Kernel::Avx2 && __builtin_cpu_supports("avx512bw");
+    vector_ = !wide                                                            ? Vector::Avx2
+              : kernel == Kernel::Best && __builtin_cpu_supports("avx512vbmi") ? Vector::Avx512Vbmi
+                                                                               : Vector::Avx512;
     prepareVector();
   }
 #else
@@ -117,9 +122,15 @@ void LineScanner::prepareVector() {
     vector_ = Vector::None;  // so many tokens are left to plain C++
     return;
   }
-  for (const auto& [first, second] : pairs) {
+  for (std::size_t p = 0; p < pairs.size(); ++p) {
+    const auto [first, second] = pairs[p];
     firstBytes_.push_back(first);
     secondBytes_.push_back(second);
+    if (pairs.size() <= kVbmiPairs) {
+      byteTables_[static_cast<unsigned char>(first) & 127u] |= static_cast<std::uint8_t>(1u << p);
+      byteTables_[256 + (static_cast<unsigned char>(second) & 127u)] |=
+          static_cast<std::uint8_t>(1u << p);
+    }
   }
   // For many tokens, a third byte between the two sorts out most positions that only
   // look like a token's. Neighbours in byte order share half-bytes: grouped so, a
@@ -135,11 +146,13 @@ void LineScanner::prepareVector() {
   triples.erase(std::unique(triples.begin(), triples.end()), triples.end());
   for (std::size_t p = 0; p < triples.size(); ++p) {
     const auto group = static_cast<std::uint8_t>(1u << (p * 8 / triples.size()));
-    for (std::size_t k = 0; k < 3; ++k)
+    for (std::size_t k = 0; k < 3; ++k) {
       for (unsigned lane = 0; lane < 64; lane += 16) {
         nibbles_[128 * k + lane + (triples[p][k] & 15u)] |= group;
         nibbles_[128 * k + 64 + lane + (triples[p][k] >> 4)] |= group;
       }
+      if (pairs.size() > kVbmiPairs) byteTables_[128 * k + (triples[p][k] & 127u)] |= group;
+    }
   }
   const auto firstOf = [&](std::uint16_t t) { return static_cast<unsigned char>(tokens_[t][0]); };
   std::stable_sort(order.begin(), order.end(),
@@ -170,6 +183,7 @@ struct Fingerprints {
   std::size_t distance;
   const std::uint8_t* nibbles;  // the groups' half-byte tables
   std::size_t middle;           // where the third byte the groups look at is
+  const std::uint8_t* bytes;    // the tables of 128 for VBMI
 };
 
 constexpr std::size_t kBatch = 256;
@@ -278,6 +292,41 @@ __attribute__((target("avx512bw"))) std::size_t findAvx512(const char* s, std::s
   return i;
 }
 
+// With VBMI, a byte's pairs (or groups) are looked up in a table of 128 in one
+// instruction, for all 64 positions at once: the near and the far byte's, and for more
+// than eight pairs the middle byte's too. A position whose lookups share a bit may hold a
+// token. A byte past 127 looks up as its low seven bits would: a position that only looks
+// like a token's is ruled out when the token is compared.
+template <bool kMiddle>
+__attribute__((target("avx512bw,avx512vbmi"))) std::size_t findVbmi(const char* s, std::size_t i,
+                                                                    std::size_t n,
+                                                                    const Fingerprints& fp,
+                                                                    Chunk* out,
+                                                                    std::size_t& found) {
+  const __m512i nearLow = _mm512_loadu_si512(fp.bytes),
+                nearHigh = _mm512_loadu_si512(fp.bytes + 64);
+  const __m512i middleLow = _mm512_loadu_si512(fp.bytes + 128);
+  const __m512i middleHigh = _mm512_loadu_si512(fp.bytes + 192);
+  const __m512i farLow = _mm512_loadu_si512(fp.bytes + 256);
+  const __m512i farHigh = _mm512_loadu_si512(fp.bytes + 320);
+  std::size_t count = found;  // a local: stores to `out` could alias the reference
+  for (; i + 64 + fp.distance <= n && count < kBatch; i += 64) {
+    const __m512i near = _mm512_loadu_si512(s + i);
+    const __m512i far = _mm512_loadu_si512(s + i + fp.distance);
+    __m512i shared = _mm512_and_si512(_mm512_permutex2var_epi8(nearLow, near, nearHigh),
+                                      _mm512_permutex2var_epi8(farLow, far, farHigh));
+    if constexpr (kMiddle) {
+      const __m512i middle = _mm512_loadu_si512(s + i + fp.middle);
+      shared = _mm512_and_si512(shared, _mm512_permutex2var_epi8(middleLow, middle, middleHigh));
+    }
+    const __mmask64 hits = _mm512_test_epi8_mask(shared, shared);
+    out[count] = {i, hits};
+    count += hits != 0;
+  }
+  found = count;
+  return i;
+}
+
 using Finder = std::size_t (*)(const char*, std::size_t, std::size_t, const Fingerprints&, Chunk*,
                                std::size_t&);
 
@@ -333,9 +382,13 @@ void LineScanner::scanVectorised(std::string_view window, std::size_t seen) {
   const std::size_t n = window.size();
   constexpr std::size_t kFew = 6;  // the four crawlers and two more tokens
   const Fingerprints fp{firstBytes_.data(), secondBytes_.data(), firstBytes_.size(),
-                        distance_,          nibbles_.data(),     middle_};
+                        distance_,          nibbles_.data(),     middle_,
+                        byteTables_.data()};
   const std::size_t finder = fp.count <= kFew ? fp.count : 0;
-  const Finder find = (vector_ == Vector::Avx512 ? kAvx512Finders : kAvx2Finders)[finder];
+  const Finder find = vector_ == Vector::Avx512Vbmi
+                          ? (fp.count <= kVbmiPairs ? findVbmi<false> : findVbmi<true>)
+                      : vector_ == Vector::Avx512 ? kAvx512Finders[finder]
+                                                  : kAvx2Finders[finder];
   // The breaks of the bytes the window repeats are known from the last window: a token
   // found there anew runs past them, so no break stands between it and lastBreak_.
   std::size_t searched = std::min(seen, n);  // lastBreak_ is the last break before this

@@ -19,9 +19,9 @@ namespace tarnwick {
 // between two reads is still found; nothing else is kept between windows.
 class LineScanner {
  public:
-  // How the bytes are searched: the fastest the processor offers, AVX2 at most, or
-  // plain C++. Each gives the same counts.
-  enum class Kernel { Best, Avx2, Portable };
+  // How the bytes are searched: the fastest the processor offers, AVX-512 without its
+  // byte lookups (VBMI) at most, AVX2 at most, or plain C++. Each gives the same counts.
+  enum class Kernel { Best, Avx512, Avx2, Portable };
 
   // Most distinct fingerprints the vector kernels take: the designed four and all a
   // crawler list may add fit.
@@ -54,7 +54,7 @@ class LineScanner {
   const std::vector<std::uint64_t>& counts() const { return counts_; }
 
  private:
-  enum class Vector { None, Avx2, Avx512 };
+  enum class Vector { None, Avx2, Avx512, Avx512Vbmi };
 
   // A token as the vector kernels compare it: its first 16 bytes under a mask, and the
   // rest with memcmp.
@@ -101,6 +101,11 @@ class LineScanner {
   // register of 64 bytes holds it.
   std::array<std::uint8_t, 384> nibbles_{};
   std::size_t middle_ = 0;
+  // For a processor that looks bytes up in a table of 128 (VBMI): for each byte value
+  // (its low seven bits), the pairs whose first byte it is, a bit each, for up to eight
+  // pairs; a table for the bytes middle_ on, used only for more pairs; then one for the
+  // bytes distance_ on. For more than eight pairs, the bits are the eight groups.
+  std::array<std::uint8_t, 384> byteTables_{};
   std::vector<Check> checks_;  // one per token
   // Tokens by first byte: those starting with byte b are
   // byFirst_[firstStart_[b]] up to byFirst_[firstStart_[b + 1]].

@@ -68,8 +68,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (tokens.empty()) return 0;
   const auto expected = reference(in, tokens);
 
-  for (const auto kernel :
-       {LineScanner::Kernel::Best, LineScanner::Kernel::Avx2, LineScanner::Kernel::Portable}) {
+  for (const auto kernel : {LineScanner::Kernel::Best, LineScanner::Kernel::Avx512,
+                            LineScanner::Kernel::Avx2, LineScanner::Kernel::Portable}) {
     LineScanner scanner(tokens, kernel);
     std::size_t kept = 0;
     for (std::size_t pos = 0; pos < in.size(); pos += block) {

@@ -113,15 +113,15 @@ const LineCase kLineCases[] = {
 
 INSTANTIATE_TEST_SUITE_P(Cases, LineRules,
                          ::testing::Combine(::testing::ValuesIn(kLineCases),
-                                            ::testing::Values(Kernel::Best, Kernel::Avx2,
-                                                              Kernel::Portable),
+                                            ::testing::Values(Kernel::Best, Kernel::Avx512,
+                                                              Kernel::Avx2, Kernel::Portable),
                                             ::testing::Values(std::size_t{1}, std::size_t{3},
                                                               std::size_t{7}, std::size_t{4096})));
 
 TEST(line_scanner_test, token_with_line_break_or_empty_never_counts) {
   std::string text;
   for (int i = 0; i < 100; ++i) text += "a\r\nbcdef\r\n\r\nab\nxyz Googlebot\n";
-  for (const Kernel kernel : {Kernel::Best, Kernel::Avx2, Kernel::Portable})
+  for (const Kernel kernel : {Kernel::Best, Kernel::Avx512, Kernel::Avx2, Kernel::Portable})
     EXPECT_EQ(scanInBlocks(text, {"", "a\r\nb", "\n", "Googlebot"}, 4096, kernel),
               (std::vector<std::uint64_t>{0, 0, 0, 100}));
 }
@@ -157,7 +157,7 @@ TEST(line_scanner_test, matches_reference_on_random_text) {
     const auto expected = referenceCounts(text, kTokens);
     for (const std::size_t block : {std::size_t{1}, std::size_t{5}, std::size_t{31},
                                     std::size_t{64}, std::size_t{100}, std::size_t{1} << 20}) {
-      for (const Kernel kernel : {Kernel::Best, Kernel::Avx2, Kernel::Portable}) {
+      for (const Kernel kernel : {Kernel::Best, Kernel::Avx512, Kernel::Avx2, Kernel::Portable}) {
         ASSERT_EQ(scanAndCheckLines(text, kTokens, block, kernel), expected)
             << "round " << round << ", block " << block;
       }
@@ -166,25 +166,43 @@ TEST(line_scanner_test, matches_reference_on_random_text) {
 }
 
 // The crawlers of docs/crawlers.txt with the designed four, several sharing a first byte:
-// the first five, six and seven (the kernels' pairs one by one, then by groups), all
-// eighteen, and the four with the field directive a detail's scan adds.
+// the first five, six and seven (the kernels' pairs one by one, then by groups), eight and
+// nine (the byte lookups' pairs a bit each, then by groups), all eighteen, and the four
+// with the field directive a detail's scan adds. Bytes past 127 that look up as a token's
+// byte would, and a token of such bytes, are among them.
 TEST(line_scanner_test, few_and_many_tokens_match_reference_on_random_text) {
   const std::vector<std::string> crawlers{
       "Baiduspider", "Googlebot",   "Yahoo!",    "Sosospider",    "Bytespider", "Sogou+web+spider",
       "360Spider",   "YisouSpider", "PetalBot",  "bingbot",       "YandexBot",  "Applebot",
       "DuckDuckBot", "GPTBot",      "ClaudeBot", "PerplexityBot", "AhrefsBot",  "SemrushBot"};
   std::vector<std::string> pieces = crawlers;
-  for (const std::string& piece :
-       {std::string("\r\n"), std::string("\n"), std::string("\r"), std::string(" "),
-        std::string("Bytes"), std::string("YandexB"), std::string("GPTBo"),
-        std::string("Sogou web"), std::string("bingbo"), std::string("+"), std::string("B"),
-        std::string("S"), std::string("Y"), std::string("P"), std::string(50, 'z'),
-        std::string("#Fields:"), std::string("#Field")})
+  for (const std::string& piece : {std::string("\r\n"),
+                                   std::string("\n"),
+                                   std::string("\r"),
+                                   std::string(" "),
+                                   std::string("Bytes"),
+                                   std::string("YandexB"),
+                                   std::string("GPTBo"),
+                                   std::string("Sogou web"),
+                                   std::string("bingbo"),
+                                   std::string("+"),
+                                   std::string("B"),
+                                   std::string("S"),
+                                   std::string("Y"),
+                                   std::string("P"),
+                                   std::string(50, 'z'),
+                                   std::string("#Fields:"),
+                                   std::string("#Field"),
+                                   std::string("\xe2ingbot"),
+                                   std::string("\xc2ytespider"),
+                                   std::string("\xe6\x90\x9c\xe7\x8b\x97"),
+                                   std::string("\x66\x90\x9c\x67\x8b\x97")})
     pieces.push_back(piece);
   std::vector<std::vector<std::string>> sets;
-  for (const std::size_t count : {5, 6, 7, 18})
+  for (const std::size_t count : {5, 6, 7, 8, 9, 18})
     sets.emplace_back(crawlers.begin(), crawlers.begin() + static_cast<std::ptrdiff_t>(count));
   sets.push_back({"Baiduspider", "Googlebot", "Yahoo!", "Sosospider", "#Fields:"});
+  sets.push_back({"Baiduspider", "\xe6\x90\x9c\xe7\x8b\x97", "bingbot"});
   std::mt19937 random(20261207);
   for (int round = 0; round < 60; ++round) {
     std::string text;
@@ -193,7 +211,7 @@ TEST(line_scanner_test, few_and_many_tokens_match_reference_on_random_text) {
     for (const std::vector<std::string>& tokens : sets) {
       const auto expected = referenceCounts(text, tokens);
       for (const std::size_t block : {std::size_t{3}, std::size_t{64}, std::size_t{1} << 20})
-        for (const Kernel kernel : {Kernel::Best, Kernel::Avx2, Kernel::Portable})
+        for (const Kernel kernel : {Kernel::Best, Kernel::Avx512, Kernel::Avx2, Kernel::Portable})
           ASSERT_EQ(scanAndCheckLines(text, tokens, block, kernel), expected)
               << tokens.size() << " tokens, round " << round << ", block " << block;
     }
@@ -220,7 +238,7 @@ TEST(line_scanner_test, single_token_and_many_tokens_agree_with_reference) {
            {"c"},
            {"ab", "abc", "a"},
            {"Googlebot", "Google", "Googlebot-Image", "GoogleOther"}}) {
-    for (const Kernel kernel : {Kernel::Best, Kernel::Avx2, Kernel::Portable})
+    for (const Kernel kernel : {Kernel::Best, Kernel::Avx512, Kernel::Avx2, Kernel::Portable})
       for (const std::size_t block : {std::size_t{2}, std::size_t{4096}})
         EXPECT_EQ(scanInBlocks(text, tokens, block, kernel), referenceCounts(text, tokens))
             << tokens.front() << ", block " << block;
