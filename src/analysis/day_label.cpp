@@ -1,8 +1,7 @@
 #include "analysis/day_label.h"
 
-#include <cctype>
-
 #include "calendar/date.h"
+#include "text/text.h"
 
 namespace tarnwick {
 
@@ -29,10 +28,7 @@ std::string lastCharacters(const std::string& text, std::size_t count) {
 }
 
 bool startsWithIgnoringCase(std::string_view text, std::string_view start) {
-  if (text.size() < start.size()) return false;
-  for (std::size_t i = 0; i < start.size(); ++i)
-    if (std::tolower(static_cast<unsigned char>(text[i])) != start[i]) return false;
-  return true;
+  return text.size() >= start.size() && equalsIgnoringCase(text.substr(0, start.size()), start);
 }
 
 std::size_t digitsAt(std::string_view text) {

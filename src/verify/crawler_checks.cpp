@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cctype>
 
+#include "text/text.h"
+
 namespace tarnwick {
 namespace {
 
@@ -32,13 +34,6 @@ const std::vector<KnownCrawler>& knownCrawlers() {
 std::string_view withoutFinalDot(std::string_view name) {
   if (name.ends_with('.')) name.remove_suffix(1);
   return name;
-}
-
-bool sameLetters(std::string_view a, std::string_view b) {
-  return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-    return std::tolower(static_cast<unsigned char>(x)) ==
-           std::tolower(static_cast<unsigned char>(y));
-  });
 }
 
 template <typename List>
@@ -72,7 +67,7 @@ bool inDomain(std::string_view name, std::string_view domain) {
   domain = withoutFinalDot(domain);
   if (domain.empty() || name.size() < domain.size()) return false;
   const std::string_view tail = name.substr(name.size() - domain.size());
-  if (!sameLetters(tail, domain)) return false;
+  if (!equalsIgnoringCase(tail, domain)) return false;
   return name.size() == domain.size() || name[name.size() - domain.size() - 1] == '.';
 }
 
