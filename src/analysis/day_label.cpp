@@ -27,10 +27,6 @@ std::string lastCharacters(const std::string& text, std::size_t count) {
   return text.substr(start);
 }
 
-bool startsWithIgnoringCase(std::string_view text, std::string_view start) {
-  return text.size() >= start.size() && equalsIgnoringCase(text.substr(0, start.size()), start);
-}
-
 std::size_t digitsAt(std::string_view text) {
   std::size_t n = 0;
   while (n < text.size() && text[n] >= '0' && text[n] <= '9') ++n;

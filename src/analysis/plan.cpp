@@ -47,12 +47,6 @@ PlannedFile inFolder(const LogFolder& log, std::int64_t position, const std::str
   return file;
 }
 
-// Whether `name` ends with `suffix` (upper case), in any case.
-bool endsWithIgnoringCase(std::string_view name, std::string_view suffix) {
-  return name.size() >= suffix.size() &&
-         equalsIgnoringCase(name.substr(name.size() - suffix.size()), suffix);
-}
-
 // Whether `name` is a gzipped log: "u_ex261206.log.gz", in any case.
 bool isGzipLog(std::string_view name) {
   return endsWithIgnoringCase(name, ".LOG.GZ");
@@ -102,7 +96,7 @@ std::size_t planZip(const Selection& selection, const LogFolder& log, const std:
   }
   std::size_t planned = 0;
   for (const ZipMember& member : listing.members) {
-    if (!asciiUpper(member.name).ends_with(".LOG")) continue;
+    if (!endsWithIgnoringCase(member.name, ".LOG")) continue;
     PlannedFile* file = row(selection.logFolder + name + "\\" + member.name, dayLabel(member.name));
     file->zipMember = member;
     file->sameRow = oneRow && planned > 0;

@@ -23,6 +23,15 @@ bool equalsIgnoringCase(std::string_view a, std::string_view b) {
          });
 }
 
+bool startsWithIgnoringCase(std::string_view text, std::string_view part) {
+  return text.size() >= part.size() && equalsIgnoringCase(text.substr(0, part.size()), part);
+}
+
+bool endsWithIgnoringCase(std::string_view text, std::string_view part) {
+  return text.size() >= part.size() &&
+         equalsIgnoringCase(text.substr(text.size() - part.size()), part);
+}
+
 bool lessIgnoringCase(std::string_view a, std::string_view b) {
   const auto folded =
       std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {

@@ -20,6 +20,10 @@ std::string asciiUpper(std::string_view text);
 // Equal but for the case of ASCII letters, as Windows compares names.
 bool equalsIgnoringCase(std::string_view a, std::string_view b);
 
+// Whether `text` starts, or ends, with `part`, but for the case of ASCII letters.
+bool startsWithIgnoringCase(std::string_view text, std::string_view part);
+bool endsWithIgnoringCase(std::string_view text, std::string_view part);
+
 // Orders as Windows lists names: ignoring the case of ASCII letters, ties broken byte-wise.
 bool lessIgnoringCase(std::string_view a, std::string_view b);
 
