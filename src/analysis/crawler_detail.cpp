@@ -29,26 +29,12 @@ bool ValueCounts::add(std::string_view value, std::uint64_t lines) {
   return addHashed(value, hashOf(value), lines);
 }
 
-void ValueCounts::prefetch(std::uint32_t hash) const {
-  if (!slots_.empty()) words::prefetch(&slots_[hash & (slots_.size() - 1)]);
-}
-
 std::string_view ValueCounts::valueOf(const Slot& slot) const {
   return words::storedValue(text_.data() + slot.offset);
 }
 
 bool ValueCounts::holds(const Slot& slot, std::string_view value) const {
   return words::holdsValue(text_.data() + slot.offset, value);
-}
-
-void ValueCounts::prefetchValue(std::uint32_t hash) const {
-  if (slots_.empty()) return;
-  const std::size_t mask = slots_.size() - 1;
-  for (std::size_t at = hash & mask;; at = (at + 1) & mask) {
-    const Slot& slot = slots_[at];
-    if (slot.lines == 0) return;
-    if (slot.hash == hash) return words::prefetch(text_.data() + slot.offset);
-  }
 }
 
 bool ValueCounts::addHashed(std::string_view value, std::uint32_t hash, std::uint64_t lines) {
@@ -277,7 +263,25 @@ void addLine(CrawlerDetail& detail, std::string_view line, const FieldLayout* la
 
 LineValues readValues(const FieldLayout* layout, const std::vector<std::string_view>* split) {
   LineValues values;
-  if (!layout || !split) return values;
+  readValues(layout, split, values);
+  return values;
+}
+
+void readValues(const FieldLayout* layout, const std::vector<std::string_view>* split,
+                LineValues& values) {
+  // Member by member, each written once: a new LineValues would be built aside and
+  // copied over, and a chained assignment reads back what it has just written. Either
+  // read waits until the writes are done.
+  values.read = false;
+  values.status = {};
+  values.ip = {};
+  values.stem = {};
+  values.bytes.reset();
+  values.timeTaken.reset();
+  values.hour = -1;
+  values.ipHash = 0;
+  values.stemHash = 0;
+  if (!layout || !split) return;
   const std::vector<std::string_view>& fields = *split;
   values.read = true;
   if (const std::string_view code = field(fields, layout->status); logged(code))
@@ -294,7 +298,6 @@ LineValues readValues(const FieldLayout* layout, const std::vector<std::string_v
     values.stem = stem;
   values.ipHash = ValueCounts::hashOf(values.ip);
   values.stemHash = ValueCounts::hashOf(values.stem);
-  return values;
 }
 
 std::uint64_t fieldsRead(const FieldLayout& layout) {

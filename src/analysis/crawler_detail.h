@@ -12,6 +12,7 @@
 #include <utility>
 #include <vector>
 
+#include "analysis/value_words.h"
 #include "analysis/w3c_fields.h"
 
 namespace tarnwick {
@@ -41,9 +42,9 @@ class ValueCounts {
   static std::uint32_t hashOf(std::string_view value);
   // Asks for the slot where `hash` is looked for to be brought into the cache, ahead of
   // an add of its value.
-  void prefetch(std::uint32_t hash) const;
-  // Then, with the slot at hand, asks for the text of the value held under `hash`.
-  void prefetchValue(std::uint32_t hash) const;
+  void prefetch(std::uint32_t hash) const {
+    if (!slots_.empty()) words::prefetch(&slots_[hash & (slots_.size() - 1)]);
+  }
 
   // Distinct values seen (those kept, where approximate).
   std::size_t distinct() const { return size_; }
@@ -157,6 +158,10 @@ struct LineValues {
 // The values of a line whose fields, laid out as `layout`, are `fields` (null where they
 // could not be read). They point into the line.
 LineValues readValues(const FieldLayout* layout, const std::vector<std::string_view>* fields);
+// As readValues(), into `values`: for a caller that keeps them where they are written,
+// since a copy read whole just after being written a field at a time waits for the writes.
+void readValues(const FieldLayout* layout, const std::vector<std::string_view>* fields,
+                LineValues& values);
 // The fields readValues() reads of a line laid out as `layout`, a bit each (field k's is
 // 1 << k), for a caller that splits only those.
 std::uint64_t fieldsRead(const FieldLayout& layout);

@@ -82,13 +82,11 @@ void DetailReader::lineCounted(std::size_t token, std::uint64_t lineStart) {
 
 void DetailReader::scanned() {
   // A few counted lines at a time: their values first, asking for the slots they go to;
-  // then for the texts those slots hold; then the adds. The lookups of those lines then
-  // wait for memory together rather than one after another, and what was asked for is
-  // still in the cache when it is used.
-  constexpr std::size_t kTogether = 16;
+  // then the adds. The lookups of those lines then wait for memory together rather than
+  // one after another.
   for (std::size_t from = 0; from < counted_.size(); from += kTogether) {
     const std::size_t to = std::min(counted_.size(), from + kTogether);
-    lines_.clear();
+    std::size_t batched = 0;
     for (std::size_t k = from; k < to; ++k) {
       const auto& [start, token] = counted_[k];
       directiveBefore(start);
@@ -96,37 +94,33 @@ void DetailReader::scanned() {
         directiveAt_ = start;
         continue;
       }
-      if (start != lastLine_) {
+      // The batch's slots are filled over, field by field: a line made anew would first
+      // be cleared whole, which costs as much as reading its values.
+      ReadLine& line = batch_[batched++];
+      line.detail = &(*into_)[token];
+      line.pages = &pageLines_[(into_ == &found_.body ? tokens_.size() : 0) + token];
+      if (start == lastLine_) {  // another token of the line read last
+        line.values = batched > 1 ? batch_[batched - 2].values : lastValues_;
+      } else {
         lastLine_ = start;
         const bool read = layout_ && splitter_.split(held_, start, layout_->count, fields_, read_);
-        lastValues_ = readValues(layout_ ? &*layout_ : nullptr, read ? &fields_ : nullptr);
+        readValues(layout_ ? &*layout_ : nullptr, read ? &fields_ : nullptr, line.values);
       }
-      const std::size_t index = (into_ == &found_.body ? tokens_.size() : 0) + token;
-      lines_.push_back({&(*into_)[token], &pageLines_[index], lastValues_});
-      prefetchSlots(lines_.back());
+      prefetchSlots(line);
     }
-    for (const ReadLine& line : lines_) prefetchTexts(line);
-    for (const ReadLine& line : lines_) add(line);
+    for (std::size_t k = 0; k < batched; ++k) add(batch_[k]);
+    // A line whose tokens run on into the next batch takes its values from here.
+    if (batched) lastValues_ = batch_[batched - 1].values;
   }
   // The lines after a directive still to be taken are in the pieces to come.
   directiveBefore(held_.size());
   counted_.clear();
-  lines_.clear();
 }
 
 void DetailReader::prefetchSlots(const ReadLine& line) const {
   const LineValues& values = line.values;
   if (!values.stem.empty()) pageIds_.prefetch(values.stemHash);
   if (!values.ip.empty()) line.detail->ips.prefetch(values.ipHash);
-}
-
-void DetailReader::prefetchTexts(const ReadLine& line) const {
-  const LineValues& values = line.values;
-  if (!values.stem.empty())
-    if (const std::optional<std::uint32_t> id = pageIds_.prefetchValue(values.stemHash);
-        id && *id < line.pages->size())
-      words::prefetch(&(*line.pages)[*id]);
-  if (!values.ip.empty()) line.detail->ips.prefetchValue(values.ipHash);
 }
 
 void DetailReader::add(const ReadLine& line) {
@@ -136,10 +130,10 @@ void DetailReader::add(const ReadLine& line) {
   if (!addTallies(detail, values)) return;
   if (!values.ip.empty()) detail.addAddress(values.ip, values.ipHash);
   if (values.stem.empty()) return;
-  const std::optional<std::uint32_t> id = pageIds_.idOf(values.stem, values.stemHash);
-  if (!id) return detail.addPage(values.stem, values.stemHash);
-  if (*id >= pages.size()) pages.resize(*id + 1);
-  std::uint32_t& lines = pages[*id];
+  const std::uint32_t id = pageIds_.idOf(values.stem, values.stemHash);
+  if (id == ValueIds::kNone) return detail.addPage(values.stem, values.stemHash);
+  if (id >= pages.size()) pages.resize(id + 1);
+  std::uint32_t& lines = pages[id];
   if (lines == UINT32_MAX) return detail.addPage(values.stem, values.stemHash);
   ++lines;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -85,15 +86,15 @@ class DetailReader {
 
   // A line read, waiting to be added to the detail of one of its tokens.
   struct ReadLine {
-    CrawlerDetail* detail;
-    std::vector<std::uint32_t>* pages;  // the detail's lines by page number
+    CrawlerDetail* detail = nullptr;
+    std::vector<std::uint32_t>* pages = nullptr;  // the detail's lines by page number
     LineValues values;
   };
-  // Ask for what adding a line will look at: first the slots of its page and address,
-  // then, once those are at hand, what they point to. Lines are read a few at a time, so
-  // that their lookups wait for memory together.
+  // Lines read before any of them is added.
+  static constexpr std::size_t kTogether = 16;
+  // Asks for the slots of a line's page and address, which adding it will look at. Lines
+  // are read a few at a time, so that their lookups wait for memory together.
   void prefetchSlots(const ReadLine& line) const;
-  void prefetchTexts(const ReadLine& line) const;
   void add(const ReadLine& line);
   // Counts the pages counted by number in the details' lists, at the stretch's end.
   void handOver();
@@ -111,8 +112,8 @@ class DetailReader {
   // A directive's line, taken once a line after it is read, as the lines it lays out
   // start after it: where it starts in held_ (npos for none).
   std::size_t directiveAt_ = std::string_view::npos;
-  // The lines being added.
-  std::vector<ReadLine> lines_;
+  // The lines of the batch being read, then added.
+  std::array<ReadLine, kTogether> batch_;
   // The held line read last, for a line that holds several tokens: where it starts in
   // held_ (npos for none), and its values.
   std::size_t lastLine_ = std::string_view::npos;

@@ -4,15 +4,15 @@
 
 namespace tarnwick {
 
-std::optional<std::uint32_t> ValueIds::idOf(std::string_view value, std::uint32_t hash) {
+std::uint32_t ValueIds::idOf(std::string_view value, std::uint32_t hash) {
   if (slots_.empty()) slots_.resize(16);
   const std::size_t mask = slots_.size() - 1;
   for (std::size_t at = hash & mask;; at = (at + 1) & mask) {
     Slot& slot = slots_[at];
     if (slot.id == 0) {
-      if (values_.size() >= bound_) return std::nullopt;
+      if (values_.size() >= bound_) return kNone;
       const std::optional<std::uint32_t> stored = words::storeValue(text_, value, kMostText);
-      if (!stored) return std::nullopt;
+      if (!stored) return kNone;
       const auto id = static_cast<std::uint32_t>(values_.size());
       slot = {hash, id + 1, *stored};
       values_.push_back(slot);
@@ -21,23 +21,6 @@ std::optional<std::uint32_t> ValueIds::idOf(std::string_view value, std::uint32_
     }
     if (slot.hash == hash && words::holdsValue(text_.data() + slot.offset, value))
       return slot.id - 1;
-  }
-}
-
-void ValueIds::prefetch(std::uint32_t hash) const {
-  if (!slots_.empty()) words::prefetch(&slots_[hash & (slots_.size() - 1)]);
-}
-
-std::optional<std::uint32_t> ValueIds::prefetchValue(std::uint32_t hash) const {
-  if (slots_.empty()) return std::nullopt;
-  const std::size_t mask = slots_.size() - 1;
-  for (std::size_t at = hash & mask;; at = (at + 1) & mask) {
-    const Slot& slot = slots_[at];
-    if (slot.id == 0) return std::nullopt;
-    if (slot.hash == hash) {
-      words::prefetch(text_.data() + slot.offset);
-      return slot.id - 1;
-    }
   }
 }
 

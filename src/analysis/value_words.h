@@ -67,18 +67,19 @@ inline std::optional<std::uint32_t> storeValue(std::string& text, std::string_vi
   return at;
 }
 
-// Doubles an open-addressing table of a power of two of `slots`, each slot going to its
-// hash's place or the first free one after it. `used(slot)` tells a slot in use.
+// Doubles an open-addressing table of a power of two of slots, each slot going to its
+// hash's place or the first free one after it. `used(slot)` tells a slot in use. (Not
+// "slots": Qt, which includes this through the detail's headers, defines that word.)
 template <typename Slot, typename Used>
-void doubleSlots(std::vector<Slot>& slots, Used used) {
-  std::vector<Slot> old(slots.size() * 2);
-  old.swap(slots);
-  const std::size_t mask = slots.size() - 1;
+void doubleSlots(std::vector<Slot>& table, Used used) {
+  std::vector<Slot> old(table.size() * 2);
+  old.swap(table);
+  const std::size_t mask = table.size() - 1;
   for (const Slot& slot : old) {
     if (!used(slot)) continue;
     std::size_t at = slot.hash & mask;
-    while (used(slots[at])) at = (at + 1) & mask;
-    slots[at] = slot;
+    while (used(table[at])) at = (at + 1) & mask;
+    table[at] = slot;
   }
 }
 
