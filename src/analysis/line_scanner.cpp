@@ -102,21 +102,19 @@ void LineScanner::scanPortable(std::string_view window, std::size_t from) {
 void LineScanner::prepareVector() {
   distance_ = shortest_ - 1;
   std::vector<std::pair<char, char>> pairs;
-  std::vector<std::uint16_t> order;
   for (std::size_t t = 0; t < tokens_.size(); ++t) {
     const std::string& token = tokens_[t];
+    if (token.empty()) continue;
     Check check;
-    if (!token.empty()) {
-      const std::size_t head = std::min<std::size_t>(token.size(), 16);
-      std::copy(token.begin(), token.begin() + static_cast<std::ptrdiff_t>(head),
-                check.pattern.begin());
-      check.significant = (1u << head) - 1;
-      check.length = token.size();
-      const std::pair<char, char> pair{token.front(), token[distance_]};
-      if (std::find(pairs.begin(), pairs.end(), pair) == pairs.end()) pairs.push_back(pair);
-      order.push_back(static_cast<std::uint16_t>(t));
-    }
+    const std::size_t head = std::min<std::size_t>(token.size(), 16);
+    std::copy(token.begin(), token.begin() + static_cast<std::ptrdiff_t>(head),
+              check.pattern.begin());
+    check.significant = (1u << head) - 1;
+    check.length = token.size();
+    check.token = t;
     checks_.push_back(check);
+    const std::pair<char, char> pair{token.front(), token[distance_]};
+    if (std::find(pairs.begin(), pairs.end(), pair) == pairs.end()) pairs.push_back(pair);
   }
   if (pairs.size() > kMaxVectorPairs) {
     vector_ = Vector::None;  // so many tokens are left to plain C++
@@ -154,13 +152,14 @@ void LineScanner::prepareVector() {
       if (pairs.size() > kVbmiPairs) byteTables_[128 * k + (triples[p][k] & 127u)] |= group;
     }
   }
-  const auto firstOf = [&](std::uint16_t t) { return static_cast<unsigned char>(tokens_[t][0]); };
-  std::stable_sort(order.begin(), order.end(),
-                   [&](std::uint16_t a, std::uint16_t b) { return firstOf(a) < firstOf(b); });
-  byFirst_ = order;
+  const auto firstOf = [](const Check& check) {
+    return static_cast<unsigned char>(check.pattern[0]);
+  };
+  std::stable_sort(checks_.begin(), checks_.end(),
+                   [&](const Check& a, const Check& b) { return firstOf(a) < firstOf(b); });
   for (unsigned b = 0, k = 0; b < 256; ++b) {
     firstStart_[b] = static_cast<std::uint16_t>(k);
-    while (k < order.size() && firstOf(order[k]) == b) ++k;
+    while (k < checks_.size() && firstOf(checks_[k]) == b) ++k;
     firstStart_[b + 1] = static_cast<std::uint16_t>(k);
   }
 }
@@ -359,16 +358,16 @@ constexpr Finder kAvx2Finders[] = {findAvx2<0>, findAvx2<1>, findAvx2<2>, findAv
 constexpr Finder kAvx512Finders[] = {findAvx512<0>, findAvx512<1>, findAvx512<2>, findAvx512<3>,
                                      findAvx512<4>, findAvx512<5>, findAvx512<6>};
 
-// Whether the token of `check` starts at `pos` of the `n` bytes at `s`.
-inline bool startsHere(const char* s, std::size_t pos, std::size_t n, const char* token,
+// Whether `token`, whose first bytes are `pattern` under `significant`, starts at `pos` of
+// the `n` bytes at `s`.
+inline bool startsHere(const char* s, std::size_t pos, std::size_t n, const std::string* token,
                        const __m128i& pattern, unsigned significant, std::size_t length) {
-  if (length == 0) return false;
   if (length <= 16 && pos + 16 <= n) {
     const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + pos));
     const auto equal = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, pattern)));
     return (equal & significant) == significant;
   }
-  return pos + length <= n && std::memcmp(s + pos, token, length) == 0;
+  return pos + length <= n && std::memcmp(s + pos, token->data(), length) == 0;
 }
 
 }  // namespace
@@ -413,12 +412,12 @@ void LineScanner::scanVectorised(std::string_view window, std::size_t seen) {
         const std::int64_t at = base_ + static_cast<std::int64_t>(pos);
         const auto head = static_cast<unsigned char>(s[pos]);
         for (std::size_t k2 = firstStart_[head]; k2 < firstStart_[head + 1u]; ++k2) {
-          const std::size_t t = byFirst_[k2];
-          const Check& check = checks_[t];
+          const Check& check = checks_[k2];
           const __m128i pattern =
               _mm_loadu_si128(reinterpret_cast<const __m128i*>(check.pattern.data()));
-          if (startsHere(s, pos, n, tokens_[t].data(), pattern, check.significant, check.length))
-            onMatch(t, at, breakBefore(pos));
+          if (startsHere(s, pos, n, &tokens_[check.token], pattern, check.significant,
+                         check.length))
+            onMatch(check.token, at, breakBefore(pos));
         }
       }
     }

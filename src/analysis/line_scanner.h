@@ -62,6 +62,7 @@ class LineScanner {
     std::array<char, 16> pattern{};
     unsigned significant = 0;  // a bit per byte of `pattern` that belongs to the token
     std::size_t length = 0;    // 0 for a token that cannot match
+    std::size_t token = 0;     // its index in tokens_
   };
 
   void prepareVector();
@@ -106,10 +107,10 @@ class LineScanner {
   // pairs; a table for the bytes middle_ on, used only for more pairs; then one for the
   // bytes distance_ on. For more than eight pairs, the bits are the eight groups.
   std::array<std::uint8_t, 384> byteTables_{};
-  std::vector<Check> checks_;  // one per token
-  // Tokens by first byte: those starting with byte b are
-  // byFirst_[firstStart_[b]] up to byFirst_[firstStart_[b + 1]].
-  std::vector<std::uint16_t> byFirst_;
+  // One per token that can match, by first byte: those starting with byte b are
+  // checks_[firstStart_[b]] up to checks_[firstStart_[b + 1]]. Found from a byte in two
+  // steps, for a scan that finds many tokens.
+  std::vector<Check> checks_;
   std::array<std::uint16_t, 257> firstStart_{};
 };
 
