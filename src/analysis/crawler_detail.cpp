@@ -139,27 +139,29 @@ void addOptional(std::optional<std::uint64_t>& sum, const std::optional<std::uin
   if (more) sum = sum.value_or(0) + *more;
 }
 
-// A field of digits as a number; nothing for an empty one, anything else in it, or one
-// past what 64 bits hold.
-std::optional<std::uint64_t> number(std::string_view text) {
-  if (text.empty()) return std::nullopt;
-  std::uint64_t value = 0;
+// A field of digits as a number, into `value`: false for an empty one, anything else in
+// it, or one past what 64 bits hold. (Not an optional: that comes back through memory,
+// written a part at a time and read whole, and the read waits for the writes.)
+bool number(std::string_view text, std::uint64_t& value) {
+  if (text.empty()) return false;
+  std::uint64_t sum = 0;
   // Nineteen digits never overflow; only a longer field is read with a check, in a loop
   // of its own, so that the usual one has no check to make.
   if (text.size() > 19) {
     for (const char c : text) {
       const auto digit = static_cast<unsigned>(c - '0');
-      if (digit > 9 || value > (UINT64_MAX - digit) / 10) return std::nullopt;
-      value = value * 10 + digit;
+      if (digit > 9 || sum > (UINT64_MAX - digit) / 10) return false;
+      sum = sum * 10 + digit;
     }
-    return value;
+  } else {
+    for (const char c : text) {
+      const auto digit = static_cast<unsigned>(c - '0');
+      if (digit > 9) return false;
+      sum = sum * 10 + digit;
+    }
   }
-  for (const char c : text) {
-    const auto digit = static_cast<unsigned>(c - '0');
-    if (digit > 9) return std::nullopt;
-    value = value * 10 + digit;
-  }
-  return value;
+  value = sum;
+  return true;
 }
 
 std::string_view field(const std::vector<std::string_view>& fields, int at) {
@@ -286,8 +288,9 @@ void readValues(const FieldLayout* layout, const std::vector<std::string_view>* 
   values.read = true;
   if (const std::string_view code = field(fields, layout->status); logged(code))
     values.status = code;
-  if (layout->bytes >= 0) values.bytes = number(field(fields, layout->bytes));
-  if (layout->timeTaken >= 0) values.timeTaken = number(field(fields, layout->timeTaken));
+  if (std::uint64_t bytes = 0; number(field(fields, layout->bytes), bytes)) values.bytes = bytes;
+  if (std::uint64_t taken = 0; number(field(fields, layout->timeTaken), taken))
+    values.timeTaken = taken;
   if (const std::string_view time = field(fields, layout->time);
       time.size() >= 2 && time[0] >= '0' && time[0] <= '2' && time[1] >= '0' && time[1] <= '9') {
     const int hour = (time[0] - '0') * 10 + (time[1] - '0');
