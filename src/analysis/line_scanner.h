@@ -61,7 +61,7 @@ class LineScanner {
   struct Check {
     std::array<char, 16> pattern{};
     unsigned significant = 0;  // a bit per byte of `pattern` that belongs to the token
-    std::size_t length = 0;    // 0 for a token that cannot match
+    std::size_t length = 0;    // the whole token's
     std::size_t token = 0;     // its index in tokens_
   };
 
