@@ -228,16 +228,18 @@ TEST(line_scanner_test, more_tokens_than_the_kernels_take_still_count) {
 }
 
 // Single tokens, many, and few that start with the same byte (each is compared where that
-// byte is).
+// byte is), one of them longer than a register.
 TEST(line_scanner_test, single_token_and_many_tokens_agree_with_reference) {
   const std::string text = "ab\r\nabc\nxbcx\rbc bc\r\nc\nGoogle Googlebot\nGoogleOther\r\n" +
-                           std::string(100, '.') + "Googlebot-Image Google\n";
+                           std::string(100, '.') +
+                           "Googlebot-Image Google\nGooglebot-Image/1.x\nGooglebot-Image/1.0\n";
   for (const auto& tokens : std::vector<std::vector<std::string>>{
            {"bc"},
            {"a", "b", "c", "x", "ab", "bc"},
            {"c"},
            {"ab", "abc", "a"},
-           {"Googlebot", "Google", "Googlebot-Image", "GoogleOther"}}) {
+           {"Googlebot", "Google", "Googlebot-Image", "GoogleOther"},
+           {"Googlebot-Image/1.0", "Googlebot", "GoogleOther"}}) {
     for (const Kernel kernel : {Kernel::Best, Kernel::Avx512, Kernel::Avx2, Kernel::Portable})
       for (const std::size_t block : {std::size_t{2}, std::size_t{4096}})
         EXPECT_EQ(scanInBlocks(text, tokens, block, kernel), referenceCounts(text, tokens))
