@@ -34,9 +34,11 @@ struct SharedFile {
   // layout in force almost everywhere; parts are merged in order, and a part that began
   // under another directive has the lines before its own first directive read again.
   std::optional<FieldLayout> firstLayout;
-  std::map<std::size_t, DetailReader::Found> found;  // parts read, waiting for those before
-  std::size_t nextMerge = 0;
-  std::optional<FieldLayout> inForce;  // at the start of part nextMerge
+  // Parts read, by where they begin, waiting for those before; each with its end, where
+  // the next part begins (none for the last).
+  std::map<std::uint64_t, std::pair<DetailReader::Found, std::optional<std::uint64_t>>> found;
+  std::optional<std::uint64_t> nextMerge = 0;  // where the next part to merge begins
+  std::optional<FieldLayout> inForce;          // at the start of that part
   std::vector<CrawlerDetail> detail;
 };
 
@@ -59,7 +61,7 @@ FileResult::Problem problemOf(OpenedFile::Status status) {
 struct PartWork {
   std::shared_ptr<SharedFile> file;
   FilePart part;
-  std::size_t index = 0;  // of the part in its file
+  std::shared_ptr<PartReach> reach;  // where the part ends, which a thread may cut short
 };
 
 // The layout of the first "#Fields:" directive in the first 64 KiB of `file`.
@@ -97,9 +99,9 @@ std::vector<CrawlerDetail> readAgain(InputFile& file, std::uint64_t begin, std::
 // Merges the parts that are next in order, under the file's lock.
 void mergeReady(SharedFile& file, const std::vector<std::string>& tokens) {
   if (file.detail.empty()) file.detail.resize(tokens.size());
-  for (auto next = file.found.find(file.nextMerge); next != file.found.end();
-       next = file.found.find(file.nextMerge)) {
-    DetailReader::Found& part = next->second;
+  for (auto next = file.found.end();
+       file.nextMerge && (next = file.found.find(*file.nextMerge)) != file.found.end();) {
+    DetailReader::Found& part = next->second.first;
     if (part.startLayout != file.inForce)
       part.head = readAgain(*file.file, part.begun, part.firstDirective.value_or(part.ended),
                             file.inForce, tokens);
@@ -108,8 +110,8 @@ void mergeReady(SharedFile& file, const std::vector<std::string>& tokens) {
       file.detail[t].merge(std::move(part.body[t]));
     }
     if (part.firstDirective) file.inForce = part.endLayout;
+    file.nextMerge = next->second.second;
     file.found.erase(next);
-    ++file.nextMerge;
   }
 }
 
@@ -156,9 +158,10 @@ struct AnalysisJob::Shared {
   std::mutex workMutex;
   std::condition_variable workChanged;
   std::deque<PartWork> parts;
-  std::size_t filesLeft;  // files not yet complete
-  bool planning = false;  // a thread is working out the files
-  unsigned running = 0;   // threads not yet stopped
+  std::vector<PartWork> reading;  // parts being read, which a thread with nothing to do may cut
+  std::size_t filesLeft;          // files not yet complete
+  bool planning = false;          // a thread is working out the files
+  unsigned running = 0;           // threads not yet stopped
   mutable std::condition_variable allStopped;
 
   // Delivery: rows that finished early wait here for the ones before them.
@@ -190,6 +193,7 @@ struct AnalysisJob::Shared {
   void planFiles(std::unique_lock<std::mutex>& lock);  // under workMutex
   FileResult rowOf(std::size_t index);
   bool nextWork(PartWork& work, std::size_t& file);
+  bool takeOver(PartWork& work);  // under workMutex
   void countFile(PartCounter& counter, std::size_t index);
   void countPart(PartCounter& counter, const PartWork& work);
   void complete(std::size_t index, FileResult result);
@@ -323,6 +327,7 @@ bool AnalysisJob::Shared::nextWork(PartWork& work, std::size_t& file) {
     if (!parts.empty()) {
       work = std::move(parts.front());
       parts.pop_front();
+      reading.push_back(work);
       return true;
     }
     file = nextFile.fetch_add(1);
@@ -331,9 +336,36 @@ bool AnalysisJob::Shared::nextWork(PartWork& work, std::size_t& file) {
       return true;
     }
     if (filesLeft == 0) return false;
+    if (takeOver(work)) return true;
     // Another thread may yet cut a big file into parts.
     workChanged.wait(lock);
   }
+}
+
+// Takes over the second half of what is left of the part with most left to read, where
+// that is worth a part of its own: the threads then end the file together.
+bool AnalysisJob::Shared::takeOver(PartWork& work) {
+  PartWork* most = nullptr;
+  std::uint64_t mostLeft = 0;
+  for (PartWork& other : reading) {
+    const std::uint64_t left = other.reach->left(other.file->file->size());
+    if (left > mostLeft) {
+      most = &other;
+      mostLeft = left;
+    }
+  }
+  if (!most) return false;
+  SharedFile& file = *most->file;
+  // Counted as the file's before the reader of the first half can end it.
+  const std::optional<FilePart> rest =
+      most->reach->cutHalf(settings.takeOverSize, file.file->size(), [&] {
+        std::lock_guard fileLock(file.mutex);
+        ++file.partsLeft;
+      });
+  if (!rest) return false;
+  work = {most->file, *rest, std::make_shared<PartReach>(*rest)};
+  reading.push_back(work);
+  return true;
 }
 
 // Local days take each UTC log for two rows, a weekly or monthly log is taken by each
@@ -453,7 +485,8 @@ void AnalysisJob::Shared::countFile(PartCounter& counter, std::size_t index) {
     shared->result = std::move(result);
     if (settings.detail) shared->firstLayout = firstLayoutOf(*shared->file);
     // With details, a part per thread: each part builds its own lists of pages and
-    // addresses, which cost more the more parts there are.
+    // addresses, which cost more the more parts there are. A thread that ends first
+    // takes over half of what is left of another's part.
     const std::uint64_t count = std::min<std::uint64_t>(
         size / settings.partSize, (settings.detail ? 1ull : 8ull) * settings.threads);
     const std::uint64_t step = size / count;
@@ -462,11 +495,12 @@ void AnalysisJob::Shared::countFile(PartCounter& counter, std::size_t index) {
     for (std::uint64_t k = 0; k < count; ++k) {
       FilePart part{k * step, std::nullopt};
       if (k + 1 < count) part.end = (k + 1) * step;  // the last part reads on to the end
-      pieces.push_back({shared, part, static_cast<std::size_t>(k)});
+      pieces.push_back({shared, part, std::make_shared<PartReach>(part)});
     }
     {
       std::lock_guard lock(workMutex);
       for (std::size_t k = 1; k < pieces.size(); ++k) parts.push_back(std::move(pieces[k]));
+      reading.push_back(pieces.front());
     }
     workChanged.notify_all();
     return countPart(counter, pieces.front());
@@ -493,13 +527,22 @@ void AnalysisJob::Shared::countPart(PartCounter& counter, const PartWork& work) 
   SharedFile& file = *work.file;
   std::optional<DetailReader> detail;
   if (settings.detail)
-    detail.emplace(tokens, work.index ? file.firstLayout : std::optional<FieldLayout>());
-  const PartCounter::Result counted =
-      counter.count(*file.file, work.part, &stop, &bytesRead, detail ? &*detail : nullptr);
+    detail.emplace(tokens, work.part.begin ? file.firstLayout : std::optional<FieldLayout>());
+  const PartCounter::Result counted = counter.count(*file.file, work.part, &stop, &bytesRead,
+                                                    detail ? &*detail : nullptr, work.reach.get());
+  {
+    std::lock_guard lock(workMutex);
+    std::erase_if(reading, [&](const PartWork& other) { return other.reach == work.reach; });
+  }
   if (counted.status == PartCounter::Result::Status::Stopped) return;
+  // Parts that end together finish their lists at once; only the merge takes turns.
+  std::optional<DetailReader::Found> found;
+  if (detail && counted.status == PartCounter::Result::Status::Counted)
+    found = detail->finishStretch();
+  const std::optional<std::uint64_t> end = work.reach->end();  // final: the reader is done
   std::unique_lock lock(file.mutex);
-  if (detail && counted.status == PartCounter::Result::Status::Counted) {
-    file.found.emplace(work.index, detail->finishStretch());
+  if (found) {
+    file.found.emplace(work.part.begin, std::pair(std::move(*found), end));
     mergeReady(file, tokens);
   }
   if (counted.status == PartCounter::Result::Status::ReadFailed) {

@@ -79,12 +79,16 @@ struct JobSettings {
   std::size_t blockSize = PartCounter::kDefaultBlockSize;
   std::uint64_t partSize = 32u << 20;  // a file of over twice this is shared out in parts
   bool detail = false;                 // read the fields of each counted line
+  // A thread with nothing left to do takes over the second half of a part with at least
+  // twice this left to read.
+  std::uint64_t takeOverSize = 4u << 20;
 };
 
 // Counts the crawler lines of a plan's files on a few threads and hands each row to a
 // sink in plan order. Small files are counted whole, one per thread at a time; a big
-// one is cut at line breaks into parts that all threads count. The only place in the
-// program where counting threads live.
+// one is cut at line breaks into parts that all threads count, and a thread that runs out
+// of work takes over half of what another has left. The only place in the program where
+// counting threads live.
 class AnalysisJob {
  public:
   AnalysisJob(std::vector<PlannedFile> files, std::vector<std::string> tokens,

@@ -16,6 +16,27 @@ std::size_t firstBreak(const char* data, std::size_t size) {
 
 }  // namespace
 
+std::optional<std::uint64_t> PartReach::reading(std::uint64_t upTo) {
+  std::lock_guard lock(mutex_);
+  reached_ = std::max(reached_, upTo);
+  return end_;
+}
+
+void PartReach::done() {
+  reading(UINT64_MAX);
+}
+
+std::optional<std::uint64_t> PartReach::end() {
+  std::lock_guard lock(mutex_);
+  return end_;
+}
+
+std::uint64_t PartReach::left(std::uint64_t size) {
+  std::lock_guard lock(mutex_);
+  const std::uint64_t end = end_.value_or(size);
+  return end > reached_ ? end - reached_ : 0;
+}
+
 PartCounter::PartCounter(std::vector<std::string> tokens, std::size_t blockSize)
     : scanner_(tokens),
       detailScanner_(withFieldsDirective(std::move(tokens))),
@@ -26,8 +47,8 @@ PartCounter::PartCounter(std::vector<std::string> tokens, std::size_t blockSize)
 
 PartCounter::Result PartCounter::count(InputFile& file, const FilePart& part,
                                        const std::atomic<bool>* stop,
-                                       std::atomic<std::uint64_t>* bytesRead,
-                                       DetailReader* detail) {
+                                       std::atomic<std::uint64_t>* bytesRead, DetailReader* detail,
+                                       PartReach* reach) {
   LineScanner& scanner = detail ? detailScanner_ : scanner_;
   scanner.restart();
   const std::size_t overlap = scanner.overlap();
@@ -40,11 +61,13 @@ PartCounter::Result PartCounter::count(InputFile& file, const FilePart& part,
   // it says it holds (/proc) is not read past what it says.
   std::uint64_t limit = file.size();
   Result result;
+  std::optional<std::uint64_t> end = part.end;
   for (std::uint64_t offset = part.begin;;) {
     if (stop && stop->load(std::memory_order_relaxed)) {
       result.status = Result::Status::Stopped;
       break;
     }
+    if (reach) end = reach->reading(offset + blockSize_);
     const std::ptrdiff_t got = file.readAt(block, blockSize_, offset);
     if (got < 0) {
       result.status = Result::Status::ReadFailed;
@@ -68,7 +91,7 @@ PartCounter::Result PartCounter::count(InputFile& file, const FilePart& part,
 
     if (!started) {
       const std::size_t skip = firstBreak(data, size);
-      const bool beyondEnd = part.end && at + skip >= *part.end;
+      const bool beyondEnd = end && at + skip >= *end;
       if (beyondEnd) break;  // the part before runs on through this part's bytes
       if (skip == size) {
         if (last) break;
@@ -79,8 +102,8 @@ PartCounter::Result PartCounter::count(InputFile& file, const FilePart& part,
       at += skip + 1;
       started = true;
     }
-    if (part.end && at + size > *part.end) {
-      const std::size_t from = static_cast<std::size_t>(std::max(*part.end, at) - at);
+    if (end && at + size > *end) {
+      const std::size_t from = static_cast<std::size_t>(std::max(*end, at) - at);
       const std::size_t cut = from + firstBreak(data + from, size - from);
       if (cut < size) {
         size = cut + 1;
@@ -104,6 +127,7 @@ PartCounter::Result PartCounter::count(InputFile& file, const FilePart& part,
     carry_.assign(window + length - keep, window + length);
     if (last) break;
   }
+  if (reach) reach->done();
   // The detail's scanner counts its directives' lines last: they are no token's.
   const std::size_t tokens = scanner_.counts().size();
   if (result.status == Result::Status::Counted)

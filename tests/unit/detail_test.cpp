@@ -2,8 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <condition_variable>
+#include <cstring>
 #include <map>
+#include <mutex>
 #include <random>
+#include <thread>
 
 #include "analysis/detail_reader.h"
 #include "analysis/detail_text.h"
@@ -181,6 +185,80 @@ TEST(detail_test, random_logs_against_the_reference) {
         EXPECT_EQ(total.ips.distinct(), log.expected[1].ips.distinct());
       }
     }
+  }
+}
+
+// One log whose first half is read slowly: the thread that reads it waits, after its
+// first read, until another thread reads there too, as one does that takes the rest of
+// that half over once it has read the second.
+class HeldFirstHalf : public TextInput {
+ public:
+  HeldFirstHalf(std::string text, std::size_t block) : state_(std::make_shared<State>()) {
+    state_->text = std::move(text);
+    state_->block = block;
+  }
+  OpenedFile open(const std::filesystem::path&) const override {
+    OpenedFile result;
+    result.status = OpenedFile::Status::Ok;
+    result.file = std::make_unique<Reader>(state_);
+    return result;
+  }
+  bool isFile(const std::filesystem::path&) const override { return true; }
+  bool takenOver() const {
+    std::lock_guard lock(state_->mutex);
+    return state_->takenOver;
+  }
+
+ private:
+  struct State {
+    std::string text;
+    std::size_t block = 0;
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::optional<std::thread::id> holder;
+    bool takenOver = false;
+  };
+  struct Reader : InputFile {
+    explicit Reader(std::shared_ptr<State> s) : state(std::move(s)) {}
+    std::ptrdiff_t readAt(char* buffer, std::size_t size, std::uint64_t offset) override {
+      State& s = *state;
+      if (offset >= s.block && offset < s.text.size() / 2) {
+        std::unique_lock lock(s.mutex);
+        if (!s.holder) s.holder = std::this_thread::get_id();
+        if (*s.holder == std::this_thread::get_id()) {
+          s.changed.wait_for(lock, std::chrono::seconds(10), [&] { return s.takenOver; });
+        } else {
+          s.takenOver = true;
+          s.changed.notify_all();
+        }
+      }
+      if (offset >= s.text.size()) return 0;
+      const std::size_t n = std::min<std::size_t>(size, s.text.size() - offset);
+      std::memcpy(buffer, s.text.data() + offset, n);
+      return static_cast<std::ptrdiff_t>(n);
+    }
+    std::uint64_t size() const override { return state->text.size(); }
+    std::shared_ptr<State> state;
+  };
+  std::shared_ptr<State> state_;
+};
+
+// A thread that has read its part takes over the rest of the other's: the parts, however
+// cut, give the reference, merged in the order of the file.
+TEST(detail_test, a_part_taken_over_by_another_thread_gives_the_reference) {
+  const RandomLog log = randomLog(4);
+  constexpr std::size_t kBlock = 64;
+  HeldFirstHalf input(log.text, kBlock);
+  Collect sink;
+  JobSettings settings{2, kBlock, 1, true};
+  settings.takeOverSize = 16;
+  AnalysisJob job({{1, "a", "a.log", "a.log", {}}}, kTokens, input, sink, settings);
+  job.wait();
+  EXPECT_TRUE(input.takenOver());
+  ASSERT_EQ(sink.rows.size(), 1u);
+  for (std::size_t t = 0; t < kTokens.size(); ++t) {
+    EXPECT_EQ(sink.rows[0].detail[t].lines, sink.rows[0].counts[t]) << kTokens[t];
+    expectSame(sink.rows[0].detail[t], log.expected[t], kTokens[t]);
   }
 }
 

@@ -199,6 +199,70 @@ INSTANTIATE_TEST_SUITE_P(Cuts, CutAtLineBreaks,
                          ::testing::Values(PartCase{1, 4096}, PartCase{2, 7}, PartCase{3, 1},
                                            PartCase{7, 16}, PartCase{50, 3}, PartCase{400, 64}));
 
+// Cuts the part it is read for once, on its `cutAt`th read, as another thread does that
+// takes the rest of a part over.
+class CutWhileRead : public InputFile {
+ public:
+  CutWhileRead(InputFile& file, PartReach& reach, int cutAt, std::uint64_t least)
+      : file_(file), reach_(reach), cutAt_(cutAt), least_(least) {}
+  std::ptrdiff_t readAt(char* buffer, std::size_t size, std::uint64_t offset) override {
+    if (reads_++ == cutAt_) rest = reach_.cutHalf(least_, file_.size(), [] {});
+    return file_.readAt(buffer, size, offset);
+  }
+  std::uint64_t size() const override { return file_.size(); }
+  std::optional<FilePart> rest;  // what the cut left for another reader
+
+ private:
+  InputFile& file_;
+  PartReach& reach_;
+  int cutAt_, reads_ = 0;
+  std::uint64_t least_;
+};
+
+class CutWhileReading : public ::testing::TestWithParam<PartCase> {};
+
+// A part cut short while it is read, and the rest read apart, add up to the whole: the
+// cut never falls in what the reader has gone over. `parts` is the read of the cut.
+TEST_P(CutWhileReading, the_part_and_its_rest_add_up_to_the_whole) {
+  const std::vector<std::string> pieces{"Baiduspider", "Googlebot", "\r\n", "\n",
+                                        " x ",         "Googl",     "ebot", std::string(40, 'y')};
+  std::mt19937 random(20090102);
+  FakeInput input;
+  int cuts = 0;
+  for (int round = 0; round < 40; ++round) {
+    std::string text;
+    const int length = static_cast<int>(random() % 300);
+    for (int i = 0; i < length; ++i) text += pieces[random() % pieces.size()];
+    input.files["f.log"] = {text};
+    const auto file = input.open("f.log").file;
+    // The file's second half, cut again while it is read.
+    const FilePart half{text.size() / 2, std::nullopt};
+    PartReach reach(half);
+    CutWhileRead cutting(*file, reach, static_cast<int>(GetParam().parts), 8);
+    PartCounter counter(kTokens, GetParam().block);
+    std::vector<std::uint64_t> sum = counter.count(*file, {0, half.begin}).counts;
+    const PartCounter::Result read =
+        counter.count(cutting, half, nullptr, nullptr, nullptr, &reach);
+    ASSERT_EQ(read.status, Status::Counted);
+    for (std::size_t t = 0; t < sum.size(); ++t) sum[t] += read.counts[t];
+    if (cutting.rest) {
+      ++cuts;
+      EXPECT_EQ(reach.end(), cutting.rest->begin);
+      EXPECT_GE(cutting.rest->begin,
+                std::min(text.size(), half.begin + GetParam().parts * GetParam().block));
+      const PartCounter::Result rest = counter.count(*file, *cutting.rest);
+      for (std::size_t t = 0; t < sum.size(); ++t) sum[t] += rest.counts[t];
+    }
+    EXPECT_FALSE(reach.cutHalf(0, text.size(), [] {})) << "no cut once the reader is done";
+    ASSERT_EQ(sum, reference(text)) << "round " << round << ": " << text;
+  }
+  EXPECT_GT(cuts, 10);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cuts, CutWhileReading,
+                         ::testing::Values(PartCase{0, 7}, PartCase{1, 1}, PartCase{2, 16},
+                                           PartCase{5, 3}, PartCase{3, 32}));
+
 TEST(part_counter_test, stops_between_reads_when_asked) {
   FakeInput input;
   input.files["big.log"] = {repeatLine("Googlebot\r\n", 10000)};
