@@ -1,6 +1,7 @@
 #include "analysis/crawler_detail.h"
 
 #include <algorithm>
+#include <bit>
 
 #include "analysis/value_words.h"
 
@@ -65,6 +66,13 @@ void ValueCounts::grow() {
   words::doubleSlots(slots_, [](const Slot& slot) { return slot.lines != 0; });
 }
 
+void ValueCounts::reserve(std::size_t values) {
+  // At most half the slots in use, as grow() keeps them; no more than the bound lets in.
+  const std::size_t wanted = std::bit_ceil(2 * std::max<std::size_t>(8, std::min(values, bound_)));
+  if (wanted > slots_.size())
+    words::resizeSlots(slots_, wanted, [](const Slot& slot) { return slot.lines != 0; });
+}
+
 void ValueCounts::merge(const ValueCounts& other) {
   approximate_ = approximate_ || other.approximate_;
   // Into an empty list that has room for them all, the other's values are copied as they
@@ -75,6 +83,8 @@ void ValueCounts::merge(const ValueCounts& other) {
     text_ = other.text_;
     return;
   }
+  // The lists share most values, where they are the pages of the same site.
+  reserve(std::max(size_, other.size_));
   for (const Slot& slot : other.slots_)
     if (slot.lines) addHashed(other.valueOf(slot), slot.hash, slot.lines);
 }
@@ -101,17 +111,28 @@ void ValueCounts::keepTop(std::size_t n) {
 }
 
 std::vector<std::pair<std::string, std::uint64_t>> ValueCounts::top(std::size_t n) const {
-  std::vector<std::pair<std::string_view, std::uint64_t>> all;
-  all.reserve(size_);
-  for (const Slot& slot : slots_)
-    if (slot.lines) all.emplace_back(valueOf(slot), slot.lines);
-  const auto before = [](const auto& a, const auto& b) {
+  using Entry = std::pair<std::string_view, std::uint64_t>;
+  const auto before = [](const Entry& a, const Entry& b) {
     return a.second != b.second ? a.second > b.second : a.first < b.first;
   };
-  const std::size_t kept = std::min(n, all.size());
-  std::partial_sort(all.begin(), all.begin() + static_cast<std::ptrdiff_t>(kept), all.end(),
-                    before);
-  return {all.begin(), all.begin() + static_cast<std::ptrdiff_t>(kept)};
+  // The best n so far as a heap whose top is the worst of them: most values are then
+  // turned away by one comparison, and the list is never copied whole.
+  std::vector<Entry> best;
+  best.reserve(std::min(n, size_));
+  for (const Slot& slot : slots_) {
+    if (!slot.lines) continue;
+    const Entry entry{valueOf(slot), slot.lines};
+    if (best.size() < n) {
+      best.push_back(entry);
+      std::push_heap(best.begin(), best.end(), before);
+    } else if (n > 0 && before(entry, best.front())) {
+      std::pop_heap(best.begin(), best.end(), before);
+      best.back() = entry;
+      std::push_heap(best.begin(), best.end(), before);
+    }
+  }
+  std::sort_heap(best.begin(), best.end(), before);
+  return {best.begin(), best.end()};
 }
 
 bool CrawlerDetail::approximate() const {

@@ -31,6 +31,9 @@ class ValueCounts {
   bool add(std::string_view value, std::uint64_t lines = 1);
   // As add(), with `hash` = hashOf(value).
   bool addHashed(std::string_view value, std::uint32_t hash, std::uint64_t lines = 1);
+  // Makes room for `values` distinct values in all, so that adding them never grows the
+  // table on the way.
+  void reserve(std::size_t values);
   void merge(const ValueCounts& other);
   // As merge(), taking the other's values where this list is empty.
   void merge(ValueCounts&& other);

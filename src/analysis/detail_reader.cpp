@@ -143,6 +143,9 @@ void DetailReader::handOver() {
     CrawlerDetail& detail =
         index < tokens_.size() ? found_.head[index] : found_.body[index - tokens_.size()];
     std::vector<std::uint32_t>& pages = pageLines_[index];
+    const auto seen = static_cast<std::size_t>(
+        std::count_if(pages.begin(), pages.end(), [](std::uint32_t lines) { return lines != 0; }));
+    if (seen) detail.pages.reserve(detail.pages.distinct() + seen);
     for (std::uint32_t id = 0; id < pages.size(); ++id)
       if (pages[id]) detail.addPage(pageIds_.value(id), pageIds_.hash(id), pages[id]);
     pages = {};

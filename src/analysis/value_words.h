@@ -67,12 +67,12 @@ inline std::optional<std::uint32_t> storeValue(std::string& text, std::string_vi
   return at;
 }
 
-// Doubles an open-addressing table of a power of two of slots, each slot going to its
+// Moves an open-addressing table to `size` slots, a power of two, each slot going to its
 // hash's place or the first free one after it. `used(slot)` tells a slot in use. (Not
 // "slots": Qt, which includes this through the detail's headers, defines that word.)
 template <typename Slot, typename Used>
-void doubleSlots(std::vector<Slot>& table, Used used) {
-  std::vector<Slot> old(table.size() * 2);
+void resizeSlots(std::vector<Slot>& table, std::size_t size, Used used) {
+  std::vector<Slot> old(size);
   old.swap(table);
   const std::size_t mask = table.size() - 1;
   for (const Slot& slot : old) {
@@ -81,6 +81,12 @@ void doubleSlots(std::vector<Slot>& table, Used used) {
     while (used(table[at])) at = (at + 1) & mask;
     table[at] = slot;
   }
+}
+
+// As resizeSlots(), to twice the size.
+template <typename Slot, typename Used>
+void doubleSlots(std::vector<Slot>& table, Used used) {
+  resizeSlots(table, table.size() * 2, used);
 }
 
 // Asks for the cache line at `at` to be brought in, ahead of a lookup that will read it.

@@ -476,6 +476,34 @@ TEST(detail_test, keeping_the_top_values_never_overstates) {
   }
 }
 
+// The most counted values, most first and ties by value, for any n: the same as sorting
+// the whole list, on lists with many ties and a reserve made before or between adds.
+TEST(detail_test, top_values_are_those_of_the_whole_list_sorted) {
+  std::mt19937 random(7);
+  for (int round = 0; round < 20; ++round) {
+    ValueCounts list;
+    std::map<std::string, std::uint64_t> truth;
+    const auto values = 1 + random() % 300;
+    if (round % 2) list.reserve(values / 2);
+    for (std::size_t i = 0; i < 3 * values; ++i) {
+      const std::string value = "/p" + std::to_string(random() % values);
+      const std::uint64_t lines = 1 + random() % 3;
+      list.add(value, lines);
+      truth[value] += lines;
+      if (i == values) list.reserve(values);
+    }
+    std::vector<std::pair<std::string, std::uint64_t>> sorted(truth.begin(), truth.end());
+    std::stable_sort(sorted.begin(), sorted.end(),
+                     [](const auto& a, const auto& b) { return a.second > b.second; });
+    for (const std::size_t n :
+         {std::size_t{0}, std::size_t{1}, std::size_t{10}, sorted.size(), sorted.size() + 3}) {
+      const auto kept = static_cast<std::ptrdiff_t>(std::min(n, sorted.size()));
+      EXPECT_EQ(list.top(n), decltype(sorted)(sorted.begin(), sorted.begin() + kept))
+          << "round " << round << ", n " << n;
+    }
+  }
+}
+
 TEST(detail_test, segments_and_directories) {
   const PieceCase cases[] = {
       {"66.249.71.5", "66.249.71.*", ""}, {"::ffff:66.249.71.5", "66.249.71.*", ""},
