@@ -153,6 +153,17 @@ std::vector<std::uint64_t> reference(const std::string& text) {
   return counts;
 }
 
+// Up to 300 pieces of tokens, parts of them, line breaks and filler, in random order.
+std::string randomText(std::mt19937& random) {
+  const std::vector<std::string> pieces{
+      "Baiduspider", "Googlebot", "Yahoo!", "Sosospider",        "\r\n", "\r", "\n",
+      " x ",         "Googl",     "ebot",   std::string(40, 'y')};
+  std::string text;
+  const int length = static_cast<int>(random() % 300);
+  for (int i = 0; i < length; ++i) text += pieces[random() % pieces.size()];
+  return text;
+}
+
 struct PartCase {
   std::size_t parts;
   std::size_t block;
@@ -166,15 +177,10 @@ class CutAtLineBreaks : public ::testing::TestWithParam<PartCase> {};
 // However a file is cut, every line is counted in exactly one part: the parts add up to
 // the whole, also where a cut falls inside a token, a CRLF, or a line longer than a part.
 TEST_P(CutAtLineBreaks, parts_add_up_to_the_whole) {
-  const std::vector<std::string> pieces{
-      "Baiduspider", "Googlebot", "Yahoo!", "Sosospider",        "\r\n", "\r", "\n",
-      " x ",         "Googl",     "ebot",   std::string(40, 'y')};
   std::mt19937 random(20090101);
   FakeInput input;
   for (int round = 0; round < 40; ++round) {
-    std::string text;
-    const int length = static_cast<int>(random() % 300);
-    for (int i = 0; i < length; ++i) text += pieces[random() % pieces.size()];
+    const std::string text = randomText(random);
     input.files["f.log"] = {text};
     const auto file = input.open("f.log").file;
     PartCounter counter(kTokens, GetParam().block);
@@ -224,15 +230,11 @@ class CutWhileReading : public ::testing::TestWithParam<PartCase> {};
 // A part cut short while it is read, and the rest read apart, add up to the whole: the
 // cut never falls in what the reader has gone over. `parts` is the read of the cut.
 TEST_P(CutWhileReading, the_part_and_its_rest_add_up_to_the_whole) {
-  const std::vector<std::string> pieces{"Baiduspider", "Googlebot", "\r\n", "\n",
-                                        " x ",         "Googl",     "ebot", std::string(40, 'y')};
   std::mt19937 random(20090102);
   FakeInput input;
   int cuts = 0;
   for (int round = 0; round < 40; ++round) {
-    std::string text;
-    const int length = static_cast<int>(random() % 300);
-    for (int i = 0; i < length; ++i) text += pieces[random() % pieces.size()];
+    const std::string text = randomText(random);
     input.files["f.log"] = {text};
     const auto file = input.open("f.log").file;
     // The file's second half, cut again while it is read.
