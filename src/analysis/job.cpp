@@ -34,9 +34,11 @@ struct SharedFile {
   // layout in force almost everywhere; parts are merged in order, and a part that began
   // under another directive has the lines before its own first directive read again.
   std::optional<FieldLayout> firstLayout;
-  // Parts read, by where they begin, waiting for those before; each with its end, where
-  // the next part begins (none for the last).
-  std::map<std::uint64_t, std::pair<DetailReader::Found, std::optional<std::uint64_t>>> found;
+  struct ReadPart {
+    DetailReader::Found found;
+    std::optional<std::uint64_t> end;  // where the next part begins; none for the last
+  };
+  std::map<std::uint64_t, ReadPart> read;      // by where they begin, waiting for those before
   std::optional<std::uint64_t> nextMerge = 0;  // where the next part to merge begins
   std::optional<FieldLayout> inForce;          // at the start of that part
   std::vector<CrawlerDetail> detail;
@@ -99,9 +101,10 @@ std::vector<CrawlerDetail> readAgain(InputFile& file, std::uint64_t begin, std::
 // Merges the parts that are next in order, under the file's lock.
 void mergeReady(SharedFile& file, const std::vector<std::string>& tokens) {
   if (file.detail.empty()) file.detail.resize(tokens.size());
-  for (auto next = file.found.end();
-       file.nextMerge && (next = file.found.find(*file.nextMerge)) != file.found.end();) {
-    DetailReader::Found& part = next->second.first;
+  while (file.nextMerge) {
+    const auto next = file.read.find(*file.nextMerge);
+    if (next == file.read.end()) break;  // waiting for the part before
+    DetailReader::Found& part = next->second.found;
     if (part.startLayout != file.inForce)
       part.head = readAgain(*file.file, part.begun, part.firstDirective.value_or(part.ended),
                             file.inForce, tokens);
@@ -110,8 +113,8 @@ void mergeReady(SharedFile& file, const std::vector<std::string>& tokens) {
       file.detail[t].merge(std::move(part.body[t]));
     }
     if (part.firstDirective) file.inForce = part.endLayout;
-    file.nextMerge = next->second.second;
-    file.found.erase(next);
+    file.nextMerge = next->second.end;
+    file.read.erase(next);
   }
 }
 
@@ -542,7 +545,7 @@ void AnalysisJob::Shared::countPart(PartCounter& counter, const PartWork& work) 
   const std::optional<std::uint64_t> end = work.reach->end();  // final: the reader is done
   std::unique_lock lock(file.mutex);
   if (found) {
-    file.found.emplace(work.part.begin, std::pair(std::move(*found), end));
+    file.read.emplace(work.part.begin, SharedFile::ReadPart{std::move(*found), end});
     mergeReady(file, tokens);
   }
   if (counted.status == PartCounter::Result::Status::ReadFailed) {
