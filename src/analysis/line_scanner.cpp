@@ -28,6 +28,14 @@ bool isBreak(unsigned char c) {
   return c == '\r' || c == '\n';
 }
 
+// Which of 1024 buckets the tokens whose first byte is `near`, and whose byte the
+// fingerprint distance on is `far`, are checked from: a multiplicative hash of the two.
+std::size_t bucketOf(char near, char far) {
+  const std::uint32_t pair =
+      static_cast<unsigned char>(near) << 8 | static_cast<unsigned char>(far);
+  return (pair * 0x9E3779B1u) >> 22;
+}
+
 }  // namespace
 
 LineScanner::LineScanner(std::vector<std::string> tokens, Kernel kernel) {
@@ -152,15 +160,16 @@ void LineScanner::prepareVector() {
       if (pairs.size() > kVbmiPairs) byteTables_[128 * k + (triples[p][k] & 127u)] |= group;
     }
   }
-  const auto firstOf = [](const Check& check) {
-    return static_cast<unsigned char>(check.pattern[0]);
+  const auto bucket = [&](const Check& check) {
+    const std::string& token = tokens_[check.token];
+    return bucketOf(token.front(), token[distance_]);
   };
   std::stable_sort(checks_.begin(), checks_.end(),
-                   [&](const Check& a, const Check& b) { return firstOf(a) < firstOf(b); });
-  for (unsigned b = 0, k = 0; b < 256; ++b) {
-    firstStart_[b] = static_cast<std::uint16_t>(k);
-    while (k < checks_.size() && firstOf(checks_[k]) == b) ++k;
-    firstStart_[b + 1] = static_cast<std::uint16_t>(k);
+                   [&](const Check& a, const Check& b) { return bucket(a) < bucket(b); });
+  for (std::size_t b = 0, k = 0; b < kBuckets; ++b) {
+    bucketStart_[b] = static_cast<std::uint16_t>(k);
+    while (k < checks_.size() && bucket(checks_[k]) == b) ++k;
+    bucketStart_[b + 1] = static_cast<std::uint16_t>(k);
   }
 }
 
@@ -372,7 +381,8 @@ inline bool startsHere(const char* s, std::size_t pos, std::size_t n, const std:
 
 }  // namespace
 
-// At each hit only the tokens that start with its byte are compared: mostly one. The
+// At each hit only the tokens in the bucket of its two fingerprint bytes are compared:
+// mostly one, and mostly the one there, so the comparison is rarely mispredicted. The
 // line break before a token is looked for only where one is found, back from it to
 // where the last search stopped: lines that hold no token are never looked at for their
 // breaks.
@@ -410,8 +420,8 @@ void LineScanner::scanVectorised(std::string_view window, std::size_t seen) {
         const auto bit = static_cast<unsigned>(std::countr_zero(hits));
         const std::size_t pos = c.start + bit;
         const std::int64_t at = base_ + static_cast<std::int64_t>(pos);
-        const auto head = static_cast<unsigned char>(s[pos]);
-        for (std::size_t k2 = firstStart_[head]; k2 < firstStart_[head + 1u]; ++k2) {
+        const std::size_t b = bucketOf(s[pos], s[pos + distance_]);
+        for (std::size_t k2 = bucketStart_[b]; k2 < bucketStart_[b + 1]; ++k2) {
           const Check& check = checks_[k2];
           const __m128i pattern =
               _mm_loadu_si128(reinterpret_cast<const __m128i*>(check.pattern.data()));

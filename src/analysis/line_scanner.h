@@ -107,11 +107,13 @@ class LineScanner {
   // pairs; a table for the bytes middle_ on, used only for more pairs; then one for the
   // bytes distance_ on. For more than eight pairs, the bits are the eight groups.
   std::array<std::uint8_t, 384> byteTables_{};
-  // One per token that can match, by first byte: those starting with byte b are
-  // checks_[firstStart_[b]] up to checks_[firstStart_[b + 1]]. Found from a byte in two
-  // steps, for a scan that finds many tokens.
+  // One per token that can match, by the bucket of its first byte and its byte
+  // distance_ on (bucketOf()): those of bucket b are checks_[bucketStart_[b]] up to
+  // checks_[bucketStart_[b + 1]]. A position's two bytes mostly lead to one token alone,
+  // even where several start alike ("Baiduspider", "Bytespider").
+  static constexpr std::size_t kBuckets = 1024;
   std::vector<Check> checks_;
-  std::array<std::uint16_t, 257> firstStart_{};
+  std::array<std::uint16_t, kBuckets + 1> bucketStart_{};
 };
 
 }  // namespace tarnwick
