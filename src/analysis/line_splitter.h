@@ -11,8 +11,8 @@ namespace tarnwick {
 
 // Splits log lines where they lie, at single spaces, setting only the fields a reader
 // wants. Every space of a line is counted, so that a line with a field too many or too
-// few is told apart, but only the spaces around a wanted field are noted. Where the
-// processor has AVX2 the line is looked at 64 bytes at a time.
+// few is told apart. Where the processor has AVX2 the line is looked at 64 bytes at a
+// time.
 class LineSplitter {
  public:
   explicit LineSplitter(LineScanner::Kernel kernel = LineScanner::Kernel::Best);

@@ -578,9 +578,17 @@ std::string fieldsNamed(std::size_t n) {
   return line;
 }
 
+// `n` fields of `length` bytes each: 64 bytes then hold about 64 / (length + 1) spaces.
+std::string fieldsOfLength(std::size_t length, std::size_t n) {
+  std::string line;
+  for (std::size_t k = 0; k < n; ++k) line += (k ? " " : "") + std::string(length, 'a' + k % 26);
+  return line;
+}
+
 // A line read where it lies splits as the line cut out would, whatever ends it and
-// wherever its spaces and its end fall against the 16 or 64 bytes read at a time; its first
-// fields alone are found where it has them.
+// wherever its spaces and its end fall against the 16 or 64 bytes read at a time, and
+// however many of its spaces those bytes hold (the fields of 5 to 8 bytes give 7 to 10
+// a time); its first fields alone are found where it has them.
 TEST(detail_test, a_line_split_in_place_splits_as_the_line_alone) {
   const std::string lines[] = {
       "",
@@ -594,7 +602,11 @@ TEST(detail_test, a_line_split_in_place_splits_as_the_line_alone) {
       std::string(40, ' '),
       std::string(70, 'x') + " " + std::string(63, 'y') + " z",
       fieldsNamed(64),
-      fieldsNamed(65)};
+      fieldsNamed(65),
+      fieldsOfLength(5, 40),
+      fieldsOfLength(6, 40),
+      fieldsOfLength(7, 40),
+      fieldsOfLength(8, 40)};
   const LineSplitter splitters[] = {LineSplitter(LineScanner::Kernel::Best),
                                     LineSplitter(LineScanner::Kernel::Portable)};
   for (const std::string& line : lines) {
