@@ -18,7 +18,7 @@ endif
 CLANG_ARGS     := -DCMAKE_CXX_COMPILER=clang++ -DTARNWICK_GUI=OFF
 FUZZERS        := config metabase config_utf16 config_utf32 line_scanner
 # The tests that start threads, run once more under ThreadSanitizer.
-THREADED_TESTS := job_test.*:verify_test.*:Rules/RuleTest.*:VerifyTest.*:detail_test.random_logs*:detail_test.a_part_taken*:MainPresenterTest.*:DetailView.*:RunningJob.*:Clocks/TodayByTheLogsClock.*:report_test.end_to_end*
+THREADED_TESTS := job_test.*:verify_test.*:Rules/RuleTest.*:VerifyTest.*:detail_test.random_logs*:detail_test.a_part_taken*:detail_test.a_part_learns*:MainPresenterTest.*:DetailView.*:RunningJob.*:Clocks/TodayByTheLogsClock.*:report_test.end_to_end*
 
 .PHONY: all deps build test linux-test html-test unit-sanitize unit-tsan fuzz windows windows-test demo \
         demo-data bench screenshot format clean

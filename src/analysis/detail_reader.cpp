@@ -160,7 +160,20 @@ void DetailReader::directiveBefore(std::size_t before) {
   directiveAt_ = std::string_view::npos;
 }
 
+void DetailReader::share(DirectiveBoard& board, std::optional<std::uint64_t> restartAfter) {
+  board_ = &board;
+  restartAfter_ = restartAfter;
+}
+
+bool DetailReader::startChanged() const {
+  if (!board_ || !restartAfter_ || found_.firstDirective || !fed_ ||
+      found_.ended - found_.begun < *restartAfter_)
+    return false;
+  return board_->inForceAt(found_.begun) != found_.startLayout;
+}
+
 void DetailReader::directive(const FieldLayout& layout, std::uint64_t at) {
+  if (board_) board_->met(at, layout);
   layout_ = layout;
   read_ = fieldsRead(layout);
   if (!found_.firstDirective) found_.firstDirective = at;

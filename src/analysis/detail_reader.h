@@ -15,6 +15,18 @@
 
 namespace tarnwick {
 
+// What the readers of one log's parts tell each other of its "#Fields:" directives: a
+// part that starts inside the log learns, while it is read, which layout was in force
+// where it starts.
+class DirectiveBoard {
+ public:
+  virtual ~DirectiveBoard() = default;
+  // A reader took the directive at `at` in the file, which names `layout`.
+  virtual void met(std::uint64_t at, const FieldLayout& layout) = 0;
+  // The layout in force at `at`, as the directives met so far before it say.
+  virtual std::optional<FieldLayout> inForceAt(std::uint64_t at) = 0;
+};
+
 // Reads, from one log or one stretch of it fed in pieces of any size, the fields of every
 // line that holds a token: a detail per token. Lines end as the counter's do (CR, LF or
 // CRLF), and each line takes the layout of the last "#Fields:" directive before it.
@@ -66,6 +78,14 @@ class DetailReader {
   // The caller's scan of the held bytes is over: reads the lines it counted, while the
   // bytes are still there.
   void scanned();
+  // Tells `board` of each directive taken. Where `restartAfter` is given, a stretch that
+  // has read that many bytes without a directive of its own then asks the board, at
+  // startChanged(), whether its start's layout is still the one it began with.
+  void share(DirectiveBoard& board, std::optional<std::uint64_t> restartAfter);
+  // Whether the layout the board now holds in force at the stretch's start is another
+  // than the one its lines so far were read in: the stretch is then better read again
+  // from its start, than every line before its first directive again at the end.
+  bool startChanged() const;
   // The stretch has ended: its last line, if it has no line break, is read too.
   Found finishStretch();
   // The log has ended: the details of all its lines, taking the counter's `lines` per
@@ -122,6 +142,8 @@ class DetailReader {
   std::vector<CrawlerDetail>* into_;  // head until the first directive, then body
   std::optional<FieldLayout> layout_;
   std::uint64_t read_ = 0;  // the fields of layout_ a detail reads, a bit each
+  DirectiveBoard* board_ = nullptr;
+  std::optional<std::uint64_t> restartAfter_;
   bool fed_ = false;
   std::string pending_;          // the line begun in an earlier piece
   std::uint64_t pendingAt_ = 0;  // where it begins in the file

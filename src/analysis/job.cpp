@@ -23,17 +23,19 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 // A big file counted in parts by several threads; the last part to finish completes it.
-struct SharedFile {
+struct SharedFile final : DirectiveBoard {
   std::size_t index = 0;
   std::shared_ptr<InputFile> file;
   FileResult result;  // counts summed under `mutex`
   std::size_t partsLeft = 0;
   std::mutex mutex;
 
-  // Details, where asked for. A part starts reading in the file's first directive, the
-  // layout in force almost everywhere; parts are merged in order, and a part that began
-  // under another directive has the lines before its own first directive read again.
+  // Details, where asked for. A part starts reading in the layout of the last directive
+  // met before it, or else the file's first, the layout in force almost everywhere;
+  // parts are merged in order, and a part that began under another directive has the
+  // lines before its own first directive read again.
   std::optional<FieldLayout> firstLayout;
+  std::map<std::uint64_t, FieldLayout> directives;  // met so far, by where they are
   struct ReadPart {
     DetailReader::Found found;
     std::optional<std::uint64_t> end;  // where the next part begins; none for the last
@@ -42,6 +44,17 @@ struct SharedFile {
   std::optional<std::uint64_t> nextMerge = 0;  // where the next part to merge begins
   std::optional<FieldLayout> inForce;          // at the start of that part
   std::vector<CrawlerDetail> detail;
+
+  void met(std::uint64_t at, const FieldLayout& layout) override {
+    std::lock_guard lock(mutex);
+    directives.insert_or_assign(at, layout);
+  }
+  std::optional<FieldLayout> inForceAt(std::uint64_t at) override {
+    if (at == 0) return std::nullopt;
+    std::lock_guard lock(mutex);
+    const auto after = directives.lower_bound(at);
+    return after == directives.begin() ? firstLayout : std::prev(after)->second;
+  }
 };
 
 FileResult::Problem problemOf(OpenedFile::Status status) {
@@ -516,6 +529,7 @@ void AnalysisJob::Shared::countFile(PartCounter& counter, std::size_t index) {
     case PartCounter::Result::Status::Stopped:
       return;  // cancelled: no row
     case PartCounter::Result::Status::ReadFailed:
+    case PartCounter::Result::Status::Restarted:  // never: a whole file shares no directives
       readFailed();
       break;
     case PartCounter::Result::Status::Counted:
@@ -529,10 +543,17 @@ void AnalysisJob::Shared::countFile(PartCounter& counter, std::size_t index) {
 void AnalysisJob::Shared::countPart(PartCounter& counter, const PartWork& work) {
   SharedFile& file = *work.file;
   std::optional<DetailReader> detail;
-  if (settings.detail)
-    detail.emplace(tokens, work.part.begin ? file.firstLayout : std::optional<FieldLayout>());
-  const PartCounter::Result counted = counter.count(*file.file, work.part, &stop, &bytesRead,
-                                                    detail ? &*detail : nullptr, work.reach.get());
+  PartCounter::Result counted;
+  // Begun again at most once, in the layout the part before has since met.
+  for (bool first = true;; first = false) {
+    if (settings.detail) {
+      detail.emplace(tokens, file.inForceAt(work.part.begin));
+      detail->share(file, first ? std::optional(settings.restartAfter) : std::nullopt);
+    }
+    counted = counter.count(*file.file, work.part, &stop, &bytesRead, detail ? &*detail : nullptr,
+                            work.reach.get());
+    if (counted.status != PartCounter::Result::Status::Restarted) break;
+  }
   {
     std::lock_guard lock(workMutex);
     std::erase_if(reading, [&](const PartWork& other) { return other.reach == work.reach; });

@@ -62,6 +62,7 @@ PartCounter::Result PartCounter::count(InputFile& file, const FilePart& part,
   std::uint64_t limit = file.size();
   Result result;
   std::optional<std::uint64_t> end = part.end;
+  std::uint64_t counted = 0;  // bytes added to bytesRead
   for (std::uint64_t offset = part.begin;;) {
     if (stop && stop->load(std::memory_order_relaxed)) {
       result.status = Result::Status::Stopped;
@@ -75,6 +76,7 @@ PartCounter::Result PartCounter::count(InputFile& file, const FilePart& part,
     }
     if (got == 0) break;
     if (bytesRead) bytesRead->fetch_add(static_cast<std::uint64_t>(got), std::memory_order_relaxed);
+    counted += static_cast<std::uint64_t>(got);
     char* data = block;
     std::size_t size = static_cast<std::size_t>(got);
     std::uint64_t at = offset;  // where `data` is in the file
@@ -123,11 +125,17 @@ PartCounter::Result PartCounter::count(InputFile& file, const FilePart& part,
     const std::size_t length = carry_.size() + size;
     scanner.scan({window, length}, carry_.size(), lines ? &*lines : nullptr);
     if (detail) detail->scanned();
+    if (detail && detail->startChanged()) {
+      // Read again from the start: what was read so far is read once more, not twice.
+      if (bytesRead) bytesRead->fetch_sub(counted, std::memory_order_relaxed);
+      result.status = Result::Status::Restarted;
+      break;
+    }
     const std::size_t keep = std::min(overlap, length);
     carry_.assign(window + length - keep, window + length);
     if (last) break;
   }
-  if (reach) reach->done();
+  if (reach && result.status != Result::Status::Restarted) reach->done();
   // The detail's scanner counts its directives' lines last: they are no token's.
   const std::size_t tokens = scanner_.counts().size();
   if (result.status == Result::Status::Counted)

@@ -68,7 +68,9 @@ class PartCounter {
   static constexpr std::size_t kDefaultBlockSize = 128 * 1024;
 
   struct Result {
-    enum class Status { Counted, ReadFailed, Stopped };
+    // Restarted: the detail's start took another layout than the one its lines were read
+    // in (DetailReader::startChanged()); the part is to be counted again.
+    enum class Status { Counted, ReadFailed, Stopped, Restarted };
     Status status = Status::Counted;
     std::vector<std::uint64_t> counts;  // one per token; all 0 unless Counted
   };

@@ -89,41 +89,64 @@ void expect(RandomLog& log, const std::string& line, const std::vector<std::stri
 }
 
 // Changing field sets, lines before any directive, torn lines, CRLF and LF.
+const std::vector<std::vector<std::string>> kLayouts{
+    {"date", "time", "s-sitename", "cs-uri-stem", "c-ip", "cs(User-Agent)", "sc-status", "sc-bytes",
+     "time-taken"},
+    {"time", "c-ip", "cs(User-Agent)", "cs(Referer)", "cs-uri-stem", "sc-status"},
+    {"date", "time", "cs-uri-stem", "cs(User-Agent)"},
+};
+
+void addDirective(RandomLog& log, const std::vector<std::string>& layout, const char* end) {
+  std::string directive = "#Fields:";
+  for (const std::string& name : layout) directive += " " + name;
+  log.text += directive + end;
+}
+
+// A line of random values in `layout` (none: before any directive), now and then torn.
+void addLine(RandomLog& log, const std::vector<std::string>* layout, std::mt19937& random,
+             const char* end) {
+  std::vector<std::string> names = layout ? *layout : kLayouts[0];
+  std::vector<std::string> values;
+  std::string line;
+  for (const std::string& name : names) {
+    values.push_back(valueOf(name, random));
+    line += (line.empty() ? "" : " ") + values.back();
+  }
+  bool parsed = layout != nullptr;
+  if (random() % 25 == 0) {  // torn: a field short
+    line = line.substr(0, line.rfind(' '));
+    parsed = false;
+  }
+  expect(log, line, names, values, parsed);
+  log.text += line + end;
+}
+
 RandomLog randomLog(unsigned seed) {
   std::mt19937 random(seed);
-  const std::vector<std::vector<std::string>> layouts{
-      {"date", "time", "s-sitename", "cs-uri-stem", "c-ip", "cs(User-Agent)", "sc-status",
-       "sc-bytes", "time-taken"},
-      {"time", "c-ip", "cs(User-Agent)", "cs(Referer)", "cs-uri-stem", "sc-status"},
-      {"date", "time", "cs-uri-stem", "cs(User-Agent)"},
-  };
   RandomLog log;
   const std::vector<std::string>* layout = nullptr;
   for (int n = 0; n < 600; ++n) {
     const char* end = random() % 3 ? "\r\n" : "\n";
     if (n == 0 || random() % 40 == 0) {
       if (n > 0 || random() % 2) {
-        layout = &layouts[random() % layouts.size()];
-        std::string directive = "#Fields:";
-        for (const std::string& name : *layout) directive += " " + name;
-        log.text += directive + end;
+        layout = &kLayouts[random() % kLayouts.size()];
+        addDirective(log, *layout, end);
         continue;
       }
     }
-    std::vector<std::string> names = layout ? *layout : layouts[0];
-    std::vector<std::string> values;
-    std::string line;
-    for (const std::string& name : names) {
-      values.push_back(valueOf(name, random));
-      line += (line.empty() ? "" : " ") + values.back();
-    }
-    bool parsed = layout != nullptr;
-    if (random() % 25 == 0) {  // torn: a field short
-      line = line.substr(0, line.rfind(' '));
-      parsed = false;
-    }
-    expect(log, line, names, values, parsed);
-    log.text += line + end;
+    addLine(log, layout, random, end);
+  }
+  return log;
+}
+
+// A log of `lines` lines that takes another field set once, before line `at`, and keeps it
+// to its end, as IIS writes one where a field is added during the day.
+RandomLog changedOnce(unsigned seed, int lines, int at) {
+  std::mt19937 random(seed);
+  RandomLog log;
+  for (int n = 0; n < lines; ++n) {
+    if (n == 0 || n == at) addDirective(log, kLayouts[n == 0 ? 0 : 1], "\r\n");
+    addLine(log, &kLayouts[n < at ? 0 : 1], random, "\r\n");
   }
   return log;
 }
@@ -255,6 +278,100 @@ TEST(detail_test, a_part_taken_over_by_another_thread_gives_the_reference) {
   AnalysisJob job({{1, "a", "a.log", "a.log", {}}}, kTokens, input, sink, settings);
   job.wait();
   EXPECT_TRUE(input.takenOver());
+  ASSERT_EQ(sink.rows.size(), 1u);
+  for (std::size_t t = 0; t < kTokens.size(); ++t) {
+    EXPECT_EQ(sink.rows[0].detail[t].lines, sink.rows[0].counts[t]) << kTokens[t];
+    expectSame(sink.rows[0].detail[t], log.expected[t], kTokens[t]);
+  }
+}
+
+// One log read in two parts, in this order: the second part reads a while, then waits;
+// the first reads on past where the field set changes, and the second goes on.
+class ChangeSeenLate : public TextInput {
+ public:
+  ChangeSeenLate(std::string text, std::uint64_t change, std::uint64_t waitAt)
+      : state_(std::make_shared<State>()) {
+    state_->text = std::move(text);
+    state_->change = change;
+    state_->waitAt = waitAt;
+  }
+  OpenedFile open(const std::filesystem::path&) const override {
+    OpenedFile result;
+    result.status = OpenedFile::Status::Ok;
+    result.file = std::make_unique<Reader>(state_);
+    return result;
+  }
+  bool isFile(const std::filesystem::path&) const override { return true; }
+  // How often the second part was begun, and how many bytes were read in it.
+  std::size_t secondPartBegun() const { return state_->begun; }
+  std::uint64_t secondPartRead() const { return state_->read; }
+
+ private:
+  struct State {
+    std::string text;
+    std::uint64_t change = 0;  // where the new directive starts
+    std::uint64_t waitAt = 0;  // where the second part waits, from its start
+    std::mutex mutex;
+    std::condition_variable changed;
+    bool secondWaits = false;  // the second part has read to waitAt
+    bool changeRead = false;   // the first has read past the directive at `change`
+    std::size_t begun = 0;
+    std::uint64_t read = 0;
+  };
+  struct Reader : InputFile {
+    explicit Reader(std::shared_ptr<State> s) : state(std::move(s)) {}
+    std::ptrdiff_t readAt(char* buffer, std::size_t size, std::uint64_t offset) override {
+      State& s = *state;
+      const std::uint64_t half = s.text.size() / 2;
+      {
+        std::unique_lock lock(s.mutex);
+        const auto wait = [&](bool& until) {
+          s.changed.wait_for(lock, std::chrono::seconds(10), [&] { return until; });
+        };
+        if (offset == half) ++s.begun;
+        if (offset >= half + s.waitAt && !s.changeRead) {
+          s.secondWaits = true;
+          s.changed.notify_all();
+          wait(s.changeRead);
+        } else if (offset > 0 && offset < half && offset + size > s.change) {
+          // (The read at 0 looks for the file's first directive, before the parts begin.)
+          wait(s.secondWaits);
+          if (offset > s.change + size) {  // the block with the directive has been read
+            s.changeRead = true;
+            s.changed.notify_all();
+          }
+        }
+        if (offset >= half && offset < s.text.size())
+          s.read += std::min<std::uint64_t>(size, s.text.size() - offset);
+      }
+      if (offset >= s.text.size()) return 0;
+      const std::size_t n = std::min<std::size_t>(size, s.text.size() - offset);
+      std::memcpy(buffer, s.text.data() + offset, n);
+      return static_cast<std::ptrdiff_t>(n);
+    }
+    std::uint64_t size() const override { return state->text.size(); }
+    std::shared_ptr<State> state;
+  };
+  std::shared_ptr<State> state_;
+};
+
+// A log that takes another field set early in the day: the part that starts inside it
+// learns so from the part before while it is read, and begins again in that field set
+// rather than reading all it has read again at the end.
+TEST(detail_test, a_part_learns_of_an_earlier_change_of_fields_and_begins_again) {
+  const RandomLog log = changedOnce(5, 3000, 200);
+  const std::uint64_t change = log.text.find("#Fields: time");
+  constexpr std::size_t kBlock = 64;
+  ChangeSeenLate input(log.text, change, 64 * kBlock);
+  Collect sink;
+  JobSettings settings{2, kBlock, 1, true};
+  settings.restartAfter = 16 * kBlock;
+  AnalysisJob job({{1, "a", "a.log", "a.log", {}}}, kTokens, input, sink, settings);
+  job.wait();
+  EXPECT_EQ(input.secondPartBegun(), 2u);
+  const std::uint64_t second = log.text.size() - log.text.size() / 2;
+  EXPECT_LT(input.secondPartRead(), second + second / 4)
+      << "its lines are read again only as far as it had got, not all again at the end";
   ASSERT_EQ(sink.rows.size(), 1u);
   for (std::size_t t = 0; t < kTokens.size(); ++t) {
     EXPECT_EQ(sink.rows[0].detail[t].lines, sink.rows[0].counts[t]) << kTokens[t];
