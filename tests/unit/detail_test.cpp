@@ -211,59 +211,74 @@ TEST(detail_test, random_logs_against_the_reference) {
   }
 }
 
-// One log whose first half is read slowly: the thread that reads it waits, after its
-// first read, until another thread reads there too, as one does that takes the rest of
-// that half over once it has read the second.
-class HeldFirstHalf : public TextInput {
+// One log read from memory, whose reads a test holds back or lets go: before() runs on
+// the reading thread ahead of each read.
+class ScriptedLog : public TextInput {
  public:
-  HeldFirstHalf(std::string text, std::size_t block) : state_(std::make_shared<State>()) {
-    state_->text = std::move(text);
-    state_->block = block;
-  }
+  explicit ScriptedLog(std::string text) : text_(std::move(text)) {}
   OpenedFile open(const std::filesystem::path&) const override {
     OpenedFile result;
     result.status = OpenedFile::Status::Ok;
-    result.file = std::make_unique<Reader>(state_);
+    result.file = std::make_unique<Reader>(*this);
     return result;
   }
   bool isFile(const std::filesystem::path&) const override { return true; }
+
+ protected:
+  virtual void before(std::uint64_t offset, std::size_t bytes) const = 0;
+  std::uint64_t size() const { return text_.size(); }
+  // Waits, for a few seconds at most, until `done` holds.
+  template <typename Done>
+  void waitUntil(std::unique_lock<std::mutex>& lock, Done done) const {
+    changed_.wait_for(lock, std::chrono::seconds(10), done);
+  }
+  mutable std::mutex mutex_;
+  mutable std::condition_variable changed_;
+
+ private:
+  struct Reader : InputFile {
+    explicit Reader(const ScriptedLog& log) : log(log) {}
+    std::ptrdiff_t readAt(char* buffer, std::size_t size, std::uint64_t offset) override {
+      log.before(offset, size);
+      if (offset >= log.size()) return 0;
+      const std::size_t n = std::min<std::size_t>(size, log.size() - offset);
+      std::memcpy(buffer, log.text_.data() + offset, n);
+      return static_cast<std::ptrdiff_t>(n);
+    }
+    std::uint64_t size() const override { return log.size(); }
+    const ScriptedLog& log;
+  };
+  std::string text_;
+};
+
+// One log whose first half is read slowly: the thread that reads it waits, after its
+// first read, until another thread reads there too, as one does that takes the rest of
+// that half over once it has read the second.
+class HeldFirstHalf : public ScriptedLog {
+ public:
+  HeldFirstHalf(std::string text, std::size_t block)
+      : ScriptedLog(std::move(text)), block_(block) {}
   bool takenOver() const {
-    std::lock_guard lock(state_->mutex);
-    return state_->takenOver;
+    std::lock_guard lock(mutex_);
+    return takenOver_;
   }
 
  private:
-  struct State {
-    std::string text;
-    std::size_t block = 0;
-    std::mutex mutex;
-    std::condition_variable changed;
-    std::optional<std::thread::id> holder;
-    bool takenOver = false;
-  };
-  struct Reader : InputFile {
-    explicit Reader(std::shared_ptr<State> s) : state(std::move(s)) {}
-    std::ptrdiff_t readAt(char* buffer, std::size_t size, std::uint64_t offset) override {
-      State& s = *state;
-      if (offset >= s.block && offset < s.text.size() / 2) {
-        std::unique_lock lock(s.mutex);
-        if (!s.holder) s.holder = std::this_thread::get_id();
-        if (*s.holder == std::this_thread::get_id()) {
-          s.changed.wait_for(lock, std::chrono::seconds(10), [&] { return s.takenOver; });
-        } else {
-          s.takenOver = true;
-          s.changed.notify_all();
-        }
-      }
-      if (offset >= s.text.size()) return 0;
-      const std::size_t n = std::min<std::size_t>(size, s.text.size() - offset);
-      std::memcpy(buffer, s.text.data() + offset, n);
-      return static_cast<std::ptrdiff_t>(n);
+  void before(std::uint64_t offset, std::size_t) const override {
+    if (offset < block_ || offset >= size() / 2) return;
+    std::unique_lock lock(mutex_);
+    if (!holder_) holder_ = std::this_thread::get_id();
+    if (*holder_ == std::this_thread::get_id()) {
+      waitUntil(lock, [&] { return takenOver_; });
+    } else {
+      takenOver_ = true;
+      changed_.notify_all();
     }
-    std::uint64_t size() const override { return state->text.size(); }
-    std::shared_ptr<State> state;
-  };
-  std::shared_ptr<State> state_;
+  }
+
+  std::size_t block_;
+  mutable std::optional<std::thread::id> holder_;
+  mutable bool takenOver_ = false;
 };
 
 // A thread that has read its part takes over the rest of the other's: the parts, however
@@ -287,72 +302,46 @@ TEST(detail_test, a_part_taken_over_by_another_thread_gives_the_reference) {
 
 // One log read in two parts, in this order: the second part reads a while, then waits;
 // the first reads on past where the field set changes, and the second goes on.
-class ChangeSeenLate : public TextInput {
+class ChangeSeenLate : public ScriptedLog {
  public:
   ChangeSeenLate(std::string text, std::uint64_t change, std::uint64_t waitAt)
-      : state_(std::make_shared<State>()) {
-    state_->text = std::move(text);
-    state_->change = change;
-    state_->waitAt = waitAt;
-  }
-  OpenedFile open(const std::filesystem::path&) const override {
-    OpenedFile result;
-    result.status = OpenedFile::Status::Ok;
-    result.file = std::make_unique<Reader>(state_);
-    return result;
-  }
-  bool isFile(const std::filesystem::path&) const override { return true; }
+      : ScriptedLog(std::move(text)), change_(change), waitAt_(waitAt) {}
   // How often the second part was begun, and how many bytes were read in it.
-  std::size_t secondPartBegun() const { return state_->begun; }
-  std::uint64_t secondPartRead() const { return state_->read; }
+  std::size_t secondPartBegun() const {
+    std::lock_guard lock(mutex_);
+    return begun_;
+  }
+  std::uint64_t secondPartRead() const {
+    std::lock_guard lock(mutex_);
+    return read_;
+  }
 
  private:
-  struct State {
-    std::string text;
-    std::uint64_t change = 0;  // where the new directive starts
-    std::uint64_t waitAt = 0;  // where the second part waits, from its start
-    std::mutex mutex;
-    std::condition_variable changed;
-    bool secondWaits = false;  // the second part has read to waitAt
-    bool changeRead = false;   // the first has read past the directive at `change`
-    std::size_t begun = 0;
-    std::uint64_t read = 0;
-  };
-  struct Reader : InputFile {
-    explicit Reader(std::shared_ptr<State> s) : state(std::move(s)) {}
-    std::ptrdiff_t readAt(char* buffer, std::size_t size, std::uint64_t offset) override {
-      State& s = *state;
-      const std::uint64_t half = s.text.size() / 2;
-      {
-        std::unique_lock lock(s.mutex);
-        const auto wait = [&](bool& until) {
-          s.changed.wait_for(lock, std::chrono::seconds(10), [&] { return until; });
-        };
-        if (offset == half) ++s.begun;
-        if (offset >= half + s.waitAt && !s.changeRead) {
-          s.secondWaits = true;
-          s.changed.notify_all();
-          wait(s.changeRead);
-        } else if (offset > 0 && offset < half && offset + size > s.change) {
-          // (The read at 0 looks for the file's first directive, before the parts begin.)
-          wait(s.secondWaits);
-          if (offset > s.change + size) {  // the block with the directive has been read
-            s.changeRead = true;
-            s.changed.notify_all();
-          }
-        }
-        if (offset >= half && offset < s.text.size())
-          s.read += std::min<std::uint64_t>(size, s.text.size() - offset);
+  void before(std::uint64_t offset, std::size_t bytes) const override {
+    const std::uint64_t half = size() / 2;
+    std::unique_lock lock(mutex_);
+    if (offset == half) ++begun_;
+    if (offset >= half && offset < size()) read_ += std::min<std::uint64_t>(bytes, size() - offset);
+    if (offset >= half + waitAt_ && !changeRead_) {
+      secondWaits_ = true;
+      changed_.notify_all();
+      waitUntil(lock, [&] { return changeRead_; });
+    } else if (offset > 0 && offset < half && offset + bytes > change_) {
+      // (The read at 0 looks for the file's first directive, before the parts begin.)
+      waitUntil(lock, [&] { return secondWaits_; });
+      if (offset > change_ + bytes) {  // the block with the directive has been read
+        changeRead_ = true;
+        changed_.notify_all();
       }
-      if (offset >= s.text.size()) return 0;
-      const std::size_t n = std::min<std::size_t>(size, s.text.size() - offset);
-      std::memcpy(buffer, s.text.data() + offset, n);
-      return static_cast<std::ptrdiff_t>(n);
     }
-    std::uint64_t size() const override { return state->text.size(); }
-    std::shared_ptr<State> state;
-  };
-  std::shared_ptr<State> state_;
+  }
+
+  std::uint64_t change_;              // where the new directive starts
+  std::uint64_t waitAt_;              // where the second part waits, from its start
+  mutable bool secondWaits_ = false;  // the second part has read to waitAt_
+  mutable bool changeRead_ = false;   // the first has read past the directive at change_
+  mutable std::size_t begun_ = 0;
+  mutable std::uint64_t read_ = 0;
 };
 
 // A log that takes another field set early in the day: the part that starts inside it
