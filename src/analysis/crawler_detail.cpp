@@ -52,7 +52,7 @@ bool ValueCounts::addHashed(std::string_view value, std::uint32_t hash, std::uin
         return false;
       }
       slot = {lines, *stored, hash};
-      if (++size_ * 2 > slots_.size()) grow();
+      if (++size_ * 2 > slots_.size()) reserve(size_);
       return true;
     }
     if (slot.hash == hash && holds(slot, value)) {
@@ -62,12 +62,9 @@ bool ValueCounts::addHashed(std::string_view value, std::uint32_t hash, std::uin
   }
 }
 
-void ValueCounts::grow() {
-  words::doubleSlots(slots_, [](const Slot& slot) { return slot.lines != 0; });
-}
-
 void ValueCounts::reserve(std::size_t values) {
-  // At most half the slots in use, as grow() keeps them; no more than the bound lets in.
+  // At most half the slots in use, so that a value is mostly found in its own slot; no
+  // more than the bound lets in.
   const std::size_t wanted = std::bit_ceil(2 * std::max<std::size_t>(8, std::min(values, bound_)));
   if (wanted > slots_.size())
     words::resizeSlots(slots_, wanted, [](const Slot& slot) { return slot.lines != 0; });

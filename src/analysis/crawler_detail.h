@@ -74,7 +74,6 @@ class ValueCounts {
   // Most text the values may take: an offset must fit a slot.
   static constexpr std::size_t kMostText = UINT32_MAX;
 
-  void grow();
   std::string_view valueOf(const Slot& slot) const;
   // Whether `slot` holds `value`.
   bool holds(const Slot& slot, std::string_view value) const;
