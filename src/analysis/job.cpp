@@ -14,6 +14,7 @@
 #include <tuple>
 
 #include "analysis/detail_reader.h"
+#include "analysis/shared_file.h"
 #include "platform/utf8_path.h"
 
 namespace tarnwick {
@@ -21,41 +22,6 @@ namespace tarnwick {
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-// A big file counted in parts by several threads; the last part to finish completes it.
-struct SharedFile final : DirectiveBoard {
-  std::size_t index = 0;
-  std::shared_ptr<InputFile> file;
-  FileResult result;  // counts summed under `mutex`
-  std::size_t partsLeft = 0;
-  std::mutex mutex;
-
-  // Details, where asked for. A part starts reading in the layout of the last directive
-  // met before it, or else the file's first, the layout in force almost everywhere;
-  // parts are merged in order, and a part that began under another directive has the
-  // lines before its own first directive read again.
-  std::optional<FieldLayout> firstLayout;
-  std::map<std::uint64_t, FieldLayout> directives;  // met so far, by where they are
-  struct ReadPart {
-    DetailReader::Found found;
-    std::optional<std::uint64_t> end;  // where the next part begins; none for the last
-  };
-  std::map<std::uint64_t, ReadPart> read;      // by where they begin, waiting for those before
-  std::optional<std::uint64_t> nextMerge = 0;  // where the next part to merge begins
-  std::optional<FieldLayout> inForce;          // at the start of that part
-  std::vector<CrawlerDetail> detail;
-
-  void met(std::uint64_t at, const FieldLayout& layout) override {
-    std::lock_guard lock(mutex);
-    directives.insert_or_assign(at, layout);
-  }
-  std::optional<FieldLayout> inForceAt(std::uint64_t at) override {
-    if (at == 0) return std::nullopt;
-    std::lock_guard lock(mutex);
-    const auto after = directives.lower_bound(at);
-    return after == directives.begin() ? firstLayout : std::prev(after)->second;
-  }
-};
 
 FileResult::Problem problemOf(OpenedFile::Status status) {
   switch (status) {
@@ -78,58 +44,6 @@ struct PartWork {
   FilePart part;
   std::shared_ptr<PartReach> reach;  // where the part ends, which a thread may cut short
 };
-
-// The layout of the first "#Fields:" directive in the first 64 KiB of `file`.
-std::optional<FieldLayout> firstLayoutOf(InputFile& file) {
-  std::string head(64 * 1024, '\0');
-  const std::ptrdiff_t got = file.readAt(head.data(), head.size(), 0);
-  head.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
-  for (std::size_t start = 0; start < head.size();) {
-    std::size_t end = head.find_first_of("\r\n", start);
-    if (end == std::string::npos) break;  // a line cut off by the 64 KiB
-    const std::string_view line(head.data() + start, end - start);
-    if (std::optional<FieldLayout> layout = directiveAt(line, 0)) return layout;
-    start = end + 1;
-  }
-  return std::nullopt;
-}
-
-// Reads the lines of `file` from `begin` to `end` again, in `layout`.
-std::vector<CrawlerDetail> readAgain(InputFile& file, std::uint64_t begin, std::uint64_t end,
-                                     const std::optional<FieldLayout>& layout,
-                                     const std::vector<std::string>& tokens) {
-  DetailReader reader(tokens, layout);
-  std::string block(1u << 20, '\0');
-  for (std::uint64_t at = begin; at < end;) {
-    const std::size_t want =
-        static_cast<std::size_t>(std::min<std::uint64_t>(block.size(), end - at));
-    const std::ptrdiff_t got = file.readAt(block.data(), want, at);
-    if (got <= 0) return std::vector<CrawlerDetail>(tokens.size());  // counted as unparsed
-    reader.feed({block.data(), static_cast<std::size_t>(got)}, at);
-    at += static_cast<std::uint64_t>(got);
-  }
-  return reader.finishStretch().head;
-}
-
-// Merges the parts that are next in order, under the file's lock.
-void mergeReady(SharedFile& file, const std::vector<std::string>& tokens) {
-  if (file.detail.empty()) file.detail.resize(tokens.size());
-  while (file.nextMerge) {
-    const auto next = file.read.find(*file.nextMerge);
-    if (next == file.read.end()) break;  // waiting for the part before
-    DetailReader::Found& part = next->second.found;
-    if (part.startLayout != file.inForce)
-      part.head = readAgain(*file.file, part.begun, part.firstDirective.value_or(part.ended),
-                            file.inForce, tokens);
-    for (std::size_t t = 0; t < file.detail.size(); ++t) {
-      file.detail[t].merge(std::move(part.head[t]));
-      file.detail[t].merge(std::move(part.body[t]));
-    }
-    if (part.firstDirective) file.inForce = part.endLayout;
-    file.nextMerge = next->second.end;
-    file.read.erase(next);
-  }
-}
 
 }  // namespace
 
@@ -211,6 +125,15 @@ struct AnalysisJob::Shared {
   bool nextWork(PartWork& work, std::size_t& file);
   bool takeOver(PartWork& work);  // under workMutex
   void countFile(PartCounter& counter, std::size_t index);
+  void completeAll(std::size_t index, FileResult first);
+  // The file of row `index`, opened, inflated where it is an archive (`archive` then
+  // points at it); null, with `result` saying why, where it cannot be read.
+  std::unique_ptr<InputFile> openFile(std::size_t index, FileResult& result,
+                                      ArchiveStream*& archive);
+  void countFiltered(InputFile& file, const ArchiveStream* archive, std::size_t index,
+                     FileResult result);
+  void countInParts(PartCounter& counter, std::unique_ptr<InputFile> file, std::size_t index,
+                    FileResult result);
   void countPart(PartCounter& counter, const PartWork& work);
   void complete(std::size_t index, FileResult result);
   // Hands on the rows that are ready, in plan order, unless another thread is doing so:
@@ -419,108 +342,26 @@ FileResult AnalysisJob::Shared::rowOf(std::size_t index) {
           std::vector<std::uint64_t>(tokens.size(), 0)};
 }
 
+namespace {
+
+void markReadFailed(FileResult& result, const ArchiveStream* archive) {
+  result.status = FileResult::Status::Unreadable;
+  result.problem = FileResult::Problem::ReadFailed;
+  result.reason = archive && !archive->problem().empty() ? archive->problem() : "read error";
+}
+
+}  // namespace
+
 void AnalysisJob::Shared::countFile(PartCounter& counter, std::size_t index) {
   if (readElsewhere[index]) return;  // its row comes with the reading of another
-  PlannedFile& planned = files[index];
   FileResult result = rowOf(index);
-  // Rows that this reading serves too: a file that cannot be read fails them all alike.
-  const auto completeAll = [&](FileResult first) {
-    for (const std::size_t other : readsFor[index]) {
-      FileResult row = rowOf(other);
-      row.status = first.status;
-      row.problem = first.problem;
-      row.reason = first.reason;
-      complete(other, std::move(row));
-    }
-    complete(index, std::move(first));
-  };
-  if (!result.local) {
-    result.status = FileResult::Status::Missing;
-    result.problem = FileResult::Problem::NotHere;
-    result.reason = std::move(planned.unresolved);
-    return completeAll(std::move(result));
-  }
-  if (!planned.archiveProblem.empty()) {
-    result.status = FileResult::Status::Unreadable;
-    result.problem = FileResult::Problem::ReadFailed;
-    result.reason = std::move(planned.archiveProblem);
-    return completeAll(std::move(result));
-  }
-  const std::filesystem::path local = pathFromUtf8(*result.local);
-  OpenedFile opened = planned.listed ? input.openListed(local) : input.open(local);
-  if (!opened.ok()) {
-    result.status = opened.status == OpenedFile::Status::NotFound ? FileResult::Status::Missing
-                                                                  : FileResult::Status::Unreadable;
-    result.problem = problemOf(opened.status);
-    result.reason = opened.reason;
-    return completeAll(std::move(result));
-  }
-  std::unique_ptr<InputFile> file = std::move(opened.file);
-  // An archive is its content, inflated as it is read: in order, by this thread alone.
   ArchiveStream* archive = nullptr;
-  if (planned.gzip || planned.zipMember) {
-    std::unique_ptr<ArchiveStream> stream;
-    if (planned.gzip)
-      stream = std::make_unique<GzipStream>(std::move(file));
-    else
-      stream = std::make_unique<ZipMemberStream>(std::move(file), *planned.zipMember);
-    archive = stream.get();
-    file = std::move(stream);
-  }
-  const auto readFailed = [&] {
-    result.status = FileResult::Status::Unreadable;
-    result.problem = FileResult::Problem::ReadFailed;
-    result.reason = archive && !archive->problem().empty() ? archive->problem() : "read error";
-  };
-  if (planned.filter) {
-    // A file of many days or sites: read in order on this thread, for every row it serves.
-    std::vector<LineFilter> filters{*planned.filter};
-    for (const std::size_t other : readsFor[index]) filters.push_back(*files[other].filter);
-    std::vector<FilteredCount> counted =
-        countFilteredRows(*file, tokens, filters, settings.detail, &stop, &bytesRead);
-    if (counted.front().status == FilteredCount::Status::Stopped) return;
-    if (counted.front().status == FilteredCount::Status::ReadFailed) {
-      readFailed();
-      return completeAll(std::move(result));
-    }
-    for (std::size_t k = 0; k < readsFor[index].size(); ++k) {
-      FileResult row = rowOf(readsFor[index][k]);
-      row.counts = std::move(counted[k + 1].counts);
-      row.detail = std::move(counted[k + 1].detail);
-      complete(readsFor[index][k], std::move(row));
-    }
-    result.counts = std::move(counted.front().counts);
-    result.detail = std::move(counted.front().detail);
-    return complete(index, std::move(result));
-  }
-  const std::uint64_t size = file->size();
-  if (!archive && settings.threads > 1 && size > 2 * settings.partSize) {
-    auto shared = std::make_shared<SharedFile>();
-    shared->index = index;
-    shared->file = std::move(file);
-    shared->result = std::move(result);
-    if (settings.detail) shared->firstLayout = firstLayoutOf(*shared->file);
-    // With details, a part per thread: each part builds its own lists of pages and
-    // addresses, which cost more the more parts there are. A thread that ends first
-    // takes over half of what is left of another's part.
-    const std::uint64_t count = std::min<std::uint64_t>(
-        size / settings.partSize, (settings.detail ? 1ull : 8ull) * settings.threads);
-    const std::uint64_t step = size / count;
-    shared->partsLeft = static_cast<std::size_t>(count);
-    std::vector<PartWork> pieces;
-    for (std::uint64_t k = 0; k < count; ++k) {
-      FilePart part{k * step, std::nullopt};
-      if (k + 1 < count) part.end = (k + 1) * step;  // the last part reads on to the end
-      pieces.push_back({shared, part, std::make_shared<PartReach>(part)});
-    }
-    {
-      std::lock_guard lock(workMutex);
-      for (std::size_t k = 1; k < pieces.size(); ++k) parts.push_back(std::move(pieces[k]));
-      reading.push_back(pieces.front());
-    }
-    workChanged.notify_all();
-    return countPart(counter, pieces.front());
-  }
+  std::unique_ptr<InputFile> file = openFile(index, result, archive);
+  if (!file) return completeAll(index, std::move(result));
+  if (files[index].filter) return countFiltered(*file, archive, index, std::move(result));
+  if (!archive && settings.threads > 1 && file->size() > 2 * settings.partSize)
+    return countInParts(counter, std::move(file), index, std::move(result));
+
   std::optional<DetailReader> detail;
   if (settings.detail) detail.emplace(tokens);
   const PartCounter::Result counted =
@@ -530,7 +371,7 @@ void AnalysisJob::Shared::countFile(PartCounter& counter, std::size_t index) {
       return;  // cancelled: no row
     case PartCounter::Result::Status::ReadFailed:
     case PartCounter::Result::Status::Restarted:  // never: a whole file shares no directives
-      readFailed();
+      markReadFailed(result, archive);
       break;
     case PartCounter::Result::Status::Counted:
       result.counts = counted.counts;
@@ -538,6 +379,107 @@ void AnalysisJob::Shared::countFile(PartCounter& counter, std::size_t index) {
       break;
   }
   complete(index, std::move(result));
+}
+
+// Rows that this reading serves too: a file that cannot be read fails them all alike.
+void AnalysisJob::Shared::completeAll(std::size_t index, FileResult first) {
+  for (const std::size_t other : readsFor[index]) {
+    FileResult row = rowOf(other);
+    row.status = first.status;
+    row.problem = first.problem;
+    row.reason = first.reason;
+    complete(other, std::move(row));
+  }
+  complete(index, std::move(first));
+}
+
+std::unique_ptr<InputFile> AnalysisJob::Shared::openFile(std::size_t index, FileResult& result,
+                                                         ArchiveStream*& archive) {
+  PlannedFile& planned = files[index];
+  if (!result.local) {
+    result.status = FileResult::Status::Missing;
+    result.problem = FileResult::Problem::NotHere;
+    result.reason = std::move(planned.unresolved);
+    return nullptr;
+  }
+  if (!planned.archiveProblem.empty()) {
+    result.status = FileResult::Status::Unreadable;
+    result.problem = FileResult::Problem::ReadFailed;
+    result.reason = std::move(planned.archiveProblem);
+    return nullptr;
+  }
+  const std::filesystem::path local = pathFromUtf8(*result.local);
+  OpenedFile opened = planned.listed ? input.openListed(local) : input.open(local);
+  if (!opened.ok()) {
+    result.status = opened.status == OpenedFile::Status::NotFound ? FileResult::Status::Missing
+                                                                  : FileResult::Status::Unreadable;
+    result.problem = problemOf(opened.status);
+    result.reason = opened.reason;
+    return nullptr;
+  }
+  // An archive is its content, inflated as it is read: in order, by this thread alone.
+  std::unique_ptr<ArchiveStream> stream;
+  if (planned.gzip)
+    stream = std::make_unique<GzipStream>(std::move(opened.file));
+  else if (planned.zipMember)
+    stream = std::make_unique<ZipMemberStream>(std::move(opened.file), *planned.zipMember);
+  else
+    return std::move(opened.file);
+  archive = stream.get();
+  return stream;
+}
+
+// A file of many days or sites: read in order on this thread, for every row it serves.
+void AnalysisJob::Shared::countFiltered(InputFile& file, const ArchiveStream* archive,
+                                        std::size_t index, FileResult result) {
+  std::vector<LineFilter> filters{*files[index].filter};
+  for (const std::size_t other : readsFor[index]) filters.push_back(*files[other].filter);
+  std::vector<FilteredCount> counted =
+      countFilteredRows(file, tokens, filters, settings.detail, &stop, &bytesRead);
+  if (counted.front().status == FilteredCount::Status::Stopped) return;
+  if (counted.front().status == FilteredCount::Status::ReadFailed) {
+    markReadFailed(result, archive);
+    return completeAll(index, std::move(result));
+  }
+  for (std::size_t k = 0; k < readsFor[index].size(); ++k) {
+    FileResult row = rowOf(readsFor[index][k]);
+    row.counts = std::move(counted[k + 1].counts);
+    row.detail = std::move(counted[k + 1].detail);
+    complete(readsFor[index][k], std::move(row));
+  }
+  result.counts = std::move(counted.front().counts);
+  result.detail = std::move(counted.front().detail);
+  complete(index, std::move(result));
+}
+
+// With details, a part per thread: each part builds its own lists of pages and addresses,
+// which cost more the more parts there are. A thread that ends first takes over half of
+// what is left of another's part.
+void AnalysisJob::Shared::countInParts(PartCounter& counter, std::unique_ptr<InputFile> file,
+                                       std::size_t index, FileResult result) {
+  const std::uint64_t size = file->size();
+  auto shared = std::make_shared<SharedFile>();
+  shared->index = index;
+  shared->file = std::move(file);
+  shared->result = std::move(result);
+  if (settings.detail) shared->firstLayout = firstLayoutOf(*shared->file);
+  const std::uint64_t count = std::min<std::uint64_t>(
+      size / settings.partSize, (settings.detail ? 1ull : 8ull) * settings.threads);
+  const std::uint64_t step = size / count;
+  shared->partsLeft = static_cast<std::size_t>(count);
+  std::vector<PartWork> pieces;
+  for (std::uint64_t k = 0; k < count; ++k) {
+    FilePart part{k * step, std::nullopt};
+    if (k + 1 < count) part.end = (k + 1) * step;  // the last part reads on to the end
+    pieces.push_back({shared, part, std::make_shared<PartReach>(part)});
+  }
+  {
+    std::lock_guard lock(workMutex);
+    for (std::size_t k = 1; k < pieces.size(); ++k) parts.push_back(std::move(pieces[k]));
+    reading.push_back(pieces.front());
+  }
+  workChanged.notify_all();
+  countPart(counter, pieces.front());
 }
 
 void AnalysisJob::Shared::countPart(PartCounter& counter, const PartWork& work) {
@@ -566,8 +508,7 @@ void AnalysisJob::Shared::countPart(PartCounter& counter, const PartWork& work) 
   const std::optional<std::uint64_t> end = work.reach->end();  // final: the reader is done
   std::unique_lock lock(file.mutex);
   if (found) {
-    file.read.emplace(work.part.begin, SharedFile::ReadPart{std::move(*found), end});
-    mergeReady(file, tokens);
+    file.addPart(work.part.begin, std::move(*found), end, tokens);
   }
   if (counted.status == PartCounter::Result::Status::ReadFailed) {
     file.result.status = FileResult::Status::Unreadable;
