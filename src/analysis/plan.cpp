@@ -199,140 +199,173 @@ void planFolder(const Selection& selection, const LogFolder& log, Plan& plan,
   }
 }
 
+// What the log folder holds, by name as NTFS compares names: case ignored.
+class FolderNames {
+ public:
+  // Whatever is there under a day's name, file or not: a folder named like a log is read
+  // (and refused for what it is), never taken for a missing day.
+  explicit FolderNames(const FolderContents& contents) {
+    for (const std::string& name : contents.names) present_.emplace(asciiUpper(name), name);
+    for (const std::string& other : contents.others)
+      if (present_.emplace(asciiUpper(other), other).second) notFiles_.insert(other);
+    // Which spellings the folder holds at all: a day asks only for those. A year of
+    // hourly logs asks for 8,760 names.
+    for (const auto& [upper, name] : present_) {
+      anyEx = anyEx || upper.starts_with("EX");
+      anyCustom = anyCustom || upper.find("_X.") != std::string::npos;
+      anyGzip = anyGzip || upper.ends_with(".GZ");
+      anyZip = anyZip || upper.ends_with(".ZIP");
+    }
+  }
+
+  // `name` as the folder spells it, where it holds it.
+  std::optional<std::string> spelledAs(const std::string& name) const {
+    const auto found = present_.find(asciiUpper(name));
+    return found == present_.end() ? std::optional<std::string>() : found->second;
+  }
+  bool isFile(const std::string& name) const { return !notFiles_.count(name); }
+
+  bool anyEx = false, anyCustom = false, anyGzip = false, anyZip = false;
+
+ private:
+  std::unordered_map<std::string, std::string> present_;  // by the upper-case name
+  std::unordered_set<std::string> notFiles_;
+};
+
+// The days whose logs hold the lines of row `date`: its own, and where rows are local
+// days the UTC day that begins or ends in it. `filter` then picks the row's lines.
+std::vector<Date> logDaysOf(const Selection& selection, const Date& date,
+                            std::optional<LineFilter>& filter) {
+  std::vector<Date> logDays{date};
+  if (selection.localOffsetMinutes && *selection.localOffsetMinutes != 0) {
+    if (!filter) filter.emplace();
+    filter->day = date;
+    filter->shiftMinutes = *selection.localOffsetMinutes;
+    if (*selection.localOffsetMinutes > 0) logDays.insert(logDays.begin(), daysBefore(date, 1));
+    if (*selection.localOffsetMinutes < 0) logDays.push_back(daysBefore(date, -1));
+  }
+  return logDays;
+}
+
+// The names the server may have given the logs of `logDays`, without prefix and
+// extension, in the order they are read. A file of many days (weekly, monthly, by size)
+// holds other rows' lines too: `filter` then picks those of row `date`.
+std::vector<std::string> stemsOf(LogPeriod period, const std::vector<Date>& logDays,
+                                 const Date& date, std::optional<LineFilter>& filter) {
+  std::vector<std::string> stems;
+  const auto addStem = [&](const std::string& stem) {
+    if (std::find(stems.begin(), stems.end(), stem) == stems.end()) stems.push_back(stem);
+  };
+  for (const Date& logDay : logDays) {
+    const std::string digits = yymmdd(logDay);
+    switch (period) {
+      case LogPeriod::Hourly:
+        for (int hour = 0; hour < 24; ++hour) addStem(digits + twoDigits(hour));
+        break;
+      case LogPeriod::Weekly:
+      case LogPeriod::Monthly: {
+        // A file of many days: the day's lines of those of its month, and of the month
+        // before where a week begun then may hold it.
+        if (period == LogPeriod::Weekly && logDay.day <= 7)
+          for (int week = 1; week <= 5; ++week)
+            addStem(yymmdd(daysBefore(logDay, logDay.day)).substr(0, 4) + twoDigits(week));
+        for (int week = 1; week <= 5; ++week)
+          addStem(period == LogPeriod::Monthly ? digits.substr(0, 4)
+                                               : digits.substr(0, 4) + twoDigits(week));
+        if (!filter) filter.emplace();
+        filter->day = date;
+        break;
+      }
+      case LogPeriod::BySize:
+        // Its own names, not stems: the by-size logs whose days reach this one.
+        if (!filter) filter.emplace();
+        filter->day = date;
+        break;
+      default:
+        addStem(digits);
+    }
+  }
+  return stems;
+}
+
+// One row of planDays(): the files of day `k` (0 for today), added to `files`; whether
+// the folder holds any.
+bool planDay(const Selection& selection, const LogFolder& log, const FolderNames& names,
+             const std::vector<SizedLog>& sized, int k, std::vector<PlannedFile>& files,
+             const TextInput* archives) {
+  const Date date = daysBefore(selection.today, k);
+  const std::string day = yymmdd(date);
+  std::optional<LineFilter> filter;
+  if (selection.siteFilter) filter = LineFilter{std::nullopt, selection.siteFilter};
+  const std::vector<Date> logDays = logDaysOf(selection, date, filter);
+  const std::vector<std::string> stems = stemsOf(selection.period, logDays, date, filter);
+  bool first = true;
+  const auto add = [&](PlannedFile file) {
+    file.sameRow = !first;
+    file.filter = filter;
+    first = false;
+    files.push_back(std::move(file));
+  };
+  for (std::size_t f = 0; f < sized.size(); ++f) {
+    bool holds = false;
+    for (const Date& logDay : logDays) holds = holds || holdsDay(sized, f, logDay);
+    if (holds)
+      add(inFolder(log, k + 1, sized[f].name, selection.logFolder + sized[f].name, day,
+                   names.isFile(sized[f].name)));
+  }
+  for (const std::string& stem : stems) {
+    // "ex", the name of the design, wins over IIS 7's "u_ex" where both are there.
+    bool ex = false;
+    if (names.anyEx)
+      for (const char* name : {".log", "_x.log", ".log.gz", "_x.log.gz"})
+        ex = ex || names.spelledAs("ex" + stem + name);
+    const std::string prefix = ex ? "ex" : "u_ex";
+    for (const char* custom : {"", "_x"}) {
+      if (*custom && !names.anyCustom) continue;
+      const std::string base = prefix + stem + custom;
+      // A log a scheduled task has gzipped is read where the log itself is gone.
+      auto spelled = names.spelledAs(base + ".log");
+      const bool gzip = !spelled && names.anyGzip && (spelled = names.spelledAs(base + ".log.gz"));
+      if (spelled) {
+        PlannedFile file = inFolder(log, k + 1, *spelled, selection.logFolder + *spelled, day,
+                                    names.isFile(*spelled));
+        file.gzip = gzip;
+        add(std::move(file));
+        continue;
+      }
+      const std::optional<std::string> zip =
+          names.anyZip ? names.spelledAs(base + ".zip") : std::nullopt;
+      const std::size_t before = files.size();
+      if (!zip || planZip(selection, log, *zip, k + 1, true, archives, files) == 0) continue;
+      for (std::size_t f = before; f < files.size(); ++f) {
+        files[f].label = day;
+        if (files[f].archiveProblem.empty()) files[f].filter = filter;
+      }
+      files[before].sameRow = !first;
+      first = false;
+    }
+  }
+  return !first;
+}
+
 void planDays(const Selection& selection, const LogFolder& log, Plan& plan,
               const TextInput* archives) {
   noteFolder(log, plan);
-  // Names as the folder spells them, by their upper-case form: NTFS ignores case.
-  // Whatever is there under a day's name, file or not: a folder named like a log is read
-  // (and refused for what it is), never taken for a missing day.
-  std::unordered_map<std::string, std::string> present;
-  std::unordered_set<std::string> notFiles;
-  for (const std::string& name : log.contents.names) present.emplace(asciiUpper(name), name);
-  for (const std::string& other : log.contents.others)
-    if (present.emplace(asciiUpper(other), other).second) notFiles.insert(other);
-  // Which spellings the folder holds at all: a day asks only for those. A year of hourly
-  // logs asks for 8,760 names.
-  bool anyEx = false, anyCustom = false, anyGzip = false, anyZip = false;
-  for (const auto& [upper, name] : present) {
-    anyEx = anyEx || upper.starts_with("EX");
-    anyCustom = anyCustom || upper.find("_X.") != std::string::npos;
-    anyGzip = anyGzip || upper.ends_with(".GZ");
-    anyZip = anyZip || upper.ends_with(".ZIP");
-  }
+  const FolderNames names(log.contents);
   plan.files.reserve(static_cast<std::size_t>(std::max(selection.days, 0)) *
                      (selection.period == LogPeriod::Hourly ? 24 : 1));
   const std::vector<SizedLog> sized =
       selection.period == LogPeriod::BySize ? sizedLogs(log, archives) : std::vector<SizedLog>{};
-  const auto spelledAs = [&](const std::string& name) {
-    const auto found = present.find(asciiUpper(name));
-    return found == present.end() ? std::optional<std::string>() : found->second;
-  };
   for (int k = 0; k < selection.days; ++k) {
-    const Date date = daysBefore(selection.today, k);
-    const std::string day = yymmdd(date);
-    std::optional<LineFilter> filter;
-    if (selection.siteFilter) filter = LineFilter{std::nullopt, selection.siteFilter};
-    // The days whose logs hold the row's lines: its own, and where rows are local days
-    // the UTC day that begins or ends in it.
-    std::vector<Date> logDays{date};
-    if (selection.localOffsetMinutes && *selection.localOffsetMinutes != 0) {
-      if (!filter) filter.emplace();
-      filter->day = date;
-      filter->shiftMinutes = *selection.localOffsetMinutes;
-      if (*selection.localOffsetMinutes > 0) logDays.insert(logDays.begin(), daysBefore(date, 1));
-      if (*selection.localOffsetMinutes < 0) logDays.push_back(daysBefore(date, -1));
-    }
-    // The names the server may have given those days' logs, in the order they are read.
-    std::vector<std::string> stems;
-    const auto addStem = [&](const std::string& stem) {
-      if (std::find(stems.begin(), stems.end(), stem) == stems.end()) stems.push_back(stem);
-    };
-    for (const Date& logDay : logDays) {
-      const std::string digits = yymmdd(logDay);
-      switch (selection.period) {
-        case LogPeriod::Hourly:
-          for (int hour = 0; hour < 24; ++hour) addStem(digits + twoDigits(hour));
-          break;
-        case LogPeriod::Weekly:
-        case LogPeriod::Monthly: {
-          // A file of many days: the day's lines of those of its month, and of the month
-          // before where a week begun then may hold it.
-          if (selection.period == LogPeriod::Weekly && logDay.day <= 7)
-            for (int week = 1; week <= 5; ++week)
-              addStem(yymmdd(daysBefore(logDay, logDay.day)).substr(0, 4) + twoDigits(week));
-          for (int week = 1; week <= 5; ++week)
-            addStem(selection.period == LogPeriod::Monthly ? digits.substr(0, 4)
-                                                           : digits.substr(0, 4) + twoDigits(week));
-          if (!filter) filter.emplace();
-          filter->day = date;
-          break;
-        }
-        case LogPeriod::BySize:
-          // Its own names, not stems: the by-size logs whose days reach this one.
-          if (!filter) filter.emplace();
-          filter->day = date;
-          break;
-        default:
-          addStem(digits);
-      }
-    }
-    bool first = true;
-    for (std::size_t f = 0; f < sized.size(); ++f) {
-      bool holds = false;
-      for (const Date& logDay : logDays) holds = holds || holdsDay(sized, f, logDay);
-      if (!holds) continue;
-      PlannedFile file = inFolder(log, k + 1, sized[f].name, selection.logFolder + sized[f].name,
-                                  day, !notFiles.count(sized[f].name));
-      file.sameRow = !first;
-      file.filter = filter;
-      first = false;
-      plan.files.push_back(std::move(file));
-    }
-    for (const std::string& stem : stems) {
-      // "ex", the name of the design, wins over IIS 7's "u_ex" where both are there.
-      bool ex = false;
-      if (anyEx)
-        for (const char* name : {".log", "_x.log", ".log.gz", "_x.log.gz"})
-          ex = ex || spelledAs("ex" + stem + name);
-      const std::string prefix = ex ? "ex" : "u_ex";
-      for (const char* custom : {"", "_x"}) {
-        if (*custom && !anyCustom) continue;
-        // A log a scheduled task has gzipped is read where the log itself is gone.
-        auto spelled = spelledAs(prefix + stem + custom + ".log");
-        const bool gzip =
-            !spelled && anyGzip && (spelled = spelledAs(prefix + stem + custom + ".log.gz"));
-        if (!spelled) {
-          if (!anyZip) continue;
-          if (const auto zip = spelledAs(prefix + stem + custom + ".zip")) {
-            const std::size_t before = plan.files.size();
-            if (planZip(selection, log, *zip, k + 1, true, archives, plan.files) > 0) {
-              for (std::size_t f = before; f < plan.files.size(); ++f) {
-                plan.files[f].label = day;
-                if (!plan.files[f].archiveProblem.empty()) continue;
-                plan.files[f].filter = filter;
-              }
-              plan.files[before].sameRow = !first;
-              first = false;
-            }
-          }
-          continue;
-        }
-        PlannedFile file = inFolder(log, k + 1, *spelled, selection.logFolder + *spelled, day,
-                                    !notFiles.count(*spelled));
-        file.sameRow = !first;
-        file.filter = filter;
-        file.gzip = gzip;
-        first = false;
-        plan.files.push_back(std::move(file));
-      }
-    }
-    if (!first) continue;
+    if (planDay(selection, log, names, sized, k, plan.files, archives)) continue;
     // Nothing there: the row names the log the day would have, and is missing.
+    const Date date = daysBefore(selection.today, k);
     const std::string name =
         selection.period == LogPeriod::BySize
             ? "u_extend1.log"
             : "ex" + yymmdd(date) + (selection.period == LogPeriod::Hourly ? "00" : "") + ".log";
-    plan.files.push_back(inFolder(log, k + 1, name, selection.logFolder + name, day, false));
+    plan.files.push_back(
+        inFolder(log, k + 1, name, selection.logFolder + name, yymmdd(date), false));
   }
 }
 
