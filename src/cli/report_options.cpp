@@ -30,6 +30,47 @@ std::optional<int> parseUtcOffset(std::string_view text) {
   return (text[0] == '-' ? -1 : 1) * (hours * 60 + minutes);
 }
 
+// How often options that may be given once were.
+struct GivenCounts {
+  int commands = 0;
+  int siteChoices = 0;
+  int tops = 0;
+};
+
+// Why the options given do not go together; empty where they do.
+std::string combinationError(const ReportOptions& options, const GivenCounts& given) {
+  const bool updating = options.command == Command::UpdateRanges;
+  const bool needsSite = options.command == Command::All || options.command == Command::Last ||
+                         options.command == Command::Today;
+  if (options.source.root && options.source.config)
+    return "--root and --config cannot be used together";
+  if (given.commands == 0) return "no command given";
+  if (given.commands > 1) return "give exactly one command";
+  if (given.siteChoices > 1) return "give one --site or --site-id";
+  if (needsSite && given.siteChoices == 0)
+    return "--all, --last and --today need --site NAME or --site-id ID";
+  if (!needsSite && given.siteChoices > 0)
+    return "--site and --site-id go with --all, --last or --today";
+  if (options.html && options.command == Command::ListSites)
+    return "--format html goes with --all, --last, --today or --file";
+  if (options.detail && options.command == Command::ListSites)
+    return "--detail goes with --all, --last, --today or --file";
+  if (given.tops > 0 && !options.detail) return "--top goes with --detail";
+  if (options.verify && (options.command == Command::ListSites || updating))
+    return "--verify goes with --all, --last, --today or --file";
+  if (options.noDns && !options.verify) return "--no-dns goes with --verify";
+  if (options.ranges && !options.verify && !updating)
+    return "--ranges goes with --verify or --update-ranges";
+  if (options.from && !updating) return "--from goes with --update-ranges";
+  if (options.localDays && options.command != Command::Today && options.command != Command::Last)
+    return "--local-days goes with --today or --last";
+  if (options.utcOffsetMinutes && !options.localDays) return "--utc-offset goes with --local-days";
+  if (updating && (!options.source.localServer() || options.html || options.detail ||
+                   options.output || options.crawlers || options.date))
+    return "--update-ranges takes only --ranges and --from";
+  return {};
+}
+
 }  // namespace
 
 std::string_view reportUsage() {
@@ -67,9 +108,7 @@ std::string_view reportUsage() {
 ReportOptionsResult parseReportOptions(std::span<const std::string_view> args) {
   ReportOptionsResult result;
   ReportOptions& options = result.options;
-  int commands = 0;
-  int siteChoices = 0;
-  int tops = 0;
+  GivenCounts given;
   auto value = [&](std::size_t& i) -> std::optional<std::string_view> {
     if (i + 1 >= args.size()) {
       result.error = std::string(args[i]) + " needs a value";
@@ -87,13 +126,13 @@ ReportOptionsResult parseReportOptions(std::span<const std::string_view> args) {
     if (arg == "--help" || arg == "-h") {
       options.help = true;
     } else if (arg == "--list-sites") {
-      options.command = Command::ListSites, ++commands;
+      options.command = Command::ListSites, ++given.commands;
     } else if (arg == "--all") {
-      options.command = Command::All, ++commands;
+      options.command = Command::All, ++given.commands;
     } else if (arg == "--today") {
-      options.command = Command::Today, ++commands;
+      options.command = Command::Today, ++given.commands;
     } else if (arg == "--last") {
-      options.command = Command::Last, ++commands;
+      options.command = Command::Last, ++given.commands;
       const auto text = value(i);
       if (!text) break;
       const auto days = parsePositive(*text, kMaxDays);
@@ -103,10 +142,10 @@ ReportOptionsResult parseReportOptions(std::span<const std::string_view> args) {
       else
         options.days = static_cast<int>(*days);
     } else if (arg == "--file") {
-      options.command = Command::File, ++commands;
+      options.command = Command::File, ++given.commands;
       if (const auto text = value(i)) options.file = *text;
     } else if (arg == "--site" || arg == "--site-id") {
-      ++siteChoices;
+      ++given.siteChoices;
       options.siteById = arg == "--site-id";
       if (const auto text = value(i)) options.site = *text;
     } else if (arg == "--format") {
@@ -137,7 +176,7 @@ ReportOptionsResult parseReportOptions(std::span<const std::string_view> args) {
     } else if (arg == "--ranges") {
       if (const auto text = value(i)) options.ranges = pathFromUtf8(*text);
     } else if (arg == "--update-ranges") {
-      options.command = Command::UpdateRanges, ++commands;
+      options.command = Command::UpdateRanges, ++given.commands;
     } else if (arg == "--from") {
       if (const auto text = value(i)) options.from = std::string(*text);
     } else if (arg == "--local-days") {
@@ -150,7 +189,7 @@ ReportOptionsResult parseReportOptions(std::span<const std::string_view> args) {
         result.error = "--utc-offset takes +HH:MM or -HH:MM (up to 14 hours), not \"" +
                        std::string(*text) + "\"";
     } else if (arg == "--top") {
-      ++tops;
+      ++given.tops;
       const auto text = value(i);
       if (!text) break;
       if (const auto top = parsePositive(*text, kMostTop))
@@ -164,43 +203,7 @@ ReportOptionsResult parseReportOptions(std::span<const std::string_view> args) {
   }
   if (!result.error.empty() || options.help) return result;
 
-  const bool updating = options.command == Command::UpdateRanges;
-  const bool needsSite = options.command == Command::All || options.command == Command::Last ||
-                         options.command == Command::Today;
-  if (options.source.root && options.source.config)
-    result.error = "--root and --config cannot be used together";
-  else if (commands == 0)
-    result.error = "no command given";
-  else if (commands > 1)
-    result.error = "give exactly one command";
-  else if (siteChoices > 1)
-    result.error = "give one --site or --site-id";
-  else if (needsSite && siteChoices == 0)
-    result.error = "--all, --last and --today need --site NAME or --site-id ID";
-  else if (!needsSite && siteChoices > 0)
-    result.error = "--site and --site-id go with --all, --last or --today";
-  else if (options.html && options.command == Command::ListSites)
-    result.error = "--format html goes with --all, --last, --today or --file";
-  else if (options.detail && options.command == Command::ListSites)
-    result.error = "--detail goes with --all, --last, --today or --file";
-  else if (tops > 0 && !options.detail)
-    result.error = "--top goes with --detail";
-  else if (options.verify && (options.command == Command::ListSites || updating))
-    result.error = "--verify goes with --all, --last, --today or --file";
-  else if (options.noDns && !options.verify)
-    result.error = "--no-dns goes with --verify";
-  else if (options.ranges && !options.verify && !updating)
-    result.error = "--ranges goes with --verify or --update-ranges";
-  else if (options.from && !updating)
-    result.error = "--from goes with --update-ranges";
-  else if (options.localDays && options.command != Command::Today &&
-           options.command != Command::Last)
-    result.error = "--local-days goes with --today or --last";
-  else if (options.utcOffsetMinutes && !options.localDays)
-    result.error = "--utc-offset goes with --local-days";
-  else if (updating && (!options.source.localServer() || options.html || options.detail ||
-                        options.output || options.crawlers || options.date))
-    result.error = "--update-ranges takes only --ranges and --from";
+  result.error = combinationError(options, given);
   return result;
 }
 
