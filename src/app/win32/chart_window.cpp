@@ -136,34 +136,48 @@ ChartGeometry ChartWindow::geometry(HDC dc, const RECT& area) const {
                      textWidth(dc, std::to_wstring(chart_.top())), metrics.tmHeight);
 }
 
+namespace {
+
+int px(double v) {
+  return static_cast<int>(v + 0.5);
+}
+
+}  // namespace
+
 void ChartWindow::paint(HDC dc, const RECT& area) const {
   const HGDIOBJ oldFont = ::SelectObject(dc, font_);
   ::FillRect(dc, &area, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
   ::SetBkMode(dc, TRANSPARENT);
   TEXTMETRICW metrics{};
   ::GetTextMetricsW(dc, &metrics);
-  const int dpi = dpiOf(window_);
   const ChartGeometry g = geometry(dc, area);
-  const auto px = [](double v) { return static_cast<int>(v + 0.5); };
+  paintLegend(dc, area, metrics.tmHeight);
+  paintSelection(dc, g);
+  paintScale(dc, area, g, metrics.tmHeight);
+  paintLines(dc, g);
+  ::SelectObject(dc, oldFont);
+}
 
-  // The legend.
+void ChartWindow::paintLegend(HDC dc, const RECT& area, int lineHeight) const {
   const int swatch = swatchOf(dc);
   int x = kGap, y = kGap;
+  ::SetTextColor(dc, RGB(0, 0, 0));
   for (const ChartSeries& series : chart_.series) {
     const std::wstring name = widen(series.name);
     const int item = swatch + 4 + textWidth(dc, name) + 2 * kGap;
-    if (x + item > area.right && x > kGap) x = kGap, y += metrics.tmHeight + 2;
+    if (x + item > area.right && x > kGap) x = kGap, y += lineHeight + 2;
     const HBRUSH brush = ::CreateSolidBrush(colourOf(series.colour));
-    const int top = y + (metrics.tmHeight - swatch) / 2;
+    const int top = y + (lineHeight - swatch) / 2;
     const RECT box{x, top, x + swatch, top + swatch};
     ::FillRect(dc, &box, brush);
     ::DeleteObject(brush);
-    ::SetTextColor(dc, RGB(0, 0, 0));
     ::TextOutW(dc, x + swatch + 4, y, name.c_str(), static_cast<int>(name.size()));
     x += item;
   }
+}
 
-  // The selected rows, as bands behind the lines.
+// The selected rows, as bands behind the lines.
+void ChartWindow::paintSelection(HDC dc, const ChartGeometry& g) const {
   const double half = std::max(g.xs.size() > 1 ? (g.xs[1] - g.xs[0]) / 2 : 8.0, 2.0);
   const HBRUSH band = ::CreateSolidBrush(RGB(215, 233, 247));
   for (const std::size_t row : selected_) {
@@ -172,10 +186,13 @@ void ChartWindow::paint(HDC dc, const RECT& area) const {
     ::FillRect(dc, &r, band);
   }
   ::DeleteObject(band);
+}
 
-  // The scale and its lines.
+// The scale with its lines, and the rows' labels, as many as fit.
+void ChartWindow::paintScale(HDC dc, const RECT& area, const ChartGeometry& g,
+                             int lineHeight) const {
   const HPEN grid = ::CreatePen(PS_SOLID, 1, RGB(228, 228, 228));
-  HGDIOBJ oldPen = ::SelectObject(dc, grid);
+  const HGDIOBJ oldPen = ::SelectObject(dc, grid);
   ::SetTextColor(dc, RGB(68, 68, 68));
   ::SetTextAlign(dc, TA_RIGHT | TA_TOP);
   for (const std::uint64_t tick : chart_.ticks) {
@@ -183,10 +200,11 @@ void ChartWindow::paint(HDC dc, const RECT& area) const {
     ::MoveToEx(dc, px(g.left), at, nullptr);
     ::LineTo(dc, px(g.right), at);
     const std::wstring number = std::to_wstring(tick);
-    ::TextOutW(dc, px(g.left) - 6, at - metrics.tmHeight / 2, number.c_str(),
+    ::TextOutW(dc, px(g.left) - 6, at - lineHeight / 2, number.c_str(),
                static_cast<int>(number.size()));
   }
-  // The rows' labels, as many as fit.
+  ::SelectObject(dc, oldPen);
+  ::DeleteObject(grid);
   ::SetTextAlign(dc, TA_LEFT | TA_TOP);
   const int labelWidth =
       chart_.labels.empty() ? 1 : textWidth(dc, widen(chart_.labels.front())) + 12;
@@ -197,10 +215,14 @@ void ChartWindow::paint(HDC dc, const RECT& area) const {
     const int w = textWidth(dc, label);
     const int left =
         std::clamp(px(g.xs[i]) - w / 2, 0, std::max(0, static_cast<int>(area.right) - w));
-    ::TextOutW(dc, left, px(g.bottom) + metrics.tmHeight / 2, label.c_str(),
+    ::TextOutW(dc, left, px(g.bottom) + lineHeight / 2, label.c_str(),
                static_cast<int>(label.size()));
   }
-  // A line per crawler, with its points where they are far enough apart to see.
+}
+
+// A line per crawler, with its points where they are far enough apart to see.
+void ChartWindow::paintLines(HDC dc, const ChartGeometry& g) const {
+  const int dpi = dpiOf(window_);
   const bool points = g.xs.size() < 2 || g.xs[1] - g.xs[0] >= 6;
   const int dot = std::max(2, ::MulDiv(3, dpi, 96));
   std::vector<POINT> line;
@@ -209,7 +231,7 @@ void ChartWindow::paint(HDC dc, const RECT& area) const {
     for (const ChartPoint& p : linePoints(g, series.values)) line.push_back({px(p.x), px(p.y)});
     const COLORREF colour = colourOf(series.colour);
     const HPEN pen = ::CreatePen(PS_SOLID, std::max(1, ::MulDiv(2, dpi, 96)), colour);
-    ::SelectObject(dc, pen);
+    const HGDIOBJ oldPen = ::SelectObject(dc, pen);
     if (line.size() > 1) ::Polyline(dc, line.data(), static_cast<int>(line.size()));
     if (points) {
       const HBRUSH fill = ::CreateSolidBrush(colour);
@@ -218,12 +240,9 @@ void ChartWindow::paint(HDC dc, const RECT& area) const {
       ::SelectObject(dc, oldBrush);
       ::DeleteObject(fill);
     }
-    ::SelectObject(dc, grid);
+    ::SelectObject(dc, oldPen);
     ::DeleteObject(pen);
   }
-  ::SelectObject(dc, oldPen);
-  ::DeleteObject(grid);
-  ::SelectObject(dc, oldFont);
 }
 
 // The tip follows the pointer over the plot, naming the nearest row and its counts.

@@ -36,6 +36,10 @@ class ChartWindow {
   ChartGeometry geometry(HDC dc, const RECT& area) const;
   int legendHeight(HDC dc, int width) const;
   void paint(HDC dc, const RECT& area) const;
+  void paintLegend(HDC dc, const RECT& area, int lineHeight) const;
+  void paintSelection(HDC dc, const ChartGeometry& g) const;
+  void paintScale(HDC dc, const RECT& area, const ChartGeometry& g, int lineHeight) const;
+  void paintLines(HDC dc, const ChartGeometry& g) const;
   void pointerAt(int x, int y);
 
   std::function<void()> closed_;
