@@ -213,43 +213,14 @@ std::string RowFormatter::row(const FileResult& row) {
   std::string out;
   switch (format_) {
     case Format::Table:
-      out = padRight(terminalText(row.label), kDayWidth);
-      for (std::size_t c = 0; c < crawlers_.size(); ++c)
-        out += "  " + padLeft(std::to_string(row.counts.at(c)), countWidth(crawlers_[c]));
-      out += '\n';
-      if (verifyWords_) out += verifyTable(verdicts, crawlers_, *verifyWords_);
-      if (words_) out += detailTable(*details, crawlers_, top_, *words_);
+      out = tableRow(row, verdicts, *details);
       break;
     case Format::Csv:
     case Format::WindowCsv:
-      out = csvField(row.label) + ',' + labelDate(row.label);
-      for (std::size_t c = 0; c < crawlers_.size(); ++c)
-        out += ',' + std::to_string(row.counts.at(c));
-      if (verifyWords_ && format_ == Format::Csv)
-        for (const Verdicts& v : verdicts)
-          out += ',' + std::to_string(v.verified) + ',' + std::to_string(v.fake) + ',' +
-                 std::to_string(v.unverified);
-      out += ',' + csvField(localPath(row)) + ',' +
-             (format_ == Format::Csv ? std::string(statusName(row))
-                                     : csvField(statusWords(row.status, words()))) +
-             '\n';
+      out = csvRow(row, verdicts);
       break;
     case Format::Json:
-      out = std::string(first_ ? "" : ",") + "{\"day\":" + jsonString(row.label) +
-            ",\"date\":" + jsonString(labelDate(row.label));
-      for (std::size_t c = 0; c < crawlers_.size(); ++c)
-        out += ',' + jsonString(crawlers_[c].token) + ':' + std::to_string(row.counts.at(c));
-      out += ",\"file\":" + jsonString(localPath(row)) + ",\"status\":\"" +
-             std::string(statusName(row)) + "\"";
-      if (verifyWords_) {
-        out += ",\"verify\":{";
-        for (std::size_t c = 0; c < crawlers_.size(); ++c)
-          out += (c ? "," : "") + jsonString(crawlers_[c].token) + ":{" +
-                 verdictMembers(verdicts[c]) + "}";
-        out += "}";
-      }
-      if (words_) out += ",\"detail\":" + detailJson(*details, crawlers_, top_, shownVerdicts);
-      out += "}";
+      out = jsonRow(row, verdicts, *details, shownVerdicts);
       break;
     case Format::Tsv:
       out = tsvField(row.label);
@@ -260,6 +231,51 @@ std::string RowFormatter::row(const FileResult& row) {
   }
   first_ = false;
   return out;
+}
+
+std::string RowFormatter::tableRow(const FileResult& row, const std::vector<Verdicts>& verdicts,
+                                   const std::vector<CrawlerDetail>& details) const {
+  std::string out = padRight(terminalText(row.label), kDayWidth);
+  for (std::size_t c = 0; c < crawlers_.size(); ++c)
+    out += "  " + padLeft(std::to_string(row.counts.at(c)), countWidth(crawlers_[c]));
+  out += '\n';
+  if (verifyWords_) out += verifyTable(verdicts, crawlers_, *verifyWords_);
+  if (words_) out += detailTable(details, crawlers_, top_, *words_);
+  return out;
+}
+
+std::string RowFormatter::csvRow(const FileResult& row,
+                                 const std::vector<Verdicts>& verdicts) const {
+  std::string out = csvField(row.label) + ',' + labelDate(row.label);
+  for (std::size_t c = 0; c < crawlers_.size(); ++c) out += ',' + std::to_string(row.counts.at(c));
+  if (verifyWords_ && format_ == Format::Csv)
+    for (const Verdicts& v : verdicts)
+      out += ',' + std::to_string(v.verified) + ',' + std::to_string(v.fake) + ',' +
+             std::to_string(v.unverified);
+  return out + ',' + csvField(localPath(row)) + ',' +
+         (format_ == Format::Csv ? std::string(statusName(row))
+                                 : csvField(statusWords(row.status, words()))) +
+         '\n';
+}
+
+std::string RowFormatter::jsonRow(const FileResult& row, const std::vector<Verdicts>& verdicts,
+                                  const std::vector<CrawlerDetail>& details,
+                                  const std::vector<Verdicts>* shownVerdicts) const {
+  std::string out = std::string(first_ ? "" : ",") + "{\"day\":" + jsonString(row.label) +
+                    ",\"date\":" + jsonString(labelDate(row.label));
+  for (std::size_t c = 0; c < crawlers_.size(); ++c)
+    out += ',' + jsonString(crawlers_[c].token) + ':' + std::to_string(row.counts.at(c));
+  out += ",\"file\":" + jsonString(localPath(row)) + ",\"status\":\"" +
+         std::string(statusName(row)) + "\"";
+  if (verifyWords_) {
+    out += ",\"verify\":{";
+    for (std::size_t c = 0; c < crawlers_.size(); ++c)
+      out += (c ? "," : "") + jsonString(crawlers_[c].token) + ":{" + verdictMembers(verdicts[c]) +
+             "}";
+    out += "}";
+  }
+  if (words_) out += ",\"detail\":" + detailJson(details, crawlers_, top_, shownVerdicts);
+  return out + "}";
 }
 
 std::string RowFormatter::footer() const {

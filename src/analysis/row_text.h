@@ -54,6 +54,12 @@ class RowFormatter {
 
  private:
   const WindowCsvHeaders& words() const;
+  std::string tableRow(const FileResult& row, const std::vector<Verdicts>& verdicts,
+                       const std::vector<CrawlerDetail>& details) const;
+  std::string csvRow(const FileResult& row, const std::vector<Verdicts>& verdicts) const;
+  std::string jsonRow(const FileResult& row, const std::vector<Verdicts>& verdicts,
+                      const std::vector<CrawlerDetail>& details,
+                      const std::vector<Verdicts>* shownVerdicts) const;
 
   RowFormat format_;
   const CrawlerList& crawlers_;
