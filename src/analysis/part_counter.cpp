@@ -14,6 +14,42 @@ std::size_t firstBreak(const char* data, std::size_t size) {
   return size;
 }
 
+// The bytes of one read that the part counts: `size` bytes at `data`, which stand at `at`
+// in the file; `last` once the part or the file ends in them.
+struct Piece {
+  char* data;
+  std::size_t size;
+  std::uint64_t at;
+  bool last;
+};
+
+enum class Trimmed { Scan, ReadOn, Stop };
+
+// Keeps of `piece` only the part's own lines: a part that starts inside a line leaves it
+// to the part before, and one that ends inside a line reads it to its end. `started`
+// tells whether the part's first line has been reached.
+Trimmed trimToPart(Piece& piece, bool& started, const std::optional<std::uint64_t>& end) {
+  if (!started) {
+    const std::size_t skip = firstBreak(piece.data, piece.size);
+    // The part before runs on through this part's bytes.
+    if (end && piece.at + skip >= *end) return Trimmed::Stop;
+    if (skip == piece.size) return piece.last ? Trimmed::Stop : Trimmed::ReadOn;
+    piece.data += skip + 1;
+    piece.size -= skip + 1;
+    piece.at += skip + 1;
+    started = true;
+  }
+  if (end && piece.at + piece.size > *end) {
+    const std::size_t from = static_cast<std::size_t>(std::max(*end, piece.at) - piece.at);
+    const std::size_t cut = from + firstBreak(piece.data + from, piece.size - from);
+    if (cut < piece.size) {
+      piece.size = cut + 1;
+      piece.last = true;
+    }
+  }
+  return Trimmed::Scan;
+}
+
 }  // namespace
 
 std::optional<std::uint64_t> PartReach::reading(std::uint64_t upTo) {
@@ -77,52 +113,32 @@ PartCounter::Result PartCounter::count(InputFile& file, const FilePart& part,
     if (got == 0) break;
     if (bytesRead) bytesRead->fetch_add(static_cast<std::uint64_t>(got), std::memory_order_relaxed);
     counted += static_cast<std::uint64_t>(got);
-    char* data = block;
-    std::size_t size = static_cast<std::size_t>(got);
-    std::uint64_t at = offset;  // where `data` is in the file
+    Piece piece{block, static_cast<std::size_t>(got), offset, false};
     // A short read that reaches the size the file reports is its end: one read less per
     // small file.
-    bool last = size < blockSize_ && at + size >= limit;
-    if (at + size > limit) {
+    piece.last = piece.size < blockSize_ && piece.at + piece.size >= limit;
+    if (piece.at + piece.size > limit) {
       limit = std::max(limit, file.currentSize());
       // Grown: read on until a read finds nothing more. Not grown: stop at its size.
-      last = at + size > limit;
-      if (last) size = static_cast<std::size_t>(limit > at ? limit - at : 0);
+      piece.last = piece.at + piece.size > limit;
+      if (piece.last)
+        piece.size = static_cast<std::size_t>(limit > piece.at ? limit - piece.at : 0);
     }
-    offset += size;
-
-    if (!started) {
-      const std::size_t skip = firstBreak(data, size);
-      const bool beyondEnd = end && at + skip >= *end;
-      if (beyondEnd) break;  // the part before runs on through this part's bytes
-      if (skip == size) {
-        if (last) break;
-        continue;
-      }
-      data += skip + 1;
-      size -= skip + 1;
-      at += skip + 1;
-      started = true;
-    }
-    if (end && at + size > *end) {
-      const std::size_t from = static_cast<std::size_t>(std::max(*end, at) - at);
-      const std::size_t cut = from + firstBreak(data + from, size - from);
-      if (cut < size) {
-        size = cut + 1;
-        last = true;
-      }
-    }
+    offset += piece.size;
+    const Trimmed trimmed = trimToPart(piece, started, end);
+    if (trimmed == Trimmed::Stop) break;
+    if (trimmed == Trimmed::ReadOn) continue;
     // The detail reads the lines this scan counts: one scan serves both.
     std::optional<DetailReader::CountedLines> lines;
     if (detail) {
-      detail->hold({data, size}, at);
-      if (!origin) origin = at;
+      detail->hold({piece.data, piece.size}, piece.at);
+      if (!origin) origin = piece.at;
       lines.emplace(*detail, *origin);
     }
     // The carry goes just before the new bytes: the buffer keeps room for it there.
-    char* window = data - carry_.size();
+    char* window = piece.data - carry_.size();
     if (!carry_.empty()) std::memcpy(window, carry_.data(), carry_.size());
-    const std::size_t length = carry_.size() + size;
+    const std::size_t length = carry_.size() + piece.size;
     scanner.scan({window, length}, carry_.size(), lines ? &*lines : nullptr);
     if (detail) detail->scanned();
     if (detail && detail->startChanged()) {
@@ -133,7 +149,7 @@ PartCounter::Result PartCounter::count(InputFile& file, const FilePart& part,
     }
     const std::size_t keep = std::min(overlap, length);
     carry_.assign(window + length - keep, window + length);
-    if (last) break;
+    if (piece.last) break;
   }
   if (reach && result.status != Result::Status::Restarted) reach->done();
   // The detail's scanner counts its directives' lines last: they are no token's.
