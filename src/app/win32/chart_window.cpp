@@ -115,18 +115,27 @@ LRESULT ChartWindow::handle(UINT message, WPARAM w, LPARAM l) {
   return ::DefWindowProcW(window_, message, w, l);
 }
 
-// The legend flows in lines across the top.
-int ChartWindow::legendHeight(HDC dc, int width) const {
+// The legend flows in lines across the top: where each crawler's swatch and name start.
+std::vector<POINT> ChartWindow::legendPlaces(HDC dc, int width) const {
   TEXTMETRICW metrics{};
   ::GetTextMetricsW(dc, &metrics);
   const int swatch = swatchOf(dc);
-  int x = kGap, lines = 1;
+  std::vector<POINT> places;
+  int x = kGap, y = kGap;
   for (const ChartSeries& series : chart_.series) {
     const int item = swatch + 4 + textWidth(dc, widen(series.name)) + 2 * kGap;
-    if (x + item > width && x > kGap) x = kGap, ++lines;
+    if (x + item > width && x > kGap) x = kGap, y += metrics.tmHeight + 2;
+    places.push_back({x, y});
     x += item;
   }
-  return lines * (metrics.tmHeight + 2) + kGap;
+  return places;
+}
+
+int ChartWindow::legendHeight(HDC dc, int width) const {
+  TEXTMETRICW metrics{};
+  ::GetTextMetricsW(dc, &metrics);
+  const std::vector<POINT> places = legendPlaces(dc, width);
+  return (places.empty() ? kGap : places.back().y) + metrics.tmHeight + 2;
 }
 
 ChartGeometry ChartWindow::geometry(HDC dc, const RECT& area) const {
@@ -160,19 +169,17 @@ void ChartWindow::paint(HDC dc, const RECT& area) const {
 
 void ChartWindow::paintLegend(HDC dc, const RECT& area, int lineHeight) const {
   const int swatch = swatchOf(dc);
-  int x = kGap, y = kGap;
+  const std::vector<POINT> places = legendPlaces(dc, area.right);
   ::SetTextColor(dc, RGB(0, 0, 0));
-  for (const ChartSeries& series : chart_.series) {
-    const std::wstring name = widen(series.name);
-    const int item = swatch + 4 + textWidth(dc, name) + 2 * kGap;
-    if (x + item > area.right && x > kGap) x = kGap, y += lineHeight + 2;
-    const HBRUSH brush = ::CreateSolidBrush(colourOf(series.colour));
+  for (std::size_t k = 0; k < places.size(); ++k) {
+    const auto [x, y] = places[k];
+    const HBRUSH brush = ::CreateSolidBrush(colourOf(chart_.series[k].colour));
     const int top = y + (lineHeight - swatch) / 2;
     const RECT box{x, top, x + swatch, top + swatch};
     ::FillRect(dc, &box, brush);
     ::DeleteObject(brush);
+    const std::wstring name = widen(chart_.series[k].name);
     ::TextOutW(dc, x + swatch + 4, y, name.c_str(), static_cast<int>(name.size()));
-    x += item;
   }
 }
 

@@ -34,6 +34,7 @@ class ChartWindow {
   void attach(HWND window) { window_ = window; }
   LRESULT handle(UINT message, WPARAM w, LPARAM l);
   ChartGeometry geometry(HDC dc, const RECT& area) const;
+  std::vector<POINT> legendPlaces(HDC dc, int width) const;
   int legendHeight(HDC dc, int width) const;
   void paint(HDC dc, const RECT& area) const;
   void paintLegend(HDC dc, const RECT& area, int lineHeight) const;
