@@ -18,7 +18,8 @@
 namespace tarnwick {
 
 // A big file counted in parts by several threads; the last part to finish completes it.
-// Its members are guarded by `mutex`.
+// `index`, `file` and `firstLayout` are set before the parts begin; the rest is guarded
+// by `mutex`, which met() and inForceAt() take themselves.
 struct SharedFile final : DirectiveBoard {
   std::size_t index = 0;  // in the job's plan
   std::shared_ptr<InputFile> file;
