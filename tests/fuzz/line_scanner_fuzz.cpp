@@ -1,10 +1,13 @@
 // Fuzz target for the line scanner and the cutting of files into parts, each checked
 // against the simplest reading of the rule: split into lines at CR, LF or CRLF, and count
-// the lines that hold each token.
+// the lines that hold each token. Each line is also split into fields by every kernel of
+// the splitter, as the plain split does it, with as many fields as it has, one fewer and
+// one more.
 //
 // Input: one byte for the block size, one for the number of parts, one for the number
 // of tokens, that many tokens each led by its length (0 to 15), then the text.
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -14,7 +17,9 @@
 #include <vector>
 
 #include "analysis/line_scanner.h"
+#include "analysis/line_splitter.h"
 #include "analysis/part_counter.h"
+#include "analysis/w3c_fields.h"
 
 namespace {
 
@@ -32,6 +37,27 @@ std::vector<std::uint64_t> reference(std::string_view text,
     start = end + 1;
   }
   return counts;
+}
+
+// Every kernel splits the line at `start` as the plain split does.
+void checkSplit(std::string_view text, std::size_t start) {
+  const std::size_t end = std::min(text.find_first_of("\r\n", start), text.size());
+  const auto spaces =
+      static_cast<std::size_t>(std::count(text.begin() + static_cast<std::ptrdiff_t>(start),
+                                          text.begin() + static_cast<std::ptrdiff_t>(end), ' '));
+  std::vector<std::string_view> expected, fields;
+  for (const std::size_t count : {spaces, spaces + 1, spaces + 2}) {
+    if (count == 0 || count > 64) continue;
+    const bool whole = tarnwick::splitLineAt(text, start, count, expected);
+    for (const auto kernel :
+         {LineScanner::Kernel::Best, LineScanner::Kernel::Avx2, LineScanner::Kernel::Portable}) {
+      fields.assign(count, {});
+      if (tarnwick::LineSplitter(kernel).split(text, start, count, fields, ~std::uint64_t{0}) !=
+          whole)
+        std::abort();
+      if (whole && fields != expected) std::abort();
+    }
+  }
 }
 
 class Memory final : public tarnwick::InputFile {
@@ -67,6 +93,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   if (tokens.empty()) return 0;
   const auto expected = reference(in, tokens);
+  for (std::size_t start = 0; start <= in.size();
+       start = std::min(in.find_first_of("\r\n", start), in.size()) + 1)
+    checkSplit(in, start);
 
   for (const auto kernel : {LineScanner::Kernel::Best, LineScanner::Kernel::Avx512,
                             LineScanner::Kernel::Avx2, LineScanner::Kernel::Portable}) {
