@@ -34,10 +34,10 @@ __attribute__((target("avx2"))) inline void marksAt(const char* p, std::uint64_t
 }
 
 // Notes where the `found` spaces among 64 bytes are, a bit each in `spaces`, as places
-// from `at` on. Eight at a time, whether there are as many or not: a stretch of a log line mostly
-// holds fewer than eight, so the loop ends at the same place for every stretch, where a loop over
-// the spaces themselves would end at a place no branch can foresee. Writes up to 15 positions past
-// the last.
+// from `at` on. Eight at a time, whether there are as many or not: a stretch of a log
+// line mostly holds fewer than eight, so the loop ends at the same place for every
+// stretch, where a loop over the spaces themselves would end at a place no branch can
+// foresee. Writes up to 15 places past the last.
 __attribute__((target("bmi"))) inline void noteSpaces(std::uint64_t spaces, std::size_t found,
                                                       std::size_t at, std::size_t* out) {
   for (std::size_t k = 0; k < 8; ++k, spaces &= spaces - 1)
