@@ -61,17 +61,25 @@ std::vector<double> bestOfEach(const std::vector<std::string>& commands, int run
   return best;
 }
 
-double peakMebibytes(const std::string& command) {
+Usage usageOf(const std::string& command) {
   // The shell execs the program, so that the child measured is the program itself.
   const std::string exec = "exec " + command;
   char* argv[] = {const_cast<char*>("sh"), const_cast<char*>("-c"), const_cast<char*>(exec.c_str()),
                   nullptr};
   pid_t child = 0;
-  if (::posix_spawn(&child, "/bin/sh", nullptr, nullptr, argv, environ) != 0) return -1;
+  if (::posix_spawn(&child, "/bin/sh", nullptr, nullptr, argv, environ) != 0) return {};
   int status = 0;
   rusage usage{};
-  if (::wait4(child, &status, 0, &usage) != child) return -1;
-  return static_cast<double>(usage.ru_maxrss) / 1024;  // Linux gives KiB
+  if (::wait4(child, &status, 0, &usage) != child) return {};
+  const auto seconds = [](const timeval& time) {
+    return static_cast<double>(time.tv_sec) + static_cast<double>(time.tv_usec) / 1e6;
+  };
+  return {static_cast<double>(usage.ru_maxrss) / 1024,  // Linux gives KiB
+          seconds(usage.ru_utime), seconds(usage.ru_stime)};
+}
+
+double peakMebibytes(const std::string& command) {
+  return usageOf(command).peakMebibytes;
 }
 
 std::string quoted(const std::filesystem::path& path) {

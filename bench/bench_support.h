@@ -19,6 +19,14 @@ double bestSeconds(const std::function<void()>& work, int runs = kRuns);
 // Best wall-clock seconds of each of `commands`, run in turn `runs` times: figures that are
 // compared are taken side by side, so that a machine slower for a while slows them alike.
 std::vector<double> bestOfEach(const std::vector<std::string>& commands, int runs = 5);
+// What a shell command's program used in one run: the most memory it held at once, and
+// its CPU time in its own code and in the kernel's.
+struct Usage {
+  double peakMebibytes = -1;
+  double userSeconds = 0;
+  double kernelSeconds = 0;
+};
+Usage usageOf(const std::string& command);
 // The most memory a shell command's program held at once, in MiB.
 double peakMebibytes(const std::string& command);
 std::string quoted(const std::filesystem::path& path);
