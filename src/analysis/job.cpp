@@ -507,14 +507,9 @@ void AnalysisJob::Shared::countPart(PartCounter& counter, const PartWork& work) 
     found = detail->finishStretch();
   const std::optional<std::uint64_t> end = work.reach->end();  // final: the reader is done
   std::unique_lock lock(file.mutex);
-  if (found) {
-    file.addPart(work.part.begin, std::move(*found), end, tokens);
-  }
-  if (counted.status == PartCounter::Result::Status::ReadFailed) {
-    file.result.status = FileResult::Status::Unreadable;
-    file.result.problem = FileResult::Problem::ReadFailed;
-    file.result.reason = "read error";
-  }
+  if (found) file.addPart(work.part.begin, std::move(*found), end, tokens);
+  if (counted.status == PartCounter::Result::Status::ReadFailed)
+    markReadFailed(file.result, nullptr);  // an archive is never read in parts
   for (std::size_t t = 0; t < counted.counts.size(); ++t)
     file.result.counts[t] += counted.counts[t];
   if (--file.partsLeft > 0) return;
